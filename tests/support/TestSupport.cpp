@@ -1,0 +1,97 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "platform/Platform.h"
+
+namespace testsupport {
+
+TempFolder::TempFolder() {
+  static std::mt19937_64 random{std::random_device{}()};
+  const std::string base = platform::UserTempFolder();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = base + "quorvane-test-" + std::to_string(random() % 100000000) + "\\";
+    if (platform::MakeFolder(candidate)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  ADD_FAILURE() << "cannot create a scratch folder under " << base;
+}
+
+TempFolder::~TempFolder() {
+  if (!path_.empty()) platform::RemoveTree(path_);
+}
+
+std::vector<unsigned char> ReadFileBytes(const std::string& path) {
+  std::vector<unsigned char> bytes;
+  platform::InputFile file;
+  if (!file.Open(path)) {
+    ADD_FAILURE() << "cannot open " << path;
+    return bytes;
+  }
+  bytes.resize(static_cast<std::size_t>(file.Size()));
+  const std::size_t got = file.Read(bytes.data(), bytes.size());
+  EXPECT_EQ(got, bytes.size()) << path;
+  bytes.resize(got);
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  platform::OutputFile file;
+  ASSERT_TRUE(file.Create(path)) << path;
+  ASSERT_EQ(file.Write(bytes.data(), bytes.size()), bytes.size()) << path;
+  ASSERT_TRUE(file.Close()) << path;
+}
+
+void WriteFileText(const std::string& path, const std::string& bytes) {
+  WriteFileBytes(path, std::vector<unsigned char>(bytes.begin(), bytes.end()));
+}
+
+std::string SamplesFolder() {
+  std::string native = QUORVANE_SAMPLES_DIR;
+#ifdef _WIN32
+  std::string path = "Z:" + native;
+#else
+  std::string path = native;
+#endif
+  std::replace(path.begin(), path.end(), '/', '\\');
+  path += "\\";
+  return platform::FolderExists(path) ? path : std::string();
+}
+
+std::vector<std::string> SampleDrawings() {
+  const std::string folder = SamplesFolder();
+  if (folder.empty()) return {};
+  std::vector<std::string> names;
+  for (const std::string& name : platform::ListFolder(folder)) {
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".jww") == 0) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Hex(const std::string& pairs) {
+  std::string bytes;
+  int nibbles = 0;
+  int value = 0;
+  for (char c : pairs) {
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else continue;
+    value = value * 16 + digit;
+    if (++nibbles == 2) {
+      bytes.push_back(static_cast<char>(value));
+      nibbles = 0;
+      value = 0;
+    }
+  }
+  return bytes;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,40 @@
+// Shared helpers for the tests: scratch folders, whole-file reads and writes, samples.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh, empty folder (internal path form, ending in a backslash), removed with
+// everything in it when the object goes.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  // Path() + name
+  std::string operator/(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+// Whole-file helpers through the platform layer; they fail the current test on error.
+std::vector<unsigned char> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+void WriteFileText(const std::string& path, const std::string& bytes);
+
+// The folder of real drawings (internal form, ending in a backslash), or "" when absent.
+std::string SamplesFolder();
+// Names of the sample drawings in that folder, sorted.
+std::vector<std::string> SampleDrawings();
+
+// Bytes of a string literal written as hex pairs, e.g. Hex("95 5C") for 表.
+std::string Hex(const std::string& pairs);
+
+}  // namespace testsupport
