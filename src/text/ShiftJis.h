@@ -1,0 +1,63 @@
+// Text, number and path helpers for Shift-JIS (code page 932) byte strings. Positions
+// and lengths count bytes from 1; every walk steps over a double-byte character whole,
+// so a second byte 0x5C is never taken for a backslash. No helper fails on any input.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace text {
+
+// 0x80-0x9F and 0xE0-0xFD start a double-byte character.
+constexpr bool IsLeadByte(unsigned char b) {
+  return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD);
+}
+
+// Number of characters; a lead byte in the last position counts as one.
+int CharCount(const std::string& s);
+// Characters index .. index+count-1 (1-based; an index below 1 starts at the first).
+std::string CharCopy(const std::string& s, int index, int count);
+// The last |n| bytes, whole characters only.
+std::string RightBytes(const std::string& s, int n);
+// Whole characters lying inside bytes start .. start+count-1; `taken` gets their length.
+std::string MidBytes(const std::string& s, int start, int count, int& taken);
+// Copies the first min(|n|, length) bytes of s to the buffer; no terminator.
+void StrToBuf(unsigned char* buffer, const std::string& s, int n);
+// Sets the first n bytes of the buffer to v.
+void FillBuf(unsigned char* buffer, unsigned char v, int n);
+// Drops ASCII and ideographic spaces and control bytes.
+std::string RemoveBlanks(const std::string& s);
+// Drops control bytes and "^m" pairs; a non-empty string that loses everything is " ".
+std::string CleanJwwText(const std::string& s);
+// Drops control bytes and a lead byte left without its second byte at the end.
+std::string RemoveControlChars(const std::string& s);
+// True for T, TR, TRU, TRUE, 1, １, ○, ON, 真, 正 (blanks removed, upper-cased).
+bool TextToBool(const std::string& s);
+// "1" or "0".
+std::string BoolToText(bool b);
+// A whole decimal or hexadecimal ($, x, 0x) 32-bit integer, else 0; hexadecimal spells
+// a 32-bit pattern that a minus sign negates ("$FFFFFFFF" is -1, "-$1F" is -31).
+std::int32_t TextToInt(const std::string& s);
+// A whole decimal real with "." as separator whatever the locale, else 0.0.
+double TextToFloat(const std::string& s);
+
+// Upper-cases ASCII a-z only, never touching the second byte of a character.
+std::string UpperCase(const std::string& s);
+// Byte-for-byte equality after UpperCase of both.
+bool SameTextIgnoringCase(const std::string& a, const std::string& b);
+
+// Position (0-based) of the last path separator ('\', '/' or ':') that is not the
+// second byte of a double-byte character; npos when there is none.
+std::size_t LastSeparator(const std::string& path);
+// The folder part of a path, with its trailing separator ("" when there is none).
+std::string ExtractFilePath(const std::string& path);
+// The file-name part of a path (what follows the last separator).
+std::string ExtractFileName(const std::string& path);
+// The extension of the file name, from its last "." on, dot included ("" when none).
+std::string ExtractFileExt(const std::string& path);
+// The path with its extension replaced (ext includes the dot).
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
+// The path with a backslash appended unless its last character is one.
+std::string IncludeTrailingBackslash(const std::string& path);
+
+}  // namespace text
