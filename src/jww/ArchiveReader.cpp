@@ -1,0 +1,180 @@
+#include "jww/ArchiveReader.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/Platform.h"
+#include "text/ShiftJis.h"
+
+namespace jww {
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+// Longest class name a tag may carry.
+constexpr std::uint16_t kMaxClassName = 2048;
+
+}  // namespace
+
+ArchiveReader::ArchiveReader(ByteSource& source) : source_(source), size_(source.Size()) {
+  if (const unsigned char* data = source.Contiguous()) {
+    // bytes in memory are read in place
+    next_ = data;
+    end_ = data + size_;
+    inPlace_ = true;
+  } else {
+    buffer_.reset(new unsigned char[kBufferSize]);
+  }
+}
+
+bool ArchiveReader::Refill() {
+  if (failed_ || inPlace_ || source_.Failed()) return false;
+  const std::size_t got = source_.Read(buffer_.get(), kBufferSize);
+  next_ = buffer_.get();
+  end_ = next_ + got;
+  return got > 0;
+}
+
+void ArchiveReader::Fail(const char* why) {
+  failed_ = true;
+  next_ = end_;
+  throw ArchiveError(why);
+}
+
+void ArchiveReader::ReadBytes(void* out, std::size_t n) {
+  auto* dest = static_cast<unsigned char*>(out);
+  while (n > 0) {
+    if (next_ == end_ && !Refill()) Fail("unexpected end of file");
+    const std::size_t take = std::min(n, static_cast<std::size_t>(end_ - next_));
+    std::memcpy(dest, next_, take);
+    dest += take;
+    next_ += take;
+    position_ += take;
+    n -= take;
+  }
+}
+
+void ArchiveReader::Skip(std::uint64_t n) {
+  while (n > 0) {
+    if (next_ == end_ && !Refill()) Fail("unexpected end of file");
+    const std::size_t take =
+        static_cast<std::size_t>(std::min<std::uint64_t>(n, static_cast<std::uint64_t>(end_ - next_)));
+    next_ += take;
+    position_ += take;
+    n -= take;
+  }
+}
+
+void ArchiveReader::CheckFits(std::uint64_t count, std::uint64_t minBytes) {
+  if (minBytes > 0 && count > Remaining() / minBytes) Fail("count exceeds the file");
+}
+
+std::uint32_t ArchiveReader::ReadStringLength(std::uint8_t first) {
+  if (first < 0xFF) return first;
+  const std::uint16_t word = ReadU16();
+  if (word < 0xFFFF) return word;
+  return ReadU32();
+}
+
+JwwString ArchiveReader::ReadString() {
+  std::uint8_t first = ReadU8();
+  bool unicode = false;
+  std::uint32_t length = 0;
+  if (first < 0xFF) {
+    length = first;
+  } else {
+    const std::uint16_t word = ReadU16();
+    if (word == 0xFFFE) {
+      // the Unicode marker: the length follows again, counted in UTF-16 units
+      unicode = true;
+      length = ReadStringLength(ReadU8());
+    } else if (word < 0xFFFF) {
+      length = word;
+    } else {
+      length = ReadU32();
+    }
+  }
+  if (!unicode) {
+    CheckFits(length, 1);
+    std::string bytes(length, '\0');
+    ReadBytes(bytes.data(), length);
+    return JwwString(std::move(bytes), StringForm::Ansi);
+  }
+  CheckFits(length, 2);
+  std::string raw(static_cast<std::size_t>(length) * 2, '\0');
+  ReadBytes(raw.data(), raw.size());
+  std::u16string units(length, u'\0');
+  for (std::size_t i = 0; i < length; ++i) {
+    units[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
+                                     (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
+  }
+  std::string sjis;
+  if (platform::Utf16ToCp932(units, sjis)) return JwwString(std::move(sjis), StringForm::Unicode);
+  return JwwString(std::move(raw), StringForm::Utf16);
+}
+
+JwwString ArchiveReader::ReadCleanString() {
+  JwwString s = ReadString();
+  if (s.IsSjis()) {
+    s.bytes = text::RemoveControlChars(s.bytes);
+    return s;
+  }
+  // UTF-16 units below 0x20 are the control characters of that form
+  std::string kept;
+  kept.reserve(s.bytes.size());
+  for (std::size_t i = 0; i + 1 < s.bytes.size(); i += 2) {
+    if (s.bytes[i + 1] == 0 && static_cast<unsigned char>(s.bytes[i]) < 0x20) continue;
+    kept.append(s.bytes, i, 2);
+  }
+  s.bytes = std::move(kept);
+  return s;
+}
+
+std::uint32_t ArchiveReader::ReadCount() {
+  const std::uint16_t word = ReadU16();
+  // the count escapes to a dword at 0xFFFF
+  if (word != 0xFFFF) return word;
+  return ReadU32();
+}
+
+void ArchiveReader::ResetClasses() {
+  classIndex_.fill(0);
+  mapCounter_ = 1;
+}
+
+int ArchiveReader::ReadClassTag(bool blockDefinitionList) {
+  const std::uint16_t tag = ReadU16();
+  if (tag == 0xFFFF) {
+    ReadU16();  // schema number
+    const std::uint16_t nameLength = ReadU16();
+    if (nameLength > kMaxClassName) Fail("class name too long");
+    std::string name(nameLength, '\0');
+    ReadBytes(name.data(), nameLength);
+    int classNo = kNoClass;
+    if (blockDefinitionList) {
+      classNo = kBlockDefClass;
+    } else {
+      for (int c = kLineClass; c <= kBlockClass; ++c) {
+        if (name == kClassNames[c]) classNo = c;
+      }
+    }
+    if (classNo != kNoClass) classIndex_[classNo] = mapCounter_;
+    ++mapCounter_;
+    return classNo;
+  }
+  std::uint32_t index = 0;
+  if (tag == 0x7FFF) {
+    index = ReadU32() & 0x7FFFFFFFu;
+  } else if (tag >= 0x8000) {
+    index = tag - 0x8000u;
+  } else {
+    return kNoClass;
+  }
+  if (index == 0) return kNoClass;
+  const int last = blockDefinitionList ? kBlockDefClass : kBlockClass;
+  for (int c = kLineClass; c <= last; ++c) {
+    if (classIndex_[c] == index) return c;
+  }
+  return kNoClass;
+}
+
+}  // namespace jww

@@ -1,0 +1,31 @@
+// A string as a drawing stores it: Shift-JIS bytes, and the form it was stored in.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace jww {
+
+enum class StringForm : std::uint8_t {
+  Ansi,     // stored as Shift-JIS bytes
+  Unicode,  // stored as UTF-16, held as its exact Shift-JIS form
+  Utf16,    // stored as UTF-16 with a character that has no Shift-JIS form
+};
+
+struct JwwString {
+  // Shift-JIS bytes for Ansi and Unicode; the UTF-16LE units' bytes for Utf16.
+  std::string bytes;
+  StringForm form = StringForm::Ansi;
+
+  JwwString() = default;
+  JwwString(std::string sjis, StringForm f = StringForm::Ansi) : bytes(std::move(sjis)), form(f) {}
+
+  // True when the string has a Shift-JIS form that the system's text rules apply to.
+  bool IsSjis() const { return form != StringForm::Utf16; }
+  // The Shift-JIS bytes, or "" for a string that has none.
+  const std::string& Sjis() const;
+
+  bool operator==(const JwwString&) const = default;
+};
+
+}  // namespace jww

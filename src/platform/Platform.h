@@ -1,0 +1,133 @@
+// The operating-system services the core needs. Every path is a Shift-JIS (CP932) byte
+// string in Windows form (backslash separators, folders ending in a backslash); each
+// implementation translates it to the native form at the call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// --- file system -------------------------------------------------------------------
+
+// True when a regular file is found under the path (a folder does not count).
+bool FileExists(const std::string& path);
+// True when a folder is found under the path.
+bool FolderExists(const std::string& path);
+
+// Modification time in packed DOS form (local time) and size of a file; false when none.
+bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size);
+// Sets a file's modification time from a packed DOS local time.
+bool SetFileDosTime(const std::string& path, std::uint32_t dosTime);
+// Makes a file an ordinary writable file ("archive only": not read-only, hidden or system).
+bool SetArchiveOnly(const std::string& path);
+
+// Deletes a file; false when it could not be deleted (or did not exist).
+bool RemoveFile(const std::string& path);
+// Moves a file over another, replacing it; both lie in the same folder.
+bool ReplaceFile(const std::string& from, const std::string& to);
+// Creates one folder; false when it exists already or cannot be made.
+bool MakeFolder(const std::string& path);
+// Removes an empty folder.
+bool RemoveFolder(const std::string& path);
+
+// Names (not paths) of the entries of a folder, "." and ".." left out; empty when none.
+std::vector<std::string> ListFolder(const std::string& folder);
+// Deletes a folder with everything in it, never following symbolic links.
+bool RemoveTree(const std::string& folder);
+
+// Full path of the running program file.
+std::string ProgramFilePath();
+// The process's working folder, ending in a backslash.
+std::string CurrentFolder();
+// A per-user folder for temporary files, ending in a backslash.
+std::string UserTempFolder();
+
+// A file opened for reading, read front to back.
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  bool Open(const std::string& path);
+  // Reads up to n bytes; fewer only at the end of the file or on an error (see Failed).
+  std::size_t Read(void* buffer, std::size_t n);
+  bool Failed() const { return failed_; }
+  // Size of the file when it was opened.
+  std::uint64_t Size() const { return size_; }
+  void Close();
+  bool IsOpen() const;
+
+ private:
+  std::intptr_t handle_ = -1;
+  std::uint64_t size_ = 0;
+  bool failed_ = false;
+};
+
+// A file created (or truncated) for writing.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Creates the file, replacing any file of that name. Never follows a symbolic link.
+  bool Create(const std::string& path);
+  // Writes n bytes; returns how many were taken. Fewer without Failed() is a short
+  // write; an error sets Failed().
+  std::size_t Write(const void* buffer, std::size_t n);
+  bool Failed() const { return failed_; }
+  // Commits what was written; false on an error.
+  bool Flush();
+  // Closes the file; false when the close reports an error.
+  bool Close();
+  bool IsOpen() const;
+
+ private:
+  std::intptr_t handle_ = -1;
+  bool failed_ = false;
+};
+
+enum class CopyOutcome {
+  Copied,           // every byte copied
+  ShortWrite,       // a write took fewer bytes without an error; the shorter target stays
+  SourceNotOpened,  // nothing was created
+  TargetFailed,     // creating, writing or closing the target failed; no target remains
+};
+// Copies a file byte for byte through a large buffer (or the system's own copy where
+// it keeps these outcomes). The target is created, replacing any file of that name.
+CopyOutcome CopyFileContents(const std::string& source, const std::string& target);
+
+// --- text ----------------------------------------------------------------------------
+
+// Shift-JIS bytes to UTF-16; false when a byte sequence has no Unicode form.
+bool Cp932ToUtf16(const std::string& sjis, std::u16string& units);
+// UTF-16 to Shift-JIS, only when every character has an exact CP932 form (converting
+// back gives the same units; no best-fit mapping).
+bool Utf16ToCp932(const std::u16string& units, std::string& sjis);
+
+// A Shift-JIS string as UTF-8, for display (undecodable bytes become U+FFFD).
+std::string ToUtf8(const std::string& sjis);
+// A path as the user knows it: native separators, UTF-8.
+std::string NativePathForDisplay(const std::string& path);
+
+// One command-line argument: its Shift-JIS path form, and whether it has one.
+struct Argument {
+  std::string sjis;     // Shift-JIS, Windows form (backslashes)
+  std::string display;  // UTF-8, as typed
+  bool representable = true;
+};
+// The program's arguments after the program name, taken from the system (on Windows the
+// wide command line; elsewhere argv, UTF-8).
+std::vector<Argument> ProgramArguments(int argc, char** argv);
+
+// Writes UTF-8 text to standard output or standard error (wide console API on Windows).
+void WriteStdout(const std::string& utf8);
+void WriteStderr(const std::string& utf8);
+
+}  // namespace platform
