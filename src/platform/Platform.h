@@ -27,7 +27,7 @@ bool SetArchiveOnly(const std::string& path);
 // Deletes a file; false when it could not be deleted (or did not exist).
 bool RemoveFile(const std::string& path);
 // Moves a file over another, replacing it; both lie in the same folder.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool RenameOver(const std::string& from, const std::string& to);
 // Creates one folder; false when it exists already or cannot be made.
 bool MakeFolder(const std::string& path);
 // Removes an empty folder.
