@@ -1,0 +1,25 @@
+// The console program's commands. Each returns the exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace cli {
+
+// Exit statuses.
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+int Inspect(const std::vector<platform::Argument>& args);
+int Resave(const std::vector<platform::Argument>& args);
+
+// Writes a line to standard output / standard error (UTF-8, with a line break).
+void Out(const std::string& utf8);
+void Err(const std::string& utf8);
+// "quorvane: " + message on standard error.
+void Complain(const std::string& utf8);
+
+}  // namespace cli

@@ -1,0 +1,201 @@
+// inspect: what a drawing holds, its block definitions, embedded images and image
+// references. Nothing is written: embedded images are not extracted.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "jww/jwwunit.h"
+#include "relocation/ImageReference.h"
+
+namespace cli {
+namespace {
+
+std::string JsonString(const std::string& utf8) {
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+// A string of the drawing as UTF-8.
+std::string Shown(const jww::JwwString& s) {
+  if (s.IsSjis()) return platform::ToUtf8(s.bytes);
+  std::u16string units(s.bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(static_cast<unsigned char>(s.bytes[2 * i]) |
+                                     (static_cast<unsigned char>(s.bytes[2 * i + 1]) << 8));
+  }
+  std::string utf8;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      utf8 += static_cast<char>(c);
+    } else if (c < 0x800) {
+      utf8 += static_cast<char>(0xC0 | (c >> 6));
+      utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      utf8 += static_cast<char>(0xE0 | (c >> 12));
+      utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      utf8 += static_cast<char>(0xF0 | (c >> 18));
+      utf8 += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+const char* KindName(relocation::ReferenceKind k) {
+  switch (k) {
+    case relocation::ReferenceKind::Embedded: return "embedded";
+    case relocation::ReferenceKind::Image: return "image";
+    case relocation::ReferenceKind::Disabled: return "disabled";
+    default: return "none";
+  }
+}
+
+struct Reference {
+  std::string owner;  // "drawing" or the block definition's name
+  std::string text;
+  relocation::ImageReference parsed;
+};
+
+std::vector<Reference> CollectReferences(const jww::TJwwData& d) {
+  std::vector<Reference> refs;
+  auto collect = [&refs](const std::vector<jww::TEntJwwText>& texts, const std::string& owner) {
+    for (const jww::TEntJwwText& t : texts) {
+      relocation::ImageReference r = relocation::ParseImageReference(t.Text);
+      if (r.kind != relocation::ReferenceKind::None) refs.push_back({owner, Shown(t.Text), std::move(r)});
+    }
+  };
+  collect(d.Texts, "drawing");
+  for (const jww::TEntJwwBlockDef& def : d.BlockDefs) collect(def.Texts, "block " + Shown(def.Name));
+  return refs;
+}
+
+std::string Counts(const jww::EntityList& l, bool json) {
+  const std::pair<const char*, std::size_t> rows[] = {
+      {"lines", l.Lines.size()}, {"arcs", l.Arcs.size()},     {"points", l.Points.size()},
+      {"texts", l.Texts.size()}, {"dimensions", l.Dims.size()}, {"solids", l.Solids.size()},
+      {"blocks", l.Blocks.size()},
+  };
+  std::string out;
+  for (const auto& [name, n] : rows) {
+    if (!out.empty()) out += json ? ", " : " ";
+    out += json ? "\"" + std::string(name) + "\": " + std::to_string(n) : std::string(name) + " " + std::to_string(n);
+  }
+  return out;
+}
+
+void PrintText(const platform::Argument& file, const jww::TJwwData& d) {
+  Out(file.display);
+  Out("  version " + std::to_string(d.Header.Version));
+  Out("  entities " + std::to_string(d.HeldCount()) + ": " + Counts(d, false));
+  Out("  block definitions " + std::to_string(d.BlockDefs.size()) + " (" + std::to_string(d.ReferencedBlockCount) +
+      " used)");
+  for (const jww::TEntJwwBlockDef& def : d.BlockDefs) {
+    Out("    " + std::to_string(def.Number) + " " + Shown(def.Name) + (def.Used ? " (used)" : " (unused)") + ": " +
+        Counts(def, false));
+  }
+  Out("  embedded images " + std::to_string(jww::EmbeddedImages.size()));
+  for (const jww::TBindImageType& image : jww::EmbeddedImages) {
+    Out("    " + Shown(image.Name) + " " + std::to_string(image.Size) + " bytes");
+  }
+  const std::vector<Reference> refs = CollectReferences(d);
+  Out("  image references " + std::to_string(refs.size()));
+  for (const Reference& r : refs) Out("    [" + r.owner + "] " + KindName(r.parsed.kind) + " " + r.text);
+}
+
+void PrintJson(const platform::Argument& file, const jww::TJwwData& d, bool last) {
+  std::string out = "  {\"file\": " + JsonString(file.display) + ", \"version\": " + std::to_string(d.Header.Version);
+  out += ", \"entities\": {" + Counts(d, true) + "}";
+  out += ", \"blockDefinitions\": [";
+  for (std::size_t i = 0; i < d.BlockDefs.size(); ++i) {
+    const jww::TEntJwwBlockDef& def = d.BlockDefs[i];
+    out += (i ? ", " : "") + std::string("{\"number\": ") + std::to_string(def.Number) +
+           ", \"name\": " + JsonString(Shown(def.Name)) + ", \"used\": " + (def.Used ? "true" : "false") +
+           ", \"entities\": {" + Counts(def, true) + "}}";
+  }
+  out += "], \"embeddedImages\": [";
+  for (std::size_t i = 0; i < jww::EmbeddedImages.size(); ++i) {
+    const jww::TBindImageType& image = jww::EmbeddedImages[i];
+    out += (i ? ", " : "") + std::string("{\"name\": ") + JsonString(Shown(image.Name)) +
+           ", \"size\": " + std::to_string(image.Size) + "}";
+  }
+  out += "], \"imageReferences\": [";
+  const std::vector<Reference> refs = CollectReferences(d);
+  for (std::size_t i = 0; i < refs.size(); ++i) {
+    out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(refs[i].owner) +
+           ", \"kind\": \"" + KindName(refs[i].parsed.kind) + "\", \"text\": " + JsonString(refs[i].text) + "}";
+  }
+  out += "]}";
+  Out(out + (last ? "" : ","));
+}
+
+}  // namespace
+
+int Inspect(const std::vector<platform::Argument>& args) {
+  bool json = false;
+  std::vector<platform::Argument> files;
+  for (const platform::Argument& a : args) {
+    if (a.display == "--json") {
+      json = true;
+    } else if (a.display.starts_with("--")) {
+      Complain("unknown option for inspect: " + a.display);
+      return kUsage;
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.empty()) {
+    Complain("inspect needs at least one drawing");
+    return kUsage;
+  }
+  jww::TempFolder.clear();  // nothing is extracted
+  int status = kOk;
+  if (json) Out("[");
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    jww::TJwwData drawing;
+    const bool loaded = files[i].representable && drawing.LoadFromFile(files[i].sjis);
+    if (!loaded) {
+      Complain("cannot read the drawing " + files[i].display);
+      status = kFailed;
+      if (json) Out("  {\"file\": " + JsonString(files[i].display) + ", \"error\": \"cannot read\"}" +
+                    (i + 1 == files.size() ? "" : ","));
+      continue;
+    }
+    if (json) {
+      PrintJson(files[i], drawing, i + 1 == files.size());
+    } else {
+      PrintText(files[i], drawing);
+    }
+  }
+  if (json) Out("]");
+  jww::ClearEmbeddedImages();
+  return status;
+}
+
+}  // namespace cli

@@ -1,0 +1,82 @@
+// quorvane: converts drawings so that their images travel with them.
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kUsageText =
+    "usage: quorvane convert [--to DIR | --desktop | --documents | --in-place]\n"
+    "                        [--path-names | --plain-names] [--disable-missing] FILE...\n"
+    "       quorvane inspect [--json] FILE...\n"
+    "       quorvane resave IN OUT\n"
+    "       quorvane -G\n"
+    "       quorvane --help | --version\n";
+
+constexpr const char* kHelpText =
+    "Quorvane copies the images a drawing (.jww) refers to next to the converted\n"
+    "drawing, rewrites the references to bare file names and saves the drawing as\n"
+    "format version 700, so that the drawing keeps its images when it moves.\n"
+    "\n"
+    "commands:\n"
+    "  convert FILE...   convert drawings; the destination and naming choices saved by\n"
+    "                    the window apply unless given here:\n"
+    "      --to DIR          save into DIR\n"
+    "      --desktop         save onto the desktop\n"
+    "      --documents       save into the documents folder\n"
+    "      --in-place        replace each drawing in its own folder\n"
+    "      --path-names      name copied images after their whole path\n"
+    "      --plain-names     keep the images' own file names\n"
+    "      --disable-missing switch off references to images that are missing\n"
+    "  inspect FILE...   show what a drawing holds and where its images are (writes\n"
+    "                    nothing); --json for JSON\n"
+    "  resave IN OUT     read a drawing and write it again as version 700, unchanged\n"
+    "  -G                run as an external transform of the drafting program\n"
+    "\n"
+    "exit status: 0 all converted, 1 a file failed or the batch was stopped,\n"
+    "             2 usage error, no acceptable file or a missing destination folder\n";
+
+int Run(int argc, char** argv) {
+  std::vector<platform::Argument> args = platform::ProgramArguments(argc, argv);
+  if (args.empty()) {
+    Err(kUsageText);
+    return kUsage;
+  }
+  const std::string command = args.front().display;
+  args.erase(args.begin());
+  if (command == "--help" || command == "-h") {
+    Out(std::string(kUsageText) + "\n" + kHelpText);
+    return kOk;
+  }
+  if (command == "--version") {
+    Out("quorvane " QUORVANE_VERSION);
+    return kOk;
+  }
+  if (command == "inspect") return Inspect(args);
+  if (command == "resave") return Resave(args);
+  Complain("unknown command: " + command);
+  Err(kUsageText);
+  return kUsage;
+}
+
+}  // namespace
+
+void Out(const std::string& utf8) { platform::WriteStdout(utf8 + (utf8.ends_with('\n') ? "" : "\n")); }
+void Err(const std::string& utf8) { platform::WriteStderr(utf8 + (utf8.ends_with('\n') ? "" : "\n")); }
+void Complain(const std::string& utf8) { Err("quorvane: " + utf8); }
+
+}  // namespace cli
+
+int main(int argc, char** argv) {
+  try {
+    return cli::Run(argc, argv);
+  } catch (const std::exception& e) {
+    cli::Complain(std::string("internal error: ") + e.what());
+  } catch (...) {
+    cli::Complain("internal error");
+  }
+  return cli::kFailed;
+}

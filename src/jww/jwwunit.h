@@ -1,0 +1,88 @@
+// The in-memory drawing: everything read from a drawing file, so that it can be written
+// back as version 700 with only the image references changed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "jww/jwwtype.h"
+
+namespace jww {
+
+class ArchiveReader;
+class ArchiveWriter;
+class ByteSource;
+
+// Reads a base in the layout of the file version (13 bytes before 351, PenWidth 0).
+void ReadBase(ArchiveReader& ar, std::int32_t version, TEntJwwBase& base);
+// Copies the common attributes of one record into another.
+void CopyBase(const TEntJwwBase& source, TEntJwwBase& target);
+// Writes a base with the clean-up of an attribute kind (a class number 1-8).
+void WriteBase(ArchiveWriter& ar, std::int32_t version, const TEntJwwBase& base, int kind);
+
+class TJwwData : public EntityList {
+ public:
+  TJwwData();
+  virtual ~TJwwData();
+
+  // Releases everything read from a file and restores the defaults.
+  void Clear();
+  // Sets every field to its default.
+  void Reset();
+
+  // Reads a drawing of version 220 or later; false when it cannot be read whole.
+  bool LoadFromFile(const std::string& path);
+  // Reads a drawing from bytes in memory (as LoadFromFile, without SourceDrawingPath).
+  bool LoadFromMemory(const void* data, std::size_t size);
+  // Writes the drawing as the given version through a temporary file that replaces
+  // the target only when complete; false leaves the target as it was.
+  bool SaveToFile(const std::string& path, std::int32_t version);
+  // Writes the drawing into memory; false when an embedded image cannot be read back.
+  bool SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t version);
+
+  // The entity list, the block definitions and, from 700 on, the embedded images.
+  void ReadBody(ArchiveReader& ar);
+  void WriteBody(ArchiveWriter& ar, std::int32_t version);
+
+  // Marks and numbers the definitions the drawing's block inserts reach; builds BlockTree.
+  void BuildBlockTree();
+  // The number a block insert is written with.
+  std::int32_t MapBlockNumber(std::int32_t number) const;
+
+  TEntJwwHeader Header;
+  std::vector<TEntJwwLayerGroup> LayerGroups;
+  std::vector<TEntJwwLayer> Layers;
+  std::vector<TEntJwwPen> Pens;
+  std::vector<TEntJwwLineTypeNo> LineTypes;
+  std::vector<TEntJwwRandomLine> RandomLines;
+  std::vector<TEntJwwDoubleLine> DoubleLines;
+  std::vector<TEntJwwColorExNo> ColorsEx;
+  std::vector<TEntJwwLineTypeExNo> LineTypesEx;
+  std::vector<TEntJwwTextType> TextTypes;
+  std::vector<TEntJwwBlockDef> BlockDefs;
+  std::vector<TEntJwwBlockTree> BlockTree;
+  std::int32_t ReferencedBlockCount = 0;
+
+  // Most entries BlockTree grows to, however deep or wide the nesting.
+  static constexpr std::size_t kMaxBlockTree = 100000;
+
+ private:
+  bool Load(ByteSource& source);
+  void Save(ArchiveWriter& ar, std::int32_t version);
+  void ReadHeader(ArchiveReader& ar);
+  void WriteHeader(ArchiveWriter& ar, std::int32_t version) const;
+  void ReadEntities(ArchiveReader& ar, EntityList& list);
+  void WriteEntities(ArchiveWriter& ar, const EntityList& list, std::int32_t version) const;
+  void ReadBlockDefs(ArchiveReader& ar);
+  void WriteBlockDefs(ArchiveWriter& ar, std::int32_t version) const;
+  void ReadImages(ArchiveReader& ar);
+  void WriteImages(ArchiveWriter& ar) const;
+  // Index in BlockDefs of the first definition with the number, or -1.
+  std::int32_t FindBlockDef(std::int32_t number) const;
+
+  std::unordered_map<std::int32_t, std::int32_t> firstDefByNumber_;
+};
+
+}  // namespace jww
