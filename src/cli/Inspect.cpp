@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "jww/jwwunit.h"
 #include "relocation/ImageReference.h"
+#include "relocation/ImageRelocation.h"
 
 namespace cli {
 namespace {
@@ -81,6 +82,8 @@ struct Reference {
   std::string owner;  // "drawing" or the block definition's name
   std::string text;
   relocation::ImageReference parsed;
+  std::string resolved;  // where an image reference's file is looked for (native form)
+  bool exists = false;
 };
 
 std::vector<Reference> CollectReferences(const jww::TJwwData& d) {
@@ -88,7 +91,14 @@ std::vector<Reference> CollectReferences(const jww::TJwwData& d) {
   auto collect = [&refs](const std::vector<jww::TEntJwwText>& texts, const std::string& owner) {
     for (const jww::TEntJwwText& t : texts) {
       relocation::ImageReference r = relocation::ParseImageReference(t.Text);
-      if (r.kind != relocation::ReferenceKind::None) refs.push_back({owner, Shown(t.Text), std::move(r)});
+      if (r.kind == relocation::ReferenceKind::None) continue;
+      Reference ref{owner, Shown(t.Text), std::move(r), "", false};
+      if (ref.parsed.kind == relocation::ReferenceKind::Image) {
+        const std::string path = relocation::ResolveImagePath(ref.parsed.path);
+        ref.resolved = platform::NativePathForDisplay(path);
+        ref.exists = platform::FileExists(path);
+      }
+      refs.push_back(std::move(ref));
     }
   };
   collect(d.Texts, "drawing");
@@ -126,7 +136,12 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d) {
   }
   const std::vector<Reference> refs = CollectReferences(d);
   Out("  image references " + std::to_string(refs.size()));
-  for (const Reference& r : refs) Out("    [" + r.owner + "] " + KindName(r.parsed.kind) + " " + r.text);
+  for (const Reference& r : refs) {
+    Out("    [" + r.owner + "] " + KindName(r.parsed.kind) + " " + r.text);
+    if (r.parsed.kind == relocation::ReferenceKind::Image) {
+      Out("      -> " + r.resolved + (r.exists ? " (found)" : " (missing)"));
+    }
+  }
 }
 
 void PrintJson(const platform::Argument& file, const jww::TJwwData& d, bool last) {
@@ -149,7 +164,11 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, bool last
   const std::vector<Reference> refs = CollectReferences(d);
   for (std::size_t i = 0; i < refs.size(); ++i) {
     out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(refs[i].owner) +
-           ", \"kind\": \"" + KindName(refs[i].parsed.kind) + "\", \"text\": " + JsonString(refs[i].text) + "}";
+           ", \"kind\": \"" + KindName(refs[i].parsed.kind) + "\", \"text\": " + JsonString(refs[i].text);
+    if (refs[i].parsed.kind == relocation::ReferenceKind::Image) {
+      out += ", \"resolvedPath\": " + JsonString(refs[i].resolved) + ", \"exists\": " + (refs[i].exists ? "true" : "false");
+    }
+    out += "}";
   }
   out += "]}";
   Out(out + (last ? "" : ","));

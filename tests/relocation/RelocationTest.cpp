@@ -1,0 +1,339 @@
+// Image references rewritten against real files in scratch folders.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "TestSupport.h"
+#include "jww/Archive.h"
+#include "jww/jwwunit.h"
+#include "platform/Platform.h"
+#include "relocation/ImagePlacement.h"
+#include "relocation/ImageRelocation.h"
+#include "text/ShiftJis.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
+using namespace relocation;
+using jww::JwwString;
+using jww::TEntJwwText;
+using testsupport::Hex;
+
+namespace {
+
+TEntJwwText Text(const std::string& s, jww::StringForm form = jww::StringForm::Ansi) {
+  TEntJwwText t;
+  t.PenColor = 3;
+  t.TextType = 2;
+  t.Text = JwwString(s, form);
+  return t;
+}
+
+// A conversion's surroundings: the drawing's folder, the destination and a clean table.
+class Relocation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearCopiedImages();
+    platform::MakeFolder(source_ / "img\\");
+    jww::SourceDrawingPath = source_ / "plan.jww";
+  }
+  void TearDown() override { ClearCopiedImages(); }
+
+  std::string Image(const std::string& relative, const std::string& bytes, std::uint32_t dosTime = 0x5A8B6C00) {
+    const std::string path = source_ / relative;
+    platform::MakeFolder(text::ExtractFilePath(path));
+    testsupport::WriteFileText(path, bytes);
+    EXPECT_TRUE(platform::SetFileDosTime(path, dosTime));
+    return path;
+  }
+  RelocationCounters Run(jww::TJwwData& d, bool plain = true, bool disable = true) {
+    RelocationCounters c;
+    RelocateImages(d, out_.Path(), {disable, !plain}, c);
+    return c;
+  }
+  std::string Out(const std::string& name) {
+    const auto bytes = testsupport::ReadFileBytes(out_ / name);
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  testsupport::TempFolder source_;
+  testsupport::TempFolder out_;
+};
+
+}  // namespace
+
+TEST_F(Relocation, WorkedExample) {
+  const std::string a = Image("img\\a.bmp", "image a");
+  jww::TJwwData d;
+  d.Texts = {Text("^@BMimg\\a.bmp,100,200,0,0"), Text("^@BM" + a + ",50,50,0,0"), Text("^@BMimg\\b.bmp,1,1,0,0"),
+             Text("^@BM%temp%pic.bmp,1,1")};
+  const RelocationCounters c = Run(d);
+
+  EXPECT_EQ(d.Texts[0].Text.bytes, "^@BMa.bmp,100,200,0,0");
+  EXPECT_EQ(d.Texts[1].Text.bytes, "^@BMa.bmp,50,50,0,0");
+  EXPECT_EQ(d.Texts[2].Text.bytes, "_@BM" + source_.Path() + "img\\b.bmp,1,1,0,0");
+  EXPECT_EQ(d.Texts[2].PenColor, 9);
+  EXPECT_EQ(d.Texts[2].TextType, 0);
+  EXPECT_EQ(d.Texts[3].Text.bytes, "^@BM%temp%pic.bmp,1,1");
+  EXPECT_EQ(d.Texts[0].PenColor, 3);  // a rewritten text keeps its attributes
+  EXPECT_EQ(d.Texts[0].TextType, 2);
+  EXPECT_EQ(c.ImageTextCount, 2);
+  EXPECT_EQ(c.MissingImageCount, 1);
+  EXPECT_EQ(c.BlockImageTextCount + c.BlockMissingImageCount, 0);
+  ASSERT_EQ(CopiedImages.size(), 1u);
+  EXPECT_EQ(Out("a.bmp"), "image a");
+  EXPECT_EQ(GetFileStamp(out_ / "a.bmp"), GetFileStamp(a));
+  EXPECT_EQ(platform::ListFolder(out_.Path()), std::vector<std::string>{"a.bmp"});
+  EXPECT_EQ(GetFileStamp(a).time, 0x5A8B6C00u);  // the source keeps its time
+}
+
+TEST_F(Relocation, ThroughAWholeDrawing) {
+  Image("img\\a.bmp", "a");
+  jww::TJwwData d;
+  d.Texts = {Text("^@BMimg\\a.bmp,1,1")};
+  d.Order = {{jww::kTextClass, 0}};
+  d.Blocks = {jww::TEntJwwBlock{}};
+  d.Blocks[0].Number = 1;
+  d.Order.push_back({jww::kBlockClass, 0});
+  jww::TEntJwwBlockDef used, unused;
+  used.Number = 1;
+  used.Texts = {Text("^@BMimg\\A.BMP,2,2")};
+  used.Order = {{jww::kTextClass, 0}};
+  unused.Number = 2;
+  unused.Texts = {Text("^@BMimg\\c.bmp,3,3")};
+  unused.Order = {{jww::kTextClass, 0}};
+  d.BlockDefs = {used, unused};
+  d.BuildBlockTree();
+  d.ReferencedBlockCount = 2;  // keep the unused definition in the file too
+  d.BlockDefs[1].Used = 1;
+  d.BlockDefs[1].WriteNumber = 1;
+  const std::string drawing = source_ / "plan.jww";
+  ASSERT_TRUE(d.SaveToFile(drawing, 700));
+  Image("img\\c.bmp", "c");
+
+  jww::TJwwData loaded;
+  ASSERT_TRUE(loaded.LoadFromFile(drawing));
+  const RelocationCounters c = Run(loaded);
+  ASSERT_TRUE(loaded.SaveToFile(out_ / "plan.jww", 700));
+
+  // a definition the drawing never inserts is rewritten and its image copied, though
+  // the saved drawing leaves it out
+  EXPECT_EQ(c.ImageTextCount, 1);
+  EXPECT_EQ(c.BlockImageTextCount, 2);
+  EXPECT_EQ(CopiedImages.size(), 2u);
+  EXPECT_EQ(Out("c.bmp"), "c");
+  jww::TJwwData result;
+  ASSERT_TRUE(result.LoadFromFile(out_ / "plan.jww"));
+  EXPECT_EQ(result.Texts[0].Text.bytes, "^@BMa.bmp,1,1");
+  ASSERT_EQ(result.BlockDefs.size(), 1u);
+  EXPECT_EQ(result.BlockDefs[0].Texts[0].Text.bytes, "^@BMa.bmp,2,2");
+}
+
+TEST_F(Relocation, LetterCaseDuplicatesShareOneCopy) {
+  Image("img\\a.bmp", "a");
+  jww::TJwwData d;
+  d.Texts = {Text("^@BM" + source_.Path() + "img\\a.bmp,1"), Text("^@BM" + source_.Path() + "IMG\\A.BMP,2")};
+  jww::TEntJwwBlockDef def;
+  def.Texts = {Text("^@BM" + source_.Path() + "Img\\A.bmp,3")};
+  d.BlockDefs = {def};
+  const RelocationCounters c = Run(d, false);
+  EXPECT_EQ(CopiedImages.size(), 1u);
+  EXPECT_EQ(c.ImageTextCount, 2);
+  EXPECT_EQ(c.BlockImageTextCount, 1);
+  EXPECT_EQ(platform::ListFolder(out_.Path()).size(), 1u);
+  EXPECT_EQ(d.BlockDefs[0].Texts[0].Text.bytes, d.Texts[1].Text.bytes.substr(0, d.Texts[1].Text.bytes.size() - 1) + "3");
+}
+
+TEST_F(Relocation, APathFoundAsWrittenBeatsTheDrawingsFolder) {
+  std::mt19937 random{std::random_device{}()};
+  const std::string name = "quorvane-test-" + std::to_string(random() % 1000000) + ".bmp";
+  const std::string here = platform::CurrentFolder() + name;
+  testsupport::WriteFileText(here, "from the working folder");
+  Image(name, "beside the drawing");
+  jww::TJwwData d;
+  d.Texts = {Text("^@BM" + name + ",1")};
+  Run(d);
+  platform::RemoveFile(here);
+  EXPECT_EQ(Out(name), "from the working folder");
+}
+
+TEST_F(Relocation, MissingImages) {
+  jww::TJwwData d;
+  d.Texts = {Text("^@BMnone.bmp,1"), Text("^@BM\\nowhere\\x.bmp,2"), Text("^@BMC:\\x\\y.bmp,3"),
+             Text("_@BMnone.bmp,1"), Text("^@BMnone.bmp"), Text("^@BM,1,1")};
+  jww::TJwwData off = d;
+  RelocationCounters c = Run(d);
+  EXPECT_EQ(c.MissingImageCount, 3);
+  EXPECT_EQ(d.Texts[0].Text.bytes, "_@BM" + source_.Path() + "none.bmp,1");
+  // an absolute path is never put under the drawing's folder
+  EXPECT_EQ(d.Texts[1].Text.bytes, "_@BM\\nowhere\\x.bmp,2");
+  EXPECT_EQ(d.Texts[2].Text.bytes, "_@BMC:\\x\\y.bmp,3");
+  // not references at all: a disabled one, no comma, an empty path
+  EXPECT_EQ(d.Texts[3].Text.bytes, "_@BMnone.bmp,1");
+  EXPECT_EQ(d.Texts[4].Text.bytes, "^@BMnone.bmp");
+  EXPECT_EQ(d.Texts[5].Text.bytes, "^@BM,1,1");
+
+  c = Run(off, true, false);
+  EXPECT_EQ(c.MissingImageCount, 3);
+  EXPECT_EQ(off.Texts[0].Text.bytes, "^@BMnone.bmp,1");
+  EXPECT_EQ(off.Texts[0].PenColor, 3);
+  EXPECT_TRUE(platform::ListFolder(out_.Path()).empty());
+}
+
+TEST_F(Relocation, UnicodeStrings) {
+  Image("img\\a.bmp", "a");
+  jww::TJwwData d;
+  // held as Shift-JIS: an ordinary reference; no Shift-JIS form: never a reference
+  d.Texts = {Text("^@BMimg\\a.bmp,1", jww::StringForm::Unicode),
+             Text(std::string("^\0@\0B\0M\0a\0,\0\xE9\0", 14), jww::StringForm::Utf16)};
+  const RelocationCounters c = Run(d);
+  EXPECT_EQ(c.ImageTextCount, 1);
+  EXPECT_EQ(d.Texts[0].Text, JwwString("^@BMa.bmp,1", jww::StringForm::Unicode));
+  EXPECT_EQ(d.Texts[1].Text.bytes.size(), 14u);
+}
+
+TEST_F(Relocation, CutAt255BytesOnACharacterBoundary) {
+  const std::string longName = std::string(120, 'n') + ".bmp";
+  Image(longName, "x");
+  const std::string tail = "," + std::string(255 - 4 - 4 - 1, '9');  // "^@BMa.bmp" + tail is 255 + ...
+  jww::TJwwData d;
+  d.Texts = {Text("^@BM" + longName + tail)};
+  Run(d);
+  EXPECT_EQ(d.Texts[0].Text.bytes.size(), 255u);
+  EXPECT_EQ(d.Texts[0].Text.bytes.substr(0, 4 + longName.size()), "^@BM" + longName);
+
+  EXPECT_EQ(CutReference(std::string(254, 'a') + Hex("95 5C")), std::string(254, 'a'));
+  EXPECT_EQ(CutReference(std::string(253, 'a') + Hex("95 5C") + "b"), std::string(253, 'a') + Hex("95 5C"));
+  EXPECT_EQ(CutReference(std::string(300, 'a')).size(), 255u);
+}
+
+TEST_F(Relocation, ParentAndSlashPathsStayInTheDestination) {
+  platform::MakeFolder(source_ / "a\\");
+  platform::MakeFolder(source_ / "a\\b\\");
+  Image("x.bmp", "x");
+  jww::SourceDrawingPath = source_ / "a\\b\\plan.jww";
+  for (bool plain : {true, false}) {
+    ClearCopiedImages();
+    testsupport::TempFolder out;
+    jww::TJwwData d;
+    d.Texts = {Text("^@BM..\\..\\x.bmp,1"), Text("^@BM../../x.bmp,2")};
+    RelocationCounters c;
+    RelocateImages(d, out.Path(), {false, !plain}, c);
+    EXPECT_EQ(c.ImageTextCount, 2);
+    for (const std::string& name : platform::ListFolder(out.Path())) {
+      EXPECT_TRUE(platform::FileExists(out / name)) << name;
+      EXPECT_EQ(name.find_first_of("\\/:"), std::string::npos) << name;
+    }
+    EXPECT_FALSE(platform::ListFolder(out.Path()).empty());
+  }
+  EXPECT_EQ(platform::ListFolder(source_.Path()).size(), 3u);  // img, a, x.bmp: nothing new
+}
+
+TEST_F(Relocation, AFailedCopyStillRewritesTheReference) {
+  Image("img\\a.bmp", "a");
+  jww::TJwwData d;
+  d.Texts = {Text("^@BMimg\\a.bmp,1"), Text("^@BMimg\\a.bmp,2")};
+  RelocationCounters c;
+  RelocateImages(d, out_ / "missing\\", {false, false}, c);
+  EXPECT_EQ(c.ImageTextCount, 2);
+  EXPECT_EQ(CopiedImages.size(), 1u);
+  EXPECT_EQ(d.Texts[1].Text.bytes, "^@BMa.bmp,2");
+  EXPECT_FALSE(platform::FolderExists(out_ / "missing\\"));
+}
+
+TEST_F(Relocation, ASecondRunFindsItsOwnCopies) {
+  Image("img\\a.bmp", "a");
+  for (bool plain : {true, false}) {
+    for (int run = 0; run < 2; ++run) {
+      ClearCopiedImages();
+      jww::TJwwData d;
+      d.Texts = {Text("^@BMimg\\a.bmp,1")};
+      Run(d, plain);
+      EXPECT_EQ(d.Texts[0].Text.bytes.find('~'), std::string::npos);
+    }
+  }
+  EXPECT_EQ(platform::ListFolder(out_.Path()).size(), 2u);  // a.bmp and the flattened name
+}
+
+TEST_F(Relocation, CopiesAreNeverReadOnly) {
+  const std::string a = Image("img\\a.bmp", "a");
+#ifdef _WIN32
+  SetFileAttributesA(a.c_str(), FILE_ATTRIBUTE_READONLY);
+#else
+  std::string native = a;
+  std::replace(native.begin(), native.end(), '\\', '/');
+  chmod(native.c_str(), 0444);
+#endif
+  jww::TJwwData d;
+  d.Texts = {Text("^@BMimg\\a.bmp,1")};
+  Run(d);
+  platform::OutputFile again;
+  EXPECT_TRUE(again.Create(out_ / "a.bmp"));
+  again.Close();
+#ifdef _WIN32
+  SetFileAttributesA(a.c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+}
+
+TEST_F(Relocation, PlainNamesGetBranchNumbers) {
+  const std::string x = Image("x\\a.bmp", "first", 0x5A8B6C00);
+  const std::string y = Image("y\\a.bmp", "second", 0x5A8B6C02);
+  EXPECT_EQ(MakeImageFileName(false, x, out_.Path()), "a.bmp");  // the folder is empty
+  jww::TJwwData d;
+  d.Texts = {Text("^@BMx\\a.bmp,1"), Text("^@BMy\\a.bmp,2"), Text("^@BMy\\a.bmp,3")};
+  Run(d);
+  EXPECT_EQ(d.Texts[0].Text.bytes, "^@BMa.bmp,1");
+  EXPECT_EQ(d.Texts[1].Text.bytes, "^@BMa~1.bmp,2");
+  EXPECT_EQ(Out("a~1.bmp"), "second");
+
+  // a file already there with the source's stamp is taken for it
+  EXPECT_EQ(MakeImageFileName(false, y, out_.Path()), "a~1.bmp");
+  EXPECT_EQ(MakeImageFileName(false, x, out_.Path()), "a.bmp");
+  const std::string z = Image("z\\a.bmp", "third", 0x5A8B6C04);
+  EXPECT_EQ(MakeImageFileName(false, z, out_.Path()), "a~2.bmp");
+
+  // equal stamps: both references name the first copy
+  const std::string w = Image("w\\a.bmp", "FIRST", 0x5A8B6C00);
+  EXPECT_EQ(MakeImageFileName(false, w, out_.Path()), "a.bmp");
+
+  const std::string tar = Image("photo.tar.gz", "t");
+  const std::string bare = Image("readme", "r");
+  testsupport::WriteFileText(out_ / "photo.tar.gz", "other");
+  testsupport::WriteFileText(out_ / "readme", "other");
+  EXPECT_EQ(MakeImageFileName(false, tar, out_.Path()), "photo.tar~1.gz");
+  EXPECT_EQ(MakeImageFileName(false, bare, out_.Path()), "readme~1");
+}
+
+TEST_F(Relocation, PathNamesFlattenSeparatorsButNotTrailBytes) {
+  struct Row {
+    std::string path, name;
+  };
+  const Row rows[] = {
+      {"C:\\w\\img\\a.bmp", "C__w_img_a.bmp"},
+      {"\\\\srv\\share\\p.jpg", "__srv_share_p.jpg"},
+      {"a/b.bmp", "a_b.bmp"},
+      {"C:\\" + Hex("95 5C") + "\\a.bmp", "C__" + Hex("95 5C") + "_a.bmp"},
+      {Hex("83 5C 94 5C") + "\\x", Hex("83 5C 94 5C") + "_x"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(MakeImageFileName(true, r.path, out_.Path()), r.name) << r.path;
+}
+
+TEST_F(Relocation, SameFolderAsTheImage) {
+  const std::string a = Image("img\\a.bmp", "a");
+  const std::string folder = source_ / "img\\";
+  for (bool plain : {true, false}) {
+    ClearCopiedImages();
+    jww::TJwwData d;
+    d.Texts = {Text("^@BMimg\\a.bmp,1")};
+    RelocationCounters c;
+    RelocateImages(d, folder, {false, !plain}, c);
+    EXPECT_EQ(c.ImageTextCount, 1);
+  }
+  // the plain name is the image itself; the path name is a flattened copy beside it
+  const std::vector<std::string> names = platform::ListFolder(folder);
+  EXPECT_EQ(names.size(), 2u);
+  EXPECT_EQ(GetFileStamp(a).time, 0x5A8B6C00u);
+}
