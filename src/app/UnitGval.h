@@ -5,6 +5,7 @@
 #include <string>
 
 #include "jww/jwwtype.h"
+#include "relocation/ImageRelocation.h"
 
 namespace app {
 
@@ -13,11 +14,16 @@ extern std::string ProgramFolder;
 
 using jww::SourceDrawingPath;
 using jww::TempFolder;
+using relocation::ClearCopiedImages;
+using relocation::CopiedImage;
+using relocation::CopiedImages;
 
-// Sets ProgramFolder from the program file's path.
+// Sets ProgramFolder from the running program file's path.
 void SetProgramFolder();
+// Sets ProgramFolder from a program file's path.
+void SetProgramFolder(const std::string& programFile);
 // Makes the scratch folder "TEMP\" beside the program and sets TempFolder to it; when it
-// cannot be made there, a folder in the user's temporary folder serves instead.
+// cannot be made there, a fresh folder in the user's temporary folder serves instead.
 void PrepareTempFolder();
 // Removes the scratch folder if it is empty.
 void RemoveTempFolder();

@@ -115,7 +115,12 @@ std::string Counts(const jww::EntityList& l, bool json) {
   std::string out;
   for (const auto& [name, n] : rows) {
     if (!out.empty()) out += json ? ", " : " ";
-    out += json ? "\"" + std::string(name) + "\": " + std::to_string(n) : std::string(name) + " " + std::to_string(n);
+    if (json) {
+      out.append("\"").append(name).append("\": ");
+    } else {
+      out.append(name).append(" ");
+    }
+    out.append(std::to_string(n));
   }
   return out;
 }

@@ -198,7 +198,8 @@ TEST_F(Relocation, UnicodeStrings) {
 TEST_F(Relocation, CutAt255BytesOnACharacterBoundary) {
   const std::string longName = std::string(120, 'n') + ".bmp";
   Image(longName, "x");
-  const std::string tail = "," + std::string(255 - 4 - 4 - 1, '9');  // "^@BMa.bmp" + tail is 255 + ...
+  std::string tail(255 - 4 - 4, '9');  // with "^@BM" and a short name the text is within 255 bytes
+  tail[0] = ',';
   jww::TJwwData d;
   d.Texts = {Text("^@BM" + longName + tail)};
   Run(d);
