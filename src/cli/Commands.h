@@ -13,6 +13,9 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
+int Convert(const std::vector<platform::Argument>& args);
+// The external-transform mode (the switch -G, /G, -g or /g).
+int ExternalTransform(const platform::Argument& switchArgument);
 int Inspect(const std::vector<platform::Argument>& args);
 int Resave(const std::vector<platform::Argument>& args);
 

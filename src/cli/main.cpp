@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "text/ShiftJis.h"
 
 namespace cli {
 namespace {
@@ -13,7 +14,7 @@ constexpr const char* kUsageText =
     "                        [--path-names | --plain-names] [--disable-missing] FILE...\n"
     "       quorvane inspect [--json] FILE...\n"
     "       quorvane resave IN OUT\n"
-    "       quorvane -G\n"
+    "       quorvane -G     (also /G, -g, /g)\n"
     "       quorvane --help | --version\n";
 
 constexpr const char* kHelpText =
@@ -22,8 +23,9 @@ constexpr const char* kHelpText =
     "format version 700, so that the drawing keeps its images when it moves.\n"
     "\n"
     "commands:\n"
-    "  convert FILE...   convert drawings; the destination and naming choices saved by\n"
-    "                    the window apply unless given here:\n"
+    "  convert FILE...   convert drawings, printing for each the source, the\n"
+    "                    destination and the result; the destination and naming\n"
+    "                    choices saved by the window apply unless given here:\n"
     "      --to DIR          save into DIR\n"
     "      --desktop         save onto the desktop\n"
     "      --documents       save into the documents folder\n"
@@ -31,12 +33,20 @@ constexpr const char* kHelpText =
     "      --path-names      name copied images after their whole path\n"
     "      --plain-names     keep the images' own file names\n"
     "      --disable-missing switch off references to images that are missing\n"
+    "                    The options apply to this run only: convert never writes the\n"
+    "                    settings file. Ctrl+C stops the batch before the next file.\n"
     "  inspect FILE...   show what a drawing holds and where its images are (writes\n"
     "                    nothing); --json for JSON\n"
     "  resave IN OUT     read a drawing and write it again as version 700, unchanged\n"
-    "  -G                run as an external transform of the drafting program\n"
+    "  -G                run as an external transform of the drafting program, with\n"
+    "                    JWC_TEMP.TXT beside this program; the settings file is\n"
+    "                    written again afterwards\n"
     "\n"
-    "exit status: 0 all converted, 1 a file failed or the batch was stopped,\n"
+    "The settings file (this program's path with .dat) and the scratch folder TEMP\n"
+    "lie beside the program.\n"
+    "\n"
+    "exit status: 0 every file converted,\n"
+    "             1 a file failed or was refused, or the batch was stopped,\n"
     "             2 usage error, no acceptable file or a missing destination folder\n";
 
 int Run(int argc, char** argv) {
@@ -46,6 +56,7 @@ int Run(int argc, char** argv) {
     return kUsage;
   }
   const std::string command = args.front().display;
+  const platform::Argument first = args.front();
   args.erase(args.begin());
   if (command == "--help" || command == "-h") {
     Out(std::string(kUsageText) + "\n" + kHelpText);
@@ -55,6 +66,16 @@ int Run(int argc, char** argv) {
     Out("quorvane " QUORVANE_VERSION);
     return kOk;
   }
+  const std::string upper = text::UpperCase(command);
+  if (upper == "-G" || upper == "/G") {
+    if (!args.empty()) {
+      Complain(command + " takes no other argument");
+      Err(kUsageText);
+      return kUsage;
+    }
+    return ExternalTransform(first);
+  }
+  if (command == "convert") return Convert(args);
   if (command == "inspect") return Inspect(args);
   if (command == "resave") return Resave(args);
   Complain("unknown command: " + command);

@@ -63,3 +63,18 @@ TEST(JwwSamples, EveryPrefixFailsToLoad) {
     EXPECT_TRUE(drawing.LoadFromMemory(bytes.data(), bytes.size()));
   }
 }
+
+TEST(JwwSamples, PrefixesOnDiskFailToLoad) {
+  const std::string folder = testsupport::SamplesFolder();
+  if (folder.empty()) GTEST_SKIP() << "no sample drawings";
+  jww::TempFolder.clear();
+  const std::vector<unsigned char> bytes = testsupport::ReadFileBytes(folder + "out1_in2.jww");
+  testsupport::TempFolder scratch;
+  const std::string path = scratch / "cut.jww";
+  TJwwData drawing;
+  for (std::size_t n = 0; n < bytes.size(); n += 613) {
+    testsupport::WriteFileBytes(path, std::vector<unsigned char>(bytes.begin(), bytes.begin() + n));
+    EXPECT_FALSE(drawing.LoadFromFile(path)) << "prefix of " << n << " bytes";
+  }
+  EXPECT_FALSE(drawing.LoadFromFile(scratch / "missing.jww"));
+}
