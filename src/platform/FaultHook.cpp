@@ -1,0 +1,7 @@
+#include "platform/FaultHook.h"
+
+namespace platform {
+
+FaultHook faultHook = nullptr;
+
+}  // namespace platform
