@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <system_error>
+#include <vector>
 
 namespace text {
 
@@ -124,15 +125,27 @@ std::string RemoveBlanks(const std::string& s) {
 std::string CleanJwwText(const std::string& s) {
   if (s.empty()) return {};
   std::string result;
+  // where each character of the result starts, so a "^m" that only meets once a
+  // control byte or an inner pair is gone is dropped as well: cleaning twice changes
+  // nothing more
+  std::vector<std::size_t> starts;
   for (std::size_t i = 0; i < s.size();) {
     const unsigned char b = ByteAt(s, i);
     if (IsLeadByte(b)) {
+      starts.push_back(result.size());
       result.append(s, i, CharLengthAt(s, i));
       i += 2;
     } else if (b == '^' && i + 1 < s.size() && s[i + 1] == 'm') {
       i += 2;
+    } else if (b == 'm' && !starts.empty() && result.size() - starts.back() == 1 && result.back() == '^') {
+      result.pop_back();
+      starts.pop_back();
+      ++i;
     } else {
-      if (!IsControlByte(b)) result.push_back(static_cast<char>(b));
+      if (!IsControlByte(b)) {
+        starts.push_back(result.size());
+        result.push_back(static_cast<char>(b));
+      }
       ++i;
     }
   }

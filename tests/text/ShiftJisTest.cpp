@@ -293,8 +293,15 @@ TEST(ShiftJis, CleanJwwText) {
       {"\x80\x0A", "\x80\x0A"},  // second bytes are kept whatever they are
       {"\xFD\x0A", "\xFD\x0A"},
       {"\xFE\x0A", "\xFE"},
+      // a pair that only meets once something between is gone goes too
+      {"^^mm", " "},
+      {"a^\x01mb", "ab"},
+      {"x^^m\tm", "x"},
   };
-  for (const auto& row : rows) EXPECT_EQ(CleanJwwText(row.s), row.expected) << Show(row.s);
+  for (const auto& row : rows) {
+    EXPECT_EQ(CleanJwwText(row.s), row.expected) << Show(row.s);
+    EXPECT_EQ(CleanJwwText(CleanJwwText(row.s)), CleanJwwText(row.s)) << "cleaning twice " << Show(row.s);
+  }
 }
 
 TEST(ShiftJis, RemoveControlChars) {
