@@ -346,8 +346,9 @@ void TJwwData::WriteHeader(ArchiveWriter& ar, std::int32_t v) const {
   if (HasSwitches(v)) {
     for (auto s : h.Switches) ar.WriteI32(s);
     if (v >= 600) {
-      // the tens part carries at least one ten from 600 on
-      ar.WriteI32(h.Switch11Units + 10 * (h.Switch11Tens <= 0 ? 1 : h.Switch11Tens));
+      // the tens part carries at least one ten from 600 on; a negative word has no units
+      // digit worth keeping, and keeping one would change the word at every save
+      ar.WriteI32((h.Switch11Units < 0 ? 0 : h.Switch11Units) + 10 * (h.Switch11Tens <= 0 ? 1 : h.Switch11Tens));
     } else {
       ar.WriteI32(h.Switch11Units);
     }

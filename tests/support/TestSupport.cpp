@@ -51,17 +51,26 @@ void WriteFileText(const std::string& path, const std::string& bytes) {
   WriteFileBytes(path, std::vector<unsigned char>(bytes.begin(), bytes.end()));
 }
 
-std::string SamplesFolder() {
-  std::string native = QUORVANE_SAMPLES_DIR;
+namespace {
+
+// A folder of this machine's file system in the internal form, as the program sees it
+// (Wine shows the Linux root as drive Z:).
+std::string InternalFolder(std::string native) {
 #ifdef _WIN32
-  std::string path = "Z:" + native;
-#else
-  std::string path = native;
+  native = "Z:" + native;
 #endif
-  std::replace(path.begin(), path.end(), '/', '\\');
-  path += "\\";
+  std::replace(native.begin(), native.end(), '/', '\\');
+  return native + "\\";
+}
+
+}  // namespace
+
+std::string SamplesFolder() {
+  const std::string path = InternalFolder(QUORVANE_SAMPLES_DIR);
   return platform::FolderExists(path) ? path : std::string();
 }
+
+std::string SourceFolder() { return InternalFolder(QUORVANE_SOURCE_DIR); }
 
 std::vector<std::string> SampleDrawings() {
   const std::string folder = SamplesFolder();

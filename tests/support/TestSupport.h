@@ -31,6 +31,8 @@ void WriteFileText(const std::string& path, const std::string& bytes);
 
 // The folder of real drawings (internal form, ending in a backslash), or "" when absent.
 std::string SamplesFolder();
+// The project's own folder (internal form, ending in a backslash).
+std::string SourceFolder();
 // Names of the sample drawings in that folder, sorted.
 std::vector<std::string> SampleDrawings();
 

@@ -1,0 +1,149 @@
+#include "FuzzTargets.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "exchange/JwwGaibu.h"
+#include "jww/jwwunit.h"
+#include "platform/Platform.h"
+#include "text/ShiftJis.h"
+
+namespace fuzz {
+namespace {
+
+void Check(bool promise) {
+  if (!promise) std::abort();
+}
+
+// A scratch folder for extracted images, made once per process.
+const std::string& Scratch() {
+  static const std::string folder = [] {
+    const std::string path = platform::UserTempFolder() + "quorvane-fuzz-scratch\\";
+    platform::MakeFolder(path);
+    return path;
+  }();
+  return folder;
+}
+
+void Forget() {
+  jww::DeleteExtractedFiles();
+  jww::DeleteUnpackedFiles();
+  jww::ClearEmbeddedImages();
+}
+
+// The start of every character of s.
+std::vector<std::size_t> CharStarts(const std::string& s) {
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < s.size(); i += text::IsLeadByte(static_cast<unsigned char>(s[i])) ? 2 : 1) {
+    starts.push_back(i);
+  }
+  return starts;
+}
+
+bool StartsAChar(const std::string& s, std::size_t at) {
+  if (at >= s.size()) return at == s.size() || at == s.size() + 1;
+  for (std::size_t start : CharStarts(s)) {
+    if (start == at) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int FuzzLoad(const std::uint8_t* data, std::size_t size) {
+  jww::TempFolder = Scratch();
+  jww::TJwwData d;
+  d.LoadFromMemory(data, size);
+  Forget();
+  return 0;
+}
+
+int FuzzRoundTrip(const std::uint8_t* data, std::size_t size) {
+  jww::TempFolder = Scratch();
+  jww::TJwwData d;
+  if (d.LoadFromMemory(data, size)) {
+    std::vector<unsigned char> first;
+    const bool saved = d.SaveToMemory(first, 700);
+    // only a referenced embedded image that never reached the scratch folder may stop it
+    Check(saved || !jww::EmbeddedImages.empty());
+    if (saved) {
+      jww::TJwwData again;
+      Check(again.LoadFromMemory(first.data(), first.size()));
+      std::vector<unsigned char> second;
+      Check(again.SaveToMemory(second, 700));
+      Check(first == second);
+      Check(again.HeldCount() == d.HeldCount());
+    }
+  }
+  Forget();
+  return 0;
+}
+
+int FuzzExchange(const std::uint8_t* data, std::size_t size) {
+  exchange::ResetExchangeData();
+  std::string line;
+  for (std::size_t i = 0; i <= size; ++i) {
+    if (i == size || data[i] == '\n') {
+      exchange::ParseExchangeLine(line);
+      line.clear();
+    } else {
+      line.push_back(static_cast<char>(data[i]));
+    }
+  }
+  exchange::FreeExchangeData();
+  return 0;
+}
+
+int FuzzText(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  const int n = static_cast<signed char>(data[0]);
+  const int m = static_cast<signed char>(data[1]);
+  const std::string s(reinterpret_cast<const char*>(data + 2), size - 2);
+
+  const std::string cleaned = text::CleanJwwText(s);
+  Check(text::CleanJwwText(cleaned) == cleaned);
+  const std::string plain = text::RemoveControlChars(s);
+  Check(text::RemoveControlChars(plain) == plain);
+  Check(text::RemoveBlanks(text::RemoveBlanks(s)) == text::RemoveBlanks(s));
+  Check(text::UpperCase(s).size() == s.size());
+  Check(text::UpperCase(text::UpperCase(s)) == text::UpperCase(s));
+
+  // pieces are whole characters of the string, never a split one
+  const std::string right = text::RightBytes(s, n);
+  Check(right.size() <= s.size() && s.compare(s.size() - right.size(), right.size(), right) == 0);
+  Check(right.empty() || StartsAChar(s, s.size() - right.size()));
+  int taken = -1;
+  const std::string mid = text::MidBytes(s, n, m, taken);
+  Check(taken == static_cast<int>(mid.size()));
+  if (!mid.empty()) {
+    std::size_t first = 0;
+    for (std::size_t start : CharStarts(s)) {
+      if (start + 1 >= static_cast<std::size_t>(n)) {
+        first = start;
+        break;
+      }
+    }
+    Check(s.compare(first, mid.size(), mid) == 0);
+    Check(StartsAChar(s, first + mid.size()));
+  }
+  Check(text::CharCopy(s, 1, text::CharCount(s)) == s);
+  const std::size_t sep = text::LastSeparator(s);
+  Check(sep == std::string::npos || StartsAChar(s, sep));
+  Check(text::ExtractFilePath(s) + text::ExtractFileName(s) == s);
+  const std::string folder = text::IncludeTrailingBackslash(s);
+  Check(text::RightBytes(folder, 1) == "\\" || !StartsAChar(folder, folder.size() - 1));
+  (void)text::TextToInt(s);
+  (void)text::TextToFloat(s);
+  (void)text::TextToBool(s);
+  return 0;
+}
+
+int FuzzSettings(const std::uint8_t*, std::size_t) { return 0; }
+
+const Target kTargets[5] = {
+    {"load", FuzzLoad}, {"roundtrip", FuzzRoundTrip}, {"exchange", FuzzExchange},
+    {"settings", FuzzSettings}, {"text", FuzzText},
+};
+
+}  // namespace fuzz

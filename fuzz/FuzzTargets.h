@@ -1,0 +1,29 @@
+// Entry points for the fuzzers: each takes arbitrary bytes and aborts on a broken
+// promise. The same functions replay the committed corpus in the ordinary tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace fuzz {
+
+// Loading a drawing from any bytes.
+int FuzzLoad(const std::uint8_t* data, std::size_t size);
+// A drawing that loads must save, and the saved file must load to the same document.
+int FuzzRoundTrip(const std::uint8_t* data, std::size_t size);
+// The exchange-file reader on any lines.
+int FuzzExchange(const std::uint8_t* data, std::size_t size);
+// The settings file: any content loads, and what is saved loads back the same.
+int FuzzSettings(const std::uint8_t* data, std::size_t size);
+// The text helpers against properties that must hold for any bytes.
+int FuzzText(const std::uint8_t* data, std::size_t size);
+
+struct Target {
+  std::string_view name;
+  int (*run)(const std::uint8_t*, std::size_t);
+};
+// Every target, by the name of its corpus folder.
+extern const Target kTargets[5];
+
+}  // namespace fuzz
