@@ -113,6 +113,8 @@ bool Utf16ToCp932(const std::u16string& units, std::string& sjis);
 
 // A Shift-JIS string as UTF-8, for display (undecodable bytes become U+FFFD).
 std::string ToUtf8(const std::string& sjis);
+// UTF-16 units as UTF-8, for display (an unpaired surrogate becomes U+FFFD).
+std::string Utf16ToUtf8ForDisplay(const std::u16string& units);
 // A path as the user knows it: native separators, UTF-8.
 std::string NativePathForDisplay(const std::string& path);
 

@@ -119,4 +119,20 @@ std::string ToUtf8(const std::string& sjis) {
   return utf8;
 }
 
+std::string Utf16ToUtf8ForDisplay(const std::u16string& units) {
+  std::string utf8;
+  if (unicode::Utf16ToUtf8(units, utf8)) return utf8;
+  // unit by unit, so that an unpaired surrogate costs only itself
+  utf8.clear();
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    std::u16string one(1, units[i]);
+    if (unicode::IsHighSurrogate(units[i]) && i + 1 < units.size() && unicode::IsLowSurrogate(units[i + 1])) {
+      one += units[++i];
+    }
+    std::string piece;
+    utf8 += unicode::Utf16ToUtf8(one, piece) ? piece : std::string("\xEF\xBF\xBD");
+  }
+  return utf8;
+}
+
 }  // namespace platform
