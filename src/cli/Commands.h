@@ -14,8 +14,8 @@ constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
 int Convert(const std::vector<platform::Argument>& args);
-// The external-transform mode (the switch -G, /G, -g or /g).
-int ExternalTransform(const platform::Argument& switchArgument);
+// The external-transform mode; switchText is -G, /G, -g or /g as typed.
+int ExternalTransform(const std::string& switchText);
 int Inspect(const std::vector<platform::Argument>& args);
 int Resave(const std::vector<platform::Argument>& args);
 

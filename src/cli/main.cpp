@@ -56,7 +56,6 @@ int Run(int argc, char** argv) {
     return kUsage;
   }
   const std::string command = args.front().display;
-  const platform::Argument first = args.front();
   args.erase(args.begin());
   if (command == "--help" || command == "-h") {
     Out(std::string(kUsageText) + "\n" + kHelpText);
@@ -73,7 +72,7 @@ int Run(int argc, char** argv) {
       Err(kUsageText);
       return kUsage;
     }
-    return ExternalTransform(first);
+    return ExternalTransform(command);  // plain ASCII, the same in every form
   }
   if (command == "convert") return Convert(args);
   if (command == "inspect") return Inspect(args);

@@ -1,0 +1,77 @@
+// The state of the main window's controls: what a front end shows and what the user
+// sets. Texts are Shift-JIS.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct GroupBox {
+  std::string Caption;
+};
+
+// A radio button. Buttons put into one group turn each other off.
+class RadioButton {
+ public:
+  RadioButton() = default;
+  RadioButton(const RadioButton&) = delete;
+  RadioButton& operator=(const RadioButton&) = delete;
+
+  bool Checked() const { return checked_; }
+  // Turning a button on turns the others of its group off; turning it off touches no other.
+  void SetChecked(bool on);
+  // Joins the buttons into one group.
+  static void Group(std::initializer_list<RadioButton*> buttons);
+
+  std::string Caption;
+
+ private:
+  bool checked_ = false;
+  RadioButton* next_ = this;  // the next button of the group, round in a ring
+};
+
+struct CheckBox {
+  std::string Caption;
+  bool Checked = false;
+};
+
+struct Edit {
+  std::string Text;
+};
+
+struct Button {
+  std::string Caption;
+};
+
+struct PageControl {
+  std::int32_t ActivePageIndex = 0;  // 0 the options page, 1 the log
+};
+
+struct TabSheet {
+  std::string Caption;
+};
+
+struct StatusBar {
+  std::string SimpleText;
+};
+
+struct ListBox {
+  std::vector<std::string> Items;
+};
+
+struct Panel {
+  std::string Caption;
+};
+
+struct Label {
+  std::string Caption;
+  bool Visible = true;
+  bool Enabled = true;
+};
+
+struct ScrollBox {};
+
+}  // namespace app

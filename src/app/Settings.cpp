@@ -1,0 +1,121 @@
+// The settings file: twelve CR LF lines beside the program, a value known by its line.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/Unit1.h"
+#include "platform/Platform.h"
+#include "text/ShiftJis.h"
+
+namespace app {
+
+namespace {
+
+constexpr std::size_t kSettingsLines = 12;
+
+// The lines of the file; a line ends at CR LF, LF or CR. After a failed read only the
+// lines that were read whole count.
+std::vector<std::string> SplitLines(const std::string& bytes, bool readFailed) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(line);
+      line.clear();
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    } else {
+      line += c;  // Shift-JIS second bytes are never CR or LF
+    }
+  }
+  if (!line.empty() && !readFailed) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+void TForm1::LoadSettings(const std::string& path) {
+  try {
+    RadioButton1.SetChecked(true);
+    RadioButton2.SetChecked(false);
+    RadioButton3.SetChecked(false);
+    RadioButton4.SetChecked(false);
+    Edit1.Text.clear();
+    Label1.Caption.clear();
+    OpenFilterIndex = 1;
+    CheckBox1.Checked = false;
+    RadioButton5.SetChecked(true);
+    RadioButton6.SetChecked(false);
+    if (!platform::FileExists(path)) return;
+
+    platform::InputFile file;
+    if (!file.Open(path)) return;
+    std::string bytes;
+    char buffer[4096];
+    for (;;) {
+      const std::size_t got = file.Read(buffer, sizeof buffer);
+      bytes.append(buffer, got);
+      if (got < sizeof buffer || file.Failed()) break;
+    }
+    const bool failed = file.Failed();
+    file.Close();
+
+    // each value goes to its control in the order of the lines, so that of two radio
+    // buttons of a group read as on the later one wins
+    const std::array<void (*)(TForm1&, const std::string&), kSettingsLines> apply = {
+        [](TForm1& f, const std::string& v) { f.Left = text::TextToInt(v); },
+        [](TForm1& f, const std::string& v) { f.Top = text::TextToInt(v); },
+        [](TForm1& f, const std::string& v) { f.RadioButton1.SetChecked(text::TextToBool(v)); },
+        [](TForm1& f, const std::string& v) { f.RadioButton2.SetChecked(text::TextToBool(v)); },
+        [](TForm1& f, const std::string& v) { f.RadioButton3.SetChecked(text::TextToBool(v)); },
+        [](TForm1& f, const std::string& v) { f.RadioButton4.SetChecked(text::TextToBool(v)); },
+        [](TForm1& f, const std::string& v) { f.Edit1.Text = v; },
+        [](TForm1& f, const std::string& v) { f.Label1.Caption = v; },
+        [](TForm1& f, const std::string& v) { f.OpenFilterIndex = text::TextToInt(v); },
+        [](TForm1& f, const std::string& v) { f.CheckBox1.Checked = text::TextToBool(v); },
+        [](TForm1& f, const std::string& v) { f.RadioButton5.SetChecked(text::TextToBool(v)); },
+        [](TForm1& f, const std::string& v) { f.RadioButton6.SetChecked(text::TextToBool(v)); },
+    };
+    const std::vector<std::string> lines = SplitLines(bytes, failed);
+    for (std::size_t i = 0; i < kSettingsLines; ++i) {
+      if (i < lines.size()) {
+        apply[i](*this, lines[i]);
+      } else if (!failed) {
+        apply[i](*this, "");  // a short file: the missing lines read as empty texts
+      }
+    }
+  } catch (...) {
+  }
+}
+
+void TForm1::SaveSettings(const std::string& path) {
+  try {
+    const std::string lines[kSettingsLines] = {
+        std::to_string(Left),
+        std::to_string(Top),
+        text::BoolToText(RadioButton1.Checked()),
+        text::BoolToText(RadioButton2.Checked()),
+        text::BoolToText(RadioButton3.Checked()),
+        text::BoolToText(RadioButton4.Checked()),
+        Edit1.Text,
+        Label1.Caption,
+        std::to_string(OpenFilterIndex),
+        text::BoolToText(CheckBox1.Checked),
+        text::BoolToText(RadioButton5.Checked()),
+        text::BoolToText(RadioButton6.Checked()),
+    };
+    std::string content;
+    for (const std::string& line : lines) content += line + "\r\n";
+
+    platform::OutputFile file;
+    bool ok = file.Create(path);
+    if (ok) ok = file.Write(content.data(), content.size()) == content.size() && !file.Failed();
+    if (ok) ok = file.Flush();
+    if (file.IsOpen() && !file.Close()) ok = false;
+    // a file that failed goes, so that the next start falls back to the defaults
+    if (!ok && platform::FileExists(path)) platform::RemoveFile(path);
+  } catch (...) {
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,182 @@
+#include "app/Unit1.h"
+
+#include <utility>
+
+#include "app/FormTexts.h"
+#include "app/UnitGval.h"
+#include "text/ShiftJis.h"
+
+namespace app {
+
+void RadioButton::SetChecked(bool on) {
+  checked_ = on;
+  if (!on) return;
+  for (RadioButton* other = next_; other != this; other = other->next_) other->checked_ = false;
+}
+
+void RadioButton::Group(std::initializer_list<RadioButton*> buttons) {
+  RadioButton* previous = nullptr;
+  RadioButton* first = nullptr;
+  for (RadioButton* button : buttons) {
+    if (first == nullptr) first = button;
+    if (previous != nullptr) previous->next_ = button;
+    previous = button;
+  }
+  if (previous != nullptr) previous->next_ = first;
+}
+
+TForm1::TForm1(platform::Shell& shell, std::string programFile)
+    : shell_(shell), programFile_(std::move(programFile)) {
+  Caption = "Quorvane Ver.1.1";
+  FontName = texts::kFontName;
+  GroupBox1.Caption = texts::kGroupBox1Caption;
+  RadioButton1.Caption = texts::kRadioButton1Caption;
+  RadioButton2.Caption = texts::kRadioButton2Caption;
+  RadioButton3.Caption = texts::kRadioButton3Caption;
+  RadioButton4.Caption = texts::kRadioButton4Caption;
+  RadioButton::Group({&RadioButton1, &RadioButton2, &RadioButton3, &RadioButton4});
+  RadioButton1.SetChecked(true);
+  Button1.Caption = texts::kButton1Caption;
+  SaveDialog1.Title = texts::kSaveDialog1Title;
+  SaveDialog1.Options = platform::kHideReadOnly | platform::kPathMustExist | platform::kEnableSizing;
+  TabSheet1.Caption = texts::kTabSheet1Caption;
+  TabSheet2.Caption = texts::kTabSheet2Caption;
+  StatusBar1.SimpleText = texts::kStatusBar1Text;
+  Label2.Caption = texts::kLabel2Caption;
+  Label3.Caption = texts::kLabel3Caption;
+  OpenDialog1.Title = texts::kOpenDialog1Title;
+  OpenDialog1.Options = platform::kHideReadOnly | platform::kAllowMultiSelect | platform::kPathMustExist |
+                        platform::kFileMustExist | platform::kEnableSizing;
+  Label1.Visible = false;
+  Label1.Enabled = false;
+  Label7.Caption = texts::kLabel7Caption;
+  CheckBox1.Caption = texts::kCheckBox1Caption;
+  Label8.Caption = texts::kLabel8Caption;
+  Label10.Caption = texts::kLabel10Caption;
+  GroupBox2.Caption = texts::kGroupBox2Caption;
+  RadioButton5.Caption = texts::kRadioButton5Caption;
+  RadioButton6.Caption = texts::kRadioButton6Caption;
+  RadioButton::Group({&RadioButton5, &RadioButton6});
+  RadioButton5.SetChecked(true);
+  Label4.Caption = texts::kLabel4Caption;
+}
+
+TForm1::~TForm1() = default;
+
+std::string TForm1::SettingsPath() const { return text::ChangeFileExt(programFile_, ".dat"); }
+
+void TForm1::FormShow(const std::vector<std::string>& parameters) {
+  try {
+    shown_ = true;
+    // the front end registers the window as a drop target
+    SetProgramFolder(programFile_);
+    LoadSettings(SettingsPath());
+    jww::ClearEmbeddedImages();
+    PrepareTempFolder();
+    Drawing = std::make_unique<jww::TJwwData>();
+    FileCount = 0;
+    FileQueue.clear();
+    if (parameters.size() == 1) {
+      const std::string switchText = text::UpperCase(parameters.front());
+      if (switchText == "-G" || switchText == "/G") {
+        RunExternalTransform();
+        Close();
+        return;
+      }
+    }
+    for (const std::string& parameter : parameters) AddFile(parameter);
+    StartBatchIfQueued();
+  } catch (...) {
+  }
+}
+
+void TForm1::FormClose() { Shutdown(true); }
+
+void TForm1::CloseWithoutSavingSettings() { Shutdown(false); }
+
+void TForm1::Close() { Shutdown(true); }
+
+void TForm1::Shutdown(bool saveSettings) {
+  if (closed_) return;
+  closed_ = true;
+  if (!shown_) return;
+  try {
+    FileCount = 0;
+    FileQueue.clear();
+    if (saveSettings) SaveSettings(SettingsPath());
+    ResetConversion();
+    Drawing.reset();
+    RemoveTempFolder();
+  } catch (...) {
+  }
+}
+
+void TForm1::WMDropFiles(const std::vector<std::string>& paths) {
+  try {
+    FileCount = 0;
+    FileQueue.clear();
+    for (const std::string& path : paths) AddFile(path);
+    StartBatchIfQueued();
+  } catch (...) {
+  }
+}
+
+void TForm1::Label3Click() {
+  try {
+    OpenDialog1.InitialDir = Label1.Caption;
+    OpenDialog1.FileName = texts::kDialogFileName;
+    OpenDialog1.Filter = texts::kOpenDialog1Filter;
+    OpenDialog1.FilterIndex = OpenFilterIndex;
+    OpenDialog1.Files.clear();
+    if (!shell_.RunOpenDialog(OpenDialog1)) return;
+    Label1.Caption = text::ExtractFilePath(OpenDialog1.FileName);
+    OpenFilterIndex = OpenDialog1.FilterIndex;
+    FileCount = 0;
+    FileQueue.clear();
+    for (const std::string& path : OpenDialog1.Files) AddFile(path);
+    StartBatchIfQueued();
+  } catch (...) {
+  }
+}
+
+void TForm1::Button1Click() {
+  try {
+    const bool typed = !Edit1.Text.empty() && platform::FolderExists(Edit1.Text);
+    SaveDialog1.InitialDir = typed ? Edit1.Text : ProgramFolder;
+    SaveDialog1.FileName = texts::kDialogFileName;
+    SaveDialog1.Files.clear();
+    if (shell_.RunSaveDialog(SaveDialog1)) Edit1.Text = text::ExtractFilePath(SaveDialog1.FileName);
+  } catch (...) {
+  }
+}
+
+void TForm1::AddFile(const std::string& path) {
+  try {
+    if (path.empty()) return;
+    if (text::UpperCase(text::ExtractFileExt(path)) != ".JWW") return;
+    if (!platform::FileExists(path)) return;
+    FileQueue.push_back(path);
+    ++FileCount;
+  } catch (...) {
+  }
+}
+
+void TForm1::StartBatchIfQueued() {
+  if (FileCount > 0) RunBatch();
+}
+
+void TForm1::RunExternalTransform() {
+  try {
+    Message(texts::kTransformUnavailable);
+  } catch (...) {
+  }
+}
+
+void TForm1::Message(const std::string& text) { shell_.ShowMessage(kApplicationTitle, text); }
+
+void TForm1::AddLog(LogLine::Kind kind, const std::string& text, const std::string& path, bool converted) {
+  ListBox1.Items.push_back(text);
+  if (OnLogLine) OnLogLine(LogLine{kind, text, path, converted});
+}
+
+}  // namespace app

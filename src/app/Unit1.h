@@ -1,0 +1,157 @@
+// The main window: the state of its controls and everything it does, without widgets. A
+// front end shows the state, calls the handlers and answers through the shell. Every
+// text and path is Shift-JIS; no handler lets an exception escape.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Controls.h"
+#include "jww/jwwunit.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+
+namespace app {
+
+// The application's title: the caption of every message box.
+inline constexpr char kApplicationTitle[] = "Quorvane";
+
+// One line as it is added to the log.
+struct LogLine {
+  enum class Kind {
+    Source,       // the source path
+    Destination,  // "→ " and the destination path
+    Result,       // "　…… " and the result text
+    Escape,       // the batch was stopped
+  };
+  Kind LineKind = Kind::Source;
+  std::string Text;        // the line as the log shows it
+  std::string Path;        // Source and Destination: the path alone
+  bool Converted = false;  // Result: the file was converted
+};
+
+class TForm1 {
+ public:
+  // programFile: the program file's full path; the settings file and the scratch folder
+  // lie beside it.
+  explicit TForm1(platform::Shell& shell, std::string programFile = platform::ProgramFilePath());
+  ~TForm1();
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // The window: caption, position and the design size of its client area.
+  std::string Caption;
+  std::int32_t Left = 192;
+  std::int32_t Top = 133;
+  static constexpr std::int32_t ClientWidth = 484;
+  static constexpr std::int32_t ClientHeight = 362;
+  std::string FontName;
+  std::int32_t FontHeight = 13;
+
+  GroupBox GroupBox1;
+  RadioButton RadioButton1;
+  RadioButton RadioButton2;
+  RadioButton RadioButton3;
+  RadioButton RadioButton4;
+  Edit Edit1;
+  Button Button1;
+  platform::FileDialog SaveDialog1;
+  PageControl PageControl1;
+  TabSheet TabSheet1;
+  TabSheet TabSheet2;
+  StatusBar StatusBar1;
+  ListBox ListBox1;
+  Panel Panel1;
+  Label Label2;
+  Label Label3;
+  platform::FileDialog OpenDialog1;
+  Label Label1;
+  ScrollBox ScrollBox1;
+  Panel Panel2;
+  Label Label7;
+  CheckBox CheckBox1;
+  Label Label8;
+  Label Label10;
+  GroupBox GroupBox2;
+  RadioButton RadioButton5;
+  RadioButton RadioButton6;
+  Label Label4;
+
+  // Called with each line as it is added to the log.
+  std::function<void(const LogLine&)> OnLogLine;
+  // Called when a file of a batch is done, so that the window can repaint.
+  std::function<void()> OnFileDone;
+
+  // Start-up: folders, settings, scratch folder, drawing; then the command line's
+  // parameters: the external-transform mode, or files to convert.
+  void FormShow(const std::vector<std::string>& parameters);
+  // Shut-down: settings written, scratch files and folder removed. Runs once, and only
+  // after start-up.
+  void FormClose();
+  // Shut-down without writing the settings file.
+  void CloseWithoutSavingSettings();
+  // Closes the window from inside (shut-down, unless it has run).
+  void Close();
+  bool Closed() const { return closed_; }
+
+  // Files dropped on the window.
+  void WMDropFiles(const std::vector<std::string>& paths);
+  // Browses for the destination folder.
+  void Button1Click();
+  // Picks files to convert.
+  void Label3Click();
+  // Queues one path if it names an existing drawing file (".jww" in any case).
+  void AddFile(const std::string& path);
+
+  // Converts every queued file into the chosen destination, logging three lines each.
+  void RunBatch();
+  // Converts one drawing into destination (which may be the source itself); false and
+  // "変換失敗" when it cannot be read or written.
+  bool ConvertFile(const std::string& source, const std::string& destination, std::string& resultText);
+  // Forgets what the last conversion left: copied images, drawing, extracted images.
+  void ResetConversion();
+  // Places the loaded drawing's images in folder and rewrites their references, adding
+  // to the four counters; false when the work broke off.
+  bool RelocateImages(const std::string& folder);
+
+  // Applies the defaults, then the settings file's values.
+  void LoadSettings(const std::string& path);
+  // Writes the settings file; a file that fails is deleted.
+  void SaveSettings(const std::string& path);
+  // The program file's path with ".dat".
+  std::string SettingsPath() const;
+
+  // The external-transform mode.
+  void RunExternalTransform();
+
+  std::int32_t QueuedFileCount() const { return FileCount; }
+
+ private:
+  friend class TForm1Probe;
+
+  void AddLog(LogLine::Kind kind, const std::string& text, const std::string& path = {}, bool converted = false);
+  void Message(const std::string& text);
+  void Shutdown(bool saveSettings);
+  void StartBatchIfQueued();
+
+  std::int32_t FileCount = 0;
+  std::vector<std::string> FileQueue;
+  std::int32_t OpenFilterIndex = 0;
+  std::int32_t ImageTextCount = 0;
+  std::int32_t BlockImageTextCount = 0;
+  std::int32_t MissingImageCount = 0;
+  std::int32_t BlockMissingImageCount = 0;
+  bool DisableMissingImages = false;
+  bool NameWithPath = false;
+  std::unique_ptr<jww::TJwwData> Drawing;
+
+  platform::Shell& shell_;
+  std::string programFile_;
+  bool shown_ = false;
+  bool closed_ = false;
+};
+
+}  // namespace app

@@ -1,0 +1,219 @@
+// convert: the window's batch from the command line, and the external-transform mode.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Unit1.h"
+#include "cli/Commands.h"
+#include "cli/ConsoleShell.h"
+#include "platform/Platform.h"
+#include "text/ShiftJis.h"
+
+namespace cli {
+
+namespace {
+
+enum class Destination { Desktop, Documents, InPlace, Folder };
+
+struct ConvertOptions {
+  std::optional<Destination> destination;
+  std::string folder;  // --to, Shift-JIS
+  std::optional<bool> pathNames;
+  bool disableMissing = false;
+  std::vector<platform::Argument> files;
+};
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A path relative to the working folder made whole, with "." and ".." worked out.
+std::string FullPath(const std::string& path) {
+  const bool whole = (!path.empty() && IsSeparator(path[0])) ||
+                     (path.size() >= 2 && static_cast<unsigned char>(path[0]) < 0x80 && path[1] == ':');
+  if (whole) return path;
+  std::string result = platform::CurrentFolder();
+  const std::size_t root = text::ExtractFilePath(result.substr(0, 3)).size();  // "\" or "C:\"
+  std::string name;
+  auto take = [&]() {
+    if (name == "..") {
+      if (result.size() > root) result = text::ExtractFilePath(result.substr(0, result.size() - 1));
+    } else if (!name.empty() && name != ".") {
+      result += name + "\\";
+    }
+    name.clear();
+  };
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (text::IsLeadByte(c) && i + 1 < path.size()) {
+      name += path.substr(i, 2);
+      ++i;
+    } else if (IsSeparator(path[i])) {
+      take();
+    } else {
+      name += path[i];
+    }
+  }
+  const bool endsInFolder = name.empty() || name == "." || name == "..";
+  take();
+  if (!endsInFolder && !result.empty()) result.pop_back();
+  return result;
+}
+
+// Reads the options and files; false (with a message) on a usage error.
+bool ParseConvert(const std::vector<platform::Argument>& args, ConvertOptions& options) {
+  auto setDestination = [&options](Destination d, const std::string& flag) {
+    if (options.destination && *options.destination != d) {
+      Complain("only one of --to, --desktop, --documents, --in-place may be given (" + flag + ")");
+      return false;
+    }
+    options.destination = d;
+    return true;
+  };
+  auto setNaming = [&options](bool pathNames) {
+    if (options.pathNames && *options.pathNames != pathNames) {
+      Complain("only one of --path-names, --plain-names may be given");
+      return false;
+    }
+    options.pathNames = pathNames;
+    return true;
+  };
+  bool filesOnly = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i].display;
+    if (filesOnly || !a.starts_with("--")) {
+      options.files.push_back(args[i]);
+    } else if (a == "--") {
+      filesOnly = true;
+    } else if (a == "--to") {
+      if (i + 1 >= args.size()) {
+        Complain("--to needs a folder");
+        return false;
+      }
+      const platform::Argument& folder = args[++i];
+      if (!folder.representable) {
+        Complain("path has no Shift-JIS form: " + folder.display);
+        return false;
+      }
+      if (!setDestination(Destination::Folder, a)) return false;
+      options.folder = FullPath(folder.sjis);
+    } else if (a == "--desktop") {
+      if (!setDestination(Destination::Desktop, a)) return false;
+    } else if (a == "--documents") {
+      if (!setDestination(Destination::Documents, a)) return false;
+    } else if (a == "--in-place") {
+      if (!setDestination(Destination::InPlace, a)) return false;
+    } else if (a == "--path-names" || a == "--plain-names") {
+      if (!setNaming(a == "--path-names")) return false;
+    } else if (a == "--disable-missing") {
+      options.disableMissing = true;
+    } else {
+      Complain("unknown option for convert: " + a);
+      return false;
+    }
+  }
+  if (options.files.empty()) {
+    Complain("convert needs at least one drawing");
+    return false;
+  }
+  return true;
+}
+
+// The flags set the controls as the user would in the window, for this run only.
+void ApplyOptions(const ConvertOptions& options, app::TForm1& form) {
+  if (options.destination) {
+    switch (*options.destination) {
+      case Destination::Desktop: form.RadioButton1.SetChecked(true); break;
+      case Destination::Documents: form.RadioButton2.SetChecked(true); break;
+      case Destination::InPlace: form.RadioButton3.SetChecked(true); break;
+      case Destination::Folder:
+        form.RadioButton4.SetChecked(true);
+        form.Edit1.Text = options.folder;
+        break;
+    }
+  }
+  if (options.pathNames) (*options.pathNames ? form.RadioButton5 : form.RadioButton6).SetChecked(true);
+  if (options.disableMissing) form.CheckBox1.Checked = true;
+}
+
+// What the batch did, as its log lines tell it.
+struct BatchOutcome {
+  int lines = 0;
+  int failed = 0;
+  bool stopped = false;
+};
+
+void PrintLine(const app::LogLine& line, BatchOutcome& outcome) {
+  ++outcome.lines;
+  switch (line.LineKind) {
+    case app::LogLine::Kind::Source:
+      Out(platform::NativePathForDisplay(line.Path));
+      break;
+    case app::LogLine::Kind::Destination:
+      // "→ " and the path in native form
+      Out(platform::ToUtf8(line.Text.substr(0, line.Text.size() - line.Path.size())) +
+          platform::NativePathForDisplay(line.Path));
+      break;
+    case app::LogLine::Kind::Result:
+      if (!line.Converted) ++outcome.failed;
+      Out(platform::ToUtf8(line.Text));
+      break;
+    case app::LogLine::Kind::Escape:
+      outcome.stopped = true;
+      Out(platform::ToUtf8(line.Text));
+      break;
+  }
+}
+
+}  // namespace
+
+int Convert(const std::vector<platform::Argument>& args) {
+  ConvertOptions options;
+  if (!ParseConvert(args, options)) return kUsage;
+
+  ConsoleShell shell;
+  app::TForm1 form(shell);
+  BatchOutcome outcome;
+  form.OnLogLine = [&outcome](const app::LogLine& line) { PrintLine(line, outcome); };
+  form.FormShow({});
+  ApplyOptions(options, form);
+
+  int refused = 0;
+  for (const platform::Argument& file : options.files) {
+    if (!file.representable) {
+      Complain("path has no Shift-JIS form: " + file.display);
+      ++refused;
+      continue;
+    }
+    const std::int32_t before = form.QueuedFileCount();
+    form.AddFile(FullPath(file.sjis));
+    if (form.QueuedFileCount() == before) {
+      const bool drawingName = text::UpperCase(text::ExtractFileExt(file.sjis)) == ".JWW";
+      Complain((drawingName ? "no such drawing file: " : "not a drawing file (.jww): ") + file.display);
+      ++refused;
+    }
+  }
+
+  int status = kOk;
+  if (form.QueuedFileCount() == 0) {
+    status = kUsage;
+  } else {
+    form.RunBatch();
+    if (outcome.lines == 0) {
+      status = kUsage;  // the destination folder is missing; the message said so
+    } else if (outcome.failed > 0 || outcome.stopped || refused > 0) {
+      status = kFailed;
+    }
+  }
+  form.CloseWithoutSavingSettings();
+  return status;
+}
+
+int ExternalTransform(const std::string& switchText) {
+  ConsoleShell shell;
+  app::TForm1 form(shell);
+  form.FormShow({switchText});
+  form.FormClose();
+  // the mode tells its outcome in messages
+  return kFailed;
+}
+
+}  // namespace cli

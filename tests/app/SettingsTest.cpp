@@ -1,0 +1,153 @@
+// The settings file: twelve lines by position, defaults, radio groups read line by line,
+// short files, and writes that fail.
+#include <gtest/gtest.h>
+
+#include "FaultInjection.h"
+#include "FormFixture.h"
+#include "platform/Platform.h"
+
+
+namespace apptest {
+namespace {
+
+using app::TForm1Probe;
+
+struct Choices {
+  bool rb1, rb2, rb3, rb4, rb5, rb6;
+  bool operator==(const Choices&) const = default;
+};
+
+Choices ChoicesOf(const app::TForm1& f) {
+  return {f.RadioButton1.Checked(), f.RadioButton2.Checked(), f.RadioButton3.Checked(),
+          f.RadioButton4.Checked(), f.RadioButton5.Checked(), f.RadioButton6.Checked()};
+}
+
+class TForm1Settings : public FormTest {
+ protected:
+  void Load(const std::string& content) {
+    testsupport::WriteFileText(SettingsFile(), content);
+    form.LoadSettings(SettingsFile());
+  }
+};
+
+TEST_F(TForm1Settings, MissingFileAppliesTheDefaultsButNotThePosition) {
+  form.Left = 5;
+  form.Top = 6;
+  form.RadioButton3.SetChecked(true);
+  form.RadioButton6.SetChecked(true);
+  form.Edit1.Text = "typed folder";
+  form.Label1.Caption = "last folder";
+  form.CheckBox1.Checked = true;
+  form.LoadSettings(SettingsFile());
+  EXPECT_EQ(ChoicesOf(form), (Choices{true, false, false, false, true, false}));
+  EXPECT_EQ(form.Left, 5);
+  EXPECT_EQ(form.Top, 6);
+  EXPECT_EQ(form.Edit1.Text, "");
+  EXPECT_EQ(form.Label1.Caption, "");
+  EXPECT_FALSE(form.CheckBox1.Checked);
+  EXPECT_EQ(TForm1Probe::OpenFilterIndex(form), 1);
+}
+
+TEST_F(TForm1Settings, EveryValueComesBackByteForByte) {
+  // folders ending in characters whose second byte is 0x5C: 表, ソ, 能
+  const std::string folder = root.Path() + "\x95\x5C\\\x83\x5C\x94\x5C\\";
+  form.Left = -8;
+  form.Top = 4000;
+  form.RadioButton4.SetChecked(true);
+  form.Edit1.Text = folder;
+  form.Label1.Caption = "C:\\\x90\x7D\x96\xCA\\";  // C:\図面\ .
+  form.CheckBox1.Checked = true;
+  form.RadioButton6.SetChecked(true);
+  form.SaveSettings(SettingsFile());
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(SettingsFile())),
+            "-8\r\n4000\r\n0\r\n0\r\n0\r\n1\r\n" + folder + "\r\nC:\\\x90\x7D\x96\xCA\\\r\n0\r\n1\r\n0\r\n1\r\n");
+
+  testsupport::FakeShell otherShell;
+  app::TForm1 other(otherShell, root / "Quorvane.exe");
+  other.LoadSettings(SettingsFile());
+  EXPECT_EQ(ChoicesOf(other), ChoicesOf(form));
+  EXPECT_EQ(other.Left, -8);
+  EXPECT_EQ(other.Top, 4000);
+  EXPECT_EQ(other.Edit1.Text, folder);
+  EXPECT_EQ(other.Label1.Caption, form.Label1.Caption);
+  EXPECT_TRUE(other.CheckBox1.Checked);
+  EXPECT_EQ(TForm1Probe::OpenFilterIndex(other), 0);
+}
+
+TEST_F(TForm1Settings, RadioLinesAreAppliedInTheirOrder) {
+  const struct {
+    std::string line3, line4, line5, line6, line11, line12;
+    Choices expected;
+  } rows[] = {
+      {"1", "0", "1", "0", "1", "0", {false, false, true, false, true, false}},  // the later line wins
+      {"0", "0", "0", "0", "1", "0", {false, false, false, false, true, false}},
+      {"1", "1", "1", "1", "1", "1", {false, false, false, true, false, true}},
+      {"0", "1", "0", "0", "0", "0", {false, true, false, false, false, false}},
+      {"true", "0", "0", "0", "TRUE", "0", {true, false, false, false, true, false}},
+      {"tRuE", "0", "0", "0", "T", "0", {true, false, false, false, true, false}},
+      {" ON ", "0", "0", "0", "on", "0", {true, false, false, false, true, false}},
+      {"\x81\x40\x81\x9B", "0", "0", "0", "0", "\x82\x50", {true, false, false, false, false, true}},  // ○, １
+      {"yes", "0", "0", "0", "0", "no", {false, false, false, false, false, false}},
+  };
+  for (const auto& row : rows) {
+    Load("1\r\n2\r\n" + row.line3 + "\r\n" + row.line4 + "\r\n" + row.line5 + "\r\n" + row.line6 +
+         "\r\n\r\n\r\n1\r\n0\r\n" + row.line11 + "\r\n" + row.line12 + "\r\n");
+    EXPECT_EQ(ChoicesOf(form), row.expected) << row.line3 << " " << row.line5 << " " << row.line11;
+  }
+}
+
+TEST_F(TForm1Settings, ShortOrEmptyFileReadsTheMissingLinesAsEmpty) {
+  Load("");
+  EXPECT_EQ(form.Left, 0);
+  EXPECT_EQ(form.Top, 0);
+  EXPECT_EQ(ChoicesOf(form), (Choices{false, false, false, false, false, false}));
+  EXPECT_FALSE(form.CheckBox1.Checked);
+  EXPECT_EQ(TForm1Probe::OpenFilterIndex(form), 0);
+
+  Load("10\r\n20\r\n1");  // the last line needs no line break
+  EXPECT_EQ(form.Left, 10);
+  EXPECT_EQ(form.Top, 20);
+  EXPECT_EQ(ChoicesOf(form), (Choices{true, false, false, false, false, false}));
+
+  Load("7\n8\n0\n1\nnot a number\n");  // bare line feeds end lines too
+  EXPECT_EQ(form.Left, 7);
+  EXPECT_EQ(ChoicesOf(form), (Choices{false, true, false, false, false, false}));
+  EXPECT_EQ(form.Edit1.Text, "");
+}
+
+TEST_F(TForm1Settings, WriteThatCannotBeMadeLeavesNothing) {
+  form.SaveSettings(root / "missing\\Quorvane.dat");
+  EXPECT_FALSE(platform::FolderExists(root / "missing\\"));
+
+  const std::string inTheWay = Folder("Quorvane.dat");
+  form.SaveSettings(SettingsFile());
+  EXPECT_TRUE(platform::FolderExists(inTheWay));
+  EXPECT_TRUE(platform::ListFolder(inTheWay).empty());
+}
+
+TEST_F(TForm1Settings, FailedWriteDeletesTheFile) {
+  using platform::FaultAction;
+  using platform::FileOp;
+  const std::initializer_list<FileOp> writing = {FileOp::Create, FileOp::Write, FileOp::Flush, FileOp::Close};
+  int count = 0;
+  {
+    testsupport::FaultPlan counting(writing, 0);
+    form.SaveSettings(SettingsFile());
+    count = counting.Count();
+  }
+  ASSERT_GE(count, 3);
+  auto expectNoFileAfter = [this](std::initializer_list<FileOp> ops, int n, FaultAction action) {
+    testsupport::WriteFileText(SettingsFile(), "an older settings file\r\n");
+    {
+      testsupport::FaultPlan plan(ops, n, action);
+      form.SaveSettings(SettingsFile());
+      EXPECT_TRUE(plan.Fired());
+    }
+    EXPECT_FALSE(platform::FileExists(SettingsFile())) << "operation " << n;
+  };
+  for (int n = 1; n <= count; ++n) expectNoFileAfter(writing, n, FaultAction::Fail);
+  expectNoFileAfter({FileOp::Write}, 1, FaultAction::Short);
+}
+
+}  // namespace
+}  // namespace apptest

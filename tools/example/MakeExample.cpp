@@ -1,0 +1,132 @@
+// make-example DIR: writes DIR/plan.jww, a small drawing whose texts show images the way
+// the drafting program refers to them, and the images it finds:
+//   img\a.bmp         relative to the drawing
+//   <DIR>\photo\b.bmp  by its absolute path
+//   img\lost.bmp      missing
+//   img\c.bmp         from inside a block definition
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "fixture/DrawingBuilder.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// A 2 x 2 pixel, 24-bit BMP in one colour.
+std::vector<unsigned char> TinyBitmap(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  std::vector<unsigned char> b;
+  auto u16 = [&b](std::uint32_t v) {
+    for (int i = 0; i < 2; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+  };
+  auto u32 = [&b](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+  };
+  constexpr std::uint32_t kRowBytes = 8;  // two pixels of three bytes, padded to four
+  constexpr std::uint32_t kPixelOffset = 14 + 40;
+  b.push_back('B');
+  b.push_back('M');
+  u32(kPixelOffset + 2 * kRowBytes);  // file size
+  u32(0);                             // reserved
+  u32(kPixelOffset);                  // offset of the pixels
+  u32(40);                            // info header size
+  u32(2);                             // width
+  u32(2);                             // height
+  u16(1);                             // planes
+  u16(24);                            // bits per pixel
+  u32(0);                             // no compression
+  u32(2 * kRowBytes);                 // pixel bytes
+  u32(2835);                          // 72 dots per inch, horizontally
+  u32(2835);                          // and vertically
+  u32(0);                             // colours used
+  u32(0);                             // important colours
+  for (int row = 0; row < 2; ++row) {
+    for (int pixel = 0; pixel < 2; ++pixel) {
+      b.push_back(blue);
+      b.push_back(green);
+      b.push_back(red);
+    }
+    b.push_back(0);
+    b.push_back(0);
+  }
+  return b;
+}
+
+bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+  platform::OutputFile file;
+  if (!file.Create(path)) return false;
+  const bool written = file.Write(bytes.data(), bytes.size()) == bytes.size() && file.Flush();
+  return file.Close() && written;
+}
+
+fixture::TextEntity Text(const std::string& s, double y) {
+  fixture::TextEntity text;
+  text.startY = y;
+  text.endY = y + 0.5;
+  text.Text = s;
+  return text;
+}
+
+// "^@BM" + image path + "," + width, height and placement values
+std::string Reference(const std::string& path) { return "^@BM" + path + ",40,30,0,0,1,0"; }
+
+fixture::Drawing ExampleDrawing(const std::string& folder) {
+  fixture::Drawing d;
+  d.stringForm = jww::StringForm::Unicode;  // as the drafting program writes version 700
+  d.entities.push_back(fixture::LineEntity{});
+  fixture::ArcEntity circle;
+  circle.FullCircle = 1;
+  d.entities.push_back(circle);
+  d.entities.push_back(Text("Quorvane example", 100.0));
+  d.entities.push_back(Text(Reference("img\\a.bmp"), 60.0));
+  d.entities.push_back(Text(Reference(folder + "photo\\b.bmp"), 30.0));
+  d.entities.push_back(Text(Reference("img\\lost.bmp"), 0.0));
+
+  fixture::BlockDef parts;
+  parts.Number = 1;
+  parts.Name = "parts";
+  parts.entities.push_back(fixture::LineEntity{});
+  parts.entities.push_back(Text(Reference("img\\c.bmp"), -30.0));
+  d.blockDefs.push_back(parts);
+  fixture::BlockEntity insert;
+  insert.blockNumber = 1;
+  d.entities.push_back(insert);
+  return d;
+}
+
+int Run(int argc, char** argv) {
+  const std::vector<platform::Argument> args = platform::ProgramArguments(argc, argv);
+  if (args.size() != 1 || !args[0].representable) {
+    platform::WriteStderr("usage: make-example DIR\n");
+    return 2;
+  }
+  std::string folder = args[0].sjis;
+  const bool whole = folder.starts_with("\\") || (folder.size() >= 2 && folder[1] == ':');
+  if (!whole) folder = platform::CurrentFolder() + folder;  // the absolute reference needs a whole path
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  platform::MakeFolder(folder);
+  platform::MakeFolder(folder + "img\\");
+  platform::MakeFolder(folder + "photo\\");
+  const bool written = WriteFile(folder + "img\\a.bmp", TinyBitmap(220, 40, 40)) &&
+                       WriteFile(folder + "photo\\b.bmp", TinyBitmap(40, 160, 60)) &&
+                       WriteFile(folder + "img\\c.bmp", TinyBitmap(40, 70, 220)) &&
+                       fixture::WriteDrawing(folder + "plan.jww", ExampleDrawing(folder));
+  if (!written) {
+    platform::WriteStderr("make-example: cannot write into " + args[0].display + "\n");
+    return 1;
+  }
+  platform::WriteStdout(platform::NativePathForDisplay(folder + "plan.jww") + "\n");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    platform::WriteStderr(std::string("make-example: ") + e.what() + "\n");
+  }
+  return 1;
+}
