@@ -165,13 +165,6 @@ void TForm1::StartBatchIfQueued() {
   if (FileCount > 0) RunBatch();
 }
 
-void TForm1::RunExternalTransform() {
-  try {
-    Message(texts::kTransformUnavailable);
-  } catch (...) {
-  }
-}
-
 void TForm1::Message(const std::string& text) { shell_.ShowMessage(kApplicationTitle, text); }
 
 void TForm1::AddLog(LogLine::Kind kind, const std::string& text, const std::string& path, bool converted) {

@@ -124,8 +124,16 @@ class TForm1 {
   // The program file's path with ".dat".
   std::string SettingsPath() const;
 
-  // The external-transform mode.
+  // The external-transform mode: converts the drawing the drafting program has open into
+  // TEMP.JWW beside the program, reports the result and starts the drafting program on it.
   void RunExternalTransform();
+  // The path of the drawing named by the exchange file beside the program, or "".
+  std::string GetTransformDrawingPath();
+  // The drafting program's file, from the registered command for its documents; "" when
+  // none is registered.
+  std::string FindJwCadExe();
+  // True when the last external-transform run wrote TEMP.JWW.
+  bool TransformConverted() const { return transformConverted_; }
 
   std::int32_t QueuedFileCount() const { return FileCount; }
 
@@ -152,6 +160,7 @@ class TForm1 {
   std::string programFile_;
   bool shown_ = false;
   bool closed_ = false;
+  bool transformConverted_ = false;
 };
 
 }  // namespace app

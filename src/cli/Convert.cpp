@@ -211,9 +211,10 @@ int ExternalTransform(const std::string& switchText) {
   ConsoleShell shell;
   app::TForm1 form(shell);
   form.FormShow({switchText});
+  const bool converted = form.TransformConverted();
   form.FormClose();
   // the mode tells its outcome in messages
-  return kFailed;
+  return converted ? kOk : kFailed;
 }
 
 }  // namespace cli
