@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Unit1.h"
 #include "exchange/JwwGaibu.h"
 #include "jww/jwwunit.h"
 #include "platform/Platform.h"
@@ -139,7 +140,55 @@ int FuzzText(const std::uint8_t* data, std::size_t size) {
   return 0;
 }
 
-int FuzzSettings(const std::uint8_t*, std::size_t) { return 0; }
+namespace {
+
+// Answers nothing and shows nothing: the settings never ask the shell.
+class QuietShell : public platform::Shell {
+ public:
+  void ShowMessage(const std::string&, const std::string&) override {}
+  bool RunOpenDialog(platform::FileDialog&) override { return false; }
+  bool RunSaveDialog(platform::FileDialog&) override { return false; }
+  bool IsEscapeDown() override { return false; }
+  std::string SpecialFolder(platform::SpecialFolderId) override { return ""; }
+  std::string JwCadOpenCommand() override { return ""; }
+  void StartProgram(const std::string&, const std::string&, const std::string&) override {}
+};
+
+std::string FileText(const std::string& path) {
+  platform::InputFile in;
+  std::string bytes;
+  if (!in.Open(path)) return bytes;
+  bytes.resize(static_cast<std::size_t>(in.Size()));
+  bytes.resize(in.Read(bytes.data(), bytes.size()));
+  return bytes;
+}
+
+}  // namespace
+
+int FuzzSettings(const std::uint8_t* data, std::size_t size) {
+  const std::string folder = Scratch();
+  const std::string loaded = folder + "loaded.dat";
+  const std::string saved = folder + "saved.dat";
+  {
+    platform::OutputFile out;
+    Check(out.Create(loaded) && out.Write(data, size) == size && out.Close());
+  }
+  QuietShell shell;
+  app::TForm1 form(shell, folder + "Quorvane.exe");
+  form.LoadSettings(loaded);
+  form.SaveSettings(saved);
+  const std::string first = FileText(saved);
+  // what was saved loads back to the same choices
+  app::TForm1 again(shell, folder + "Quorvane.exe");
+  again.LoadSettings(saved);
+  again.SaveSettings(saved);
+  Check(FileText(saved) == first);
+  Check(again.Edit1.Text == form.Edit1.Text && again.Label1.Caption == form.Label1.Caption);
+  Check(again.RadioButton1.Checked() == form.RadioButton1.Checked() &&
+        again.RadioButton4.Checked() == form.RadioButton4.Checked() &&
+        again.RadioButton6.Checked() == form.RadioButton6.Checked() && again.CheckBox1.Checked == form.CheckBox1.Checked);
+  return 0;
+}
 
 const Target kTargets[5] = {
     {"load", FuzzLoad}, {"roundtrip", FuzzRoundTrip}, {"exchange", FuzzExchange},
