@@ -17,6 +17,7 @@ ArchiveWriter::ArchiveWriter(ByteSink& sink) : sink_(sink), buffer_(new unsigned
 ArchiveWriter::~ArchiveWriter() = default;
 
 void ArchiveWriter::WriteBytes(const void* data, std::size_t n) {
+  if (n == 0) return;
   const auto* p = static_cast<const unsigned char*>(data);
   if (n >= kBufferSize) {
     Flush();

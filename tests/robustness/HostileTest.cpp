@@ -1,0 +1,126 @@
+// Hostile drawings converted end to end: each gives a clean failure or a sound
+// conversion, and nothing is created or deleted outside the destination and the scratch
+// folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "FakeShell.h"
+#include "TestSupport.h"
+#include "app/Unit1.h"
+#include "fixture/DrawingBuilder.h"
+#include "fixture/Hostile.h"
+#include "jww/jwwunit.h"
+#include "platform/Platform.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// 　…… 変換ＯＫ(  and  　…… 変換失敗
+const std::string kOk = "\x81\x40\x81\x63\x81\x63 \x95\xCF\x8A\xB7\x82\x6E\x82\x6A(";
+const std::string kFailed = "\x81\x40\x81\x63\x81\x63 \x95\xCF\x8A\xB7\x8E\xB8\x94\x73";
+
+// Every file and folder under a folder, as paths relative to it.
+void Walk(const std::string& folder, const std::string& prefix, std::set<std::string>& out) {
+  for (const std::string& name : platform::ListFolder(folder)) {
+    out.insert(prefix + name);
+    if (platform::FolderExists(folder + name + "\\")) Walk(folder + name + "\\", prefix + name + "\\", out);
+  }
+}
+
+std::set<std::string> Tree(const std::string& folder, const std::set<std::string>& skip) {
+  std::set<std::string> all, kept;
+  Walk(folder, "", all);
+  for (const std::string& path : all) {
+    bool inside = false;
+    for (const std::string& s : skip) inside |= path.compare(0, s.size(), s) == 0;
+    if (!inside) kept.insert(path);
+  }
+  return kept;
+}
+
+class Hostile : public ::testing::Test {
+ protected:
+  Hostile() {
+    for (const char* folder : {"prog\\", "a\\", "a\\b\\", "dest\\", "outside\\"}) platform::MakeFolder(root / folder);
+    testsupport::WriteFileText(root / "outside\\keep.txt", "untouched");
+  }
+  ~Hostile() override {
+    jww::TempFolder.clear();
+    jww::SourceDrawingPath.clear();
+  }
+  // Converts the drawing into dest\ in one naming mode; returns the result line.
+  std::string Convert(const std::string& drawing, bool pathNames) {
+    testsupport::FakeShell shell;
+    app::TForm1 form(shell, root / "prog\\Quorvane.exe");
+    form.FormShow({});
+    form.RadioButton4.SetChecked(true);
+    form.Edit1.Text = root / "dest\\";
+    (pathNames ? form.RadioButton5 : form.RadioButton6).SetChecked(true);
+    form.WMDropFiles({drawing});
+    form.CloseWithoutSavingSettings();
+    return form.ListBox1.Items.size() == 3 ? form.ListBox1.Items[2] : "";
+  }
+
+  testsupport::TempFolder root;
+};
+
+TEST_F(Hostile, EveryDrawingFailsCleanlyOrConvertsInsideItsFolders) {
+  const std::set<std::string> skip = {"dest\\", "dest", "prog\\"};
+  for (const fixture::HostileCase& c : fixture::HostileDrawings()) {
+    for (bool pathNames : {false, true}) {
+      SCOPED_TRACE(c.name + (pathNames ? " (path names)" : " (plain names)"));
+      const std::string drawing = root / ("a\\b\\" + c.name + ".jww");
+      testsupport::WriteFileBytes(drawing, c.bytes);
+      if (!c.imageBeside.empty()) testsupport::WriteFileText(root / ("a\\b\\" + c.imageBeside), "image");
+      const std::set<std::string> before = Tree(root.Path(), skip);
+
+      const std::string result = Convert(drawing, pathNames);
+      EXPECT_TRUE(result.compare(0, kOk.size(), kOk) == 0 || result == kFailed) << result;
+      EXPECT_EQ(Tree(root.Path(), skip), before);
+      EXPECT_EQ(testsupport::ReadFileBytes(drawing), c.bytes);
+      for (const std::string& name : platform::ListFolder(root / "dest\\")) {
+        EXPECT_TRUE(platform::FileExists(root / ("dest\\" + name))) << name;
+      }
+      if (result == kFailed) {
+        EXPECT_FALSE(platform::FileExists(root / ("dest\\" + c.name + ".jww")));
+      }
+      EXPECT_TRUE(platform::ListFolder(root / "prog\\").empty());  // the scratch folder went at the close
+    }
+  }
+}
+
+#ifndef _WIN32
+TEST_F(Hostile, DanglingLinksInTheDestinationAreReplacedNotFollowed) {
+  const std::string folder = root / "a\\b\\";
+  testsupport::WriteFileText(folder + "a.bmp", "image");
+  fixture::Drawing d;
+  fixture::TextEntity reference;
+  reference.Text = "^@BMa.bmp,1,1";
+  d.entities.push_back(reference);
+  const std::string drawing = folder + "plan.jww";
+  ASSERT_TRUE(fixture::WriteDrawing(drawing, d));
+  auto native = [](std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+  };
+  ASSERT_EQ(symlink(native(root / "outside\\plan.jww").c_str(), native(root / "dest\\plan.jww").c_str()), 0);
+  ASSERT_EQ(symlink(native(root / "outside\\a.bmp").c_str(), native(root / "dest\\a.bmp").c_str()), 0);
+
+  const std::string result = Convert(drawing, false);
+  EXPECT_EQ(result.compare(0, kOk.size(), kOk), 0) << result;
+  EXPECT_EQ(platform::ListFolder(root / "outside\\"), std::vector<std::string>{"keep.txt"});
+  struct stat st;
+  ASSERT_EQ(lstat(native(root / "dest\\plan.jww").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  ASSERT_EQ(lstat(native(root / "dest\\a.bmp").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+}
+#endif
+
+}  // namespace
