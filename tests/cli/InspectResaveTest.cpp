@@ -1,0 +1,88 @@
+// inspect shows what a drawing holds and where its images are, writing nothing; resave
+// writes a drawing again as version 700 without relocating anything.
+#include <gtest/gtest.h>
+
+#include "ProgramRun.h"
+#include "TestSupport.h"
+#include "fixture/DrawingBuilder.h"
+#include "jww/jwwunit.h"
+#include "platform/Platform.h"
+
+namespace clitest {
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class InspectResave : public ::testing::Test {
+ protected:
+  InspectResave() : program(InstallProgram(root / "bin\\")) {}
+
+  void SetUp() override {
+    platform::MakeFolder(root / "img\\");
+    testsupport::WriteFileText(root / "img\\a.bmp", "BM image a");
+    fixture::Drawing d = fixture::SampleDrawing(700);
+    for (const std::string& text : {std::string("^@BMimg\\a.bmp,1,1"), std::string("^@BMlost.bmp,2,2")}) {
+      fixture::TextEntity t;
+      t.Text = text;
+      d.entities.push_back(t);
+    }
+    ASSERT_TRUE(fixture::WriteDrawing(root / "plan.jww", d));
+  }
+  RunResult Quorvane(const std::vector<std::string>& args) { return clitest::Run(program, args, root.Path()); }
+  std::string Native(const std::string& name) const { return platform::NativePathForDisplay(root / name); }
+
+  testsupport::TempFolder root;
+  std::string program;
+};
+
+TEST_F(InspectResave, InspectShowsReferencesAndWhereTheyResolve) {
+  const std::vector<std::string> before = platform::ListFolder(root.Path());
+  const RunResult r = Quorvane({"inspect", Native("plan.jww")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const std::string& part :
+       {std::string("version 700"), std::string("block definitions 3 (2 used)"), std::string("embedded images 1"),
+        std::string("sample.bmp.gz"), std::string("[block inner] embedded ^@BM%temp%sample.bmp"),
+        "-> " + platform::NativePathForDisplay("img\\a.bmp") + " (found)", "-> " + Native("lost.bmp") + " (missing)"}) {
+    EXPECT_TRUE(Contains(r.out, part)) << part << "\n" << r.out;
+  }
+  // nothing written: no scratch folder, no extracted image
+  EXPECT_EQ(platform::ListFolder(root.Path()), before);
+  EXPECT_EQ(platform::ListFolder(root / "bin\\").size(), 1u);
+}
+
+TEST_F(InspectResave, InspectJsonAndFailures) {
+  RunResult r = Quorvane({"inspect", "--json", "plan.jww", "missing.jww"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.out, "\"resolvedPath\": ")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "\"exists\": true"));
+  EXPECT_TRUE(Contains(r.out, "\"exists\": false"));
+  EXPECT_TRUE(Contains(r.out, "\"error\": \"cannot read\""));
+  EXPECT_TRUE(Contains(r.err, "missing.jww"));
+  EXPECT_EQ(r.out.front(), '[');
+  r = Quorvane({"inspect"});
+  EXPECT_EQ(r.status, 2);
+  r = Quorvane({"inspect", "--yaml", "plan.jww"});
+  EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(InspectResave, ResaveWritesVersion700AndKeepsEmbeddedImages) {
+  RunResult r = Quorvane({"resave", "plan.jww", Native("again.jww")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  jww::TempFolder.clear();
+  jww::TJwwData d;
+  ASSERT_TRUE(d.LoadFromFile(root / "again.jww"));
+  EXPECT_EQ(d.Header.Version, 700);
+  EXPECT_EQ(jww::EmbeddedImages.size(), 1u);  // still referred to from a definition
+  EXPECT_EQ(d.BlockDefs.size(), 2u);           // the unused definition is left out
+  jww::ClearEmbeddedImages();
+  EXPECT_EQ(platform::ListFolder(root / "bin\\").size(), 1u);  // the scratch folder is gone
+
+  r = Quorvane({"resave", "plan.jww"});
+  EXPECT_EQ(r.status, 2);
+  r = Quorvane({"resave", "nothing.jww", "x.jww"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(platform::FileExists(root / "x.jww"));
+}
+
+}  // namespace
+}  // namespace clitest
