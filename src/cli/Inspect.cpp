@@ -64,7 +64,7 @@ struct Reference {
 
 std::vector<Reference> CollectReferences(const jww::TJwwData& d) {
   std::vector<Reference> refs;
-  auto collect = [&refs](const std::vector<jww::TEntJwwText>& texts, const std::string& owner) {
+  auto collect = [&refs](const jww::RecordArray<jww::TEntJwwText>& texts, const std::string& owner) {
     for (const jww::TEntJwwText& t : texts) {
       relocation::ImageReference r = relocation::ParseImageReference(t.Text);
       if (r.kind == relocation::ReferenceKind::None) continue;

@@ -115,7 +115,7 @@ JwwString ArchiveReader::ReadString() {
 JwwString ArchiveReader::ReadCleanString() {
   JwwString s = ReadString();
   if (s.IsSjis()) {
-    s.bytes = text::RemoveControlChars(s.bytes);
+    if (!text::HasNoControlChars(s.bytes)) s.bytes = text::RemoveControlChars(s.bytes);
     return s;
   }
   // UTF-16 units below 0x20 are the control characters of that form

@@ -6,12 +6,6 @@
 #include "platform/Platform.h"
 
 namespace jww {
-namespace {
-
-constexpr std::size_t kBufferSize = 64 * 1024;
-
-}  // namespace
-
 ArchiveWriter::ArchiveWriter(ByteSink& sink) : sink_(sink), buffer_(new unsigned char[kBufferSize]) {}
 
 ArchiveWriter::~ArchiveWriter() = default;

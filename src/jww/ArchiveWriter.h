@@ -46,11 +46,14 @@ class ArchiveWriter {
  private:
   template <typename T>
   void Fixed(T v) {
-    unsigned char raw[sizeof(T)];
-    for (std::size_t i = 0; i < sizeof(T); ++i) raw[i] = static_cast<unsigned char>(v >> (8 * i));
-    WriteBytes(raw, sizeof(T));
+    if (used_ + sizeof(T) > kBufferSize) Flush();
+    unsigned char* out = buffer_.get() + used_;
+    for (std::size_t i = 0; i < sizeof(T); ++i) out[i] = static_cast<unsigned char>(v >> (8 * i));
+    used_ += sizeof(T);
   }
   void WriteStringLength(std::uint32_t length);
+
+  static constexpr std::size_t kBufferSize = 64 * 1024;
 
   ByteSink& sink_;
   std::unique_ptr<unsigned char[]> buffer_;

@@ -55,7 +55,7 @@ void TJwwData::BuildBlockTree() {
 
   // which definitions the drawing reaches, each visited once
   std::deque<std::int32_t> pending;
-  auto reach = [&](const std::vector<TEntJwwBlock>& inserts) {
+  auto reach = [&](const RecordArray<TEntJwwBlock>& inserts) {
     for (const TEntJwwBlock& b : inserts) {
       const std::int32_t d = FindBlockDef(b.Number);
       if (d >= 0 && BlockDefs[d].Used == 0) {
@@ -155,7 +155,7 @@ void TJwwData::WriteBlockDefs(ArchiveWriter& ar, std::int32_t v) const {
     ar.WriteI32(MapBlockNumber(def.Number));
     ar.WriteI32(def.Referenced);
     ar.WriteI32(def.Time);
-    ar.WriteString(CleanForWrite(def.Name));
+    WriteCleanString(ar, def.Name);
     ar.AdvanceMapCounter();
     WriteEntities(ar, def, v);
   }
@@ -204,7 +204,7 @@ void TJwwData::ReadImages(ArchiveReader& ar) {
 
 void TJwwData::WriteImages(ArchiveWriter& ar) const {
   for (TBindImageType& image : EmbeddedImages) image.Used = 0;
-  auto mark = [](const std::vector<TEntJwwText>& texts) {
+  auto mark = [](const RecordArray<TEntJwwText>& texts) {
     for (const TEntJwwText& t : texts) {
       const std::string& s = t.Text.Sjis();
       if (s.size() <= kEmbeddedPrefix.size() || s.compare(0, kEmbeddedPrefix.size(), kEmbeddedPrefix) != 0) continue;

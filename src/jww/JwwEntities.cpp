@@ -117,7 +117,7 @@ void ReadBlock(ArchiveReader& ar, std::int32_t v, TEntJwwBlock& e) {
 
 // Reads one record into the end of its array; returns its index.
 template <typename Record, typename ReadFn>
-std::int32_t ReadInto(std::vector<Record>& array, ArchiveReader& ar, std::int32_t v, ReadFn read) {
+std::int32_t ReadInto(RecordArray<Record>& array, ArchiveReader& ar, std::int32_t v, ReadFn read) {
   array.emplace_back();
   try {
     read(ar, v, array.back());
@@ -163,8 +163,8 @@ void WriteText(ArchiveWriter& ar, std::int32_t v, const TEntJwwText& e) {
   ar.WriteF64(e.SizeY);
   ar.WriteF64(e.Spacing);
   ar.WriteF64(e.Angle);
-  ar.WriteString(CleanForWrite(e.FontName));
-  ar.WriteString(CleanForWrite(e.Text));
+  WriteCleanString(ar, e.FontName);
+  WriteCleanString(ar, e.Text);
 }
 
 void WriteRecord(ArchiveWriter& ar, std::int32_t v, const TEntJwwArc& e) {
@@ -268,14 +268,6 @@ void TJwwData::ReadEntities(ArchiveReader& ar, EntityList& list) {
     ++taken;
     ar.AdvanceMapCounter();
   }
-  list.Order.shrink_to_fit();
-  list.Lines.shrink_to_fit();
-  list.Arcs.shrink_to_fit();
-  list.Points.shrink_to_fit();
-  list.Texts.shrink_to_fit();
-  list.Dims.shrink_to_fit();
-  list.Solids.shrink_to_fit();
-  list.Blocks.shrink_to_fit();
 }
 
 void TJwwData::WriteEntities(ArchiveWriter& ar, const EntityList& list, std::int32_t v) const {

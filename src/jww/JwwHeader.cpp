@@ -270,8 +270,8 @@ void TJwwData::WriteHeader(ArchiveWriter& ar, std::int32_t v) const {
   ar.WriteF64(h.GridSpacingY);
   ar.WriteF64(h.GridOriginX);
   ar.WriteF64(h.GridOriginY);
-  for (int i = 0; i < kLayerGroupCount * kLayersPerGroup; ++i) ar.WriteString(CleanForWrite(at(Layers, i).Name));
-  for (int i = 0; i < kLayerGroupCount; ++i) ar.WriteString(CleanForWrite(at(LayerGroups, i).Name));
+  for (int i = 0; i < kLayerGroupCount * kLayersPerGroup; ++i) WriteCleanString(ar, at(Layers, i).Name);
+  for (int i = 0; i < kLayerGroupCount; ++i) WriteCleanString(ar, at(LayerGroups, i).Name);
   ar.WriteF64(h.SunHeight);
   ar.WriteF64(h.SunLatitude);
   ar.WriteI32(h.SunNineToFifteen);

@@ -1,5 +1,6 @@
 #include "jww/jwwtype.h"
 
+#include "jww/ArchiveWriter.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
 
@@ -101,6 +102,14 @@ JwwString CleanForWrite(const JwwString& s) {
   }
   if (kept.empty()) kept = std::string(" \0", 2);
   return JwwString(std::move(kept), StringForm::Utf16);
+}
+
+void WriteCleanString(ArchiveWriter& ar, const JwwString& s) {
+  if (s.IsSjis() && text::IsCleanJwwText(s.bytes)) {
+    ar.WriteString(s);
+  } else {
+    ar.WriteString(CleanForWrite(s));
+  }
 }
 
 bool IsBlank(const JwwString& s) {

@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "jww/JwwString.h"
+#include "jww/RecordArray.h"
 
 namespace jww {
+
+class ArchiveWriter;
 
 // Common attributes that open every entity (13 bytes in files before 351, 15 after).
 struct TEntJwwBase {
@@ -93,13 +96,13 @@ struct TEntJwwOrder {
 struct EntityList {
   std::int32_t EntityCount = 0;  // as the file announced it
   std::vector<TEntJwwOrder> Order;
-  std::vector<TEntJwwLine> Lines;
-  std::vector<TEntJwwArc> Arcs;
-  std::vector<TEntJwwPoint> Points;
-  std::vector<TEntJwwText> Texts;
-  std::vector<TEntJwwDim> Dims;
-  std::vector<TEntJwwSolid> Solids;
-  std::vector<TEntJwwBlock> Blocks;
+  RecordArray<TEntJwwLine> Lines;
+  RecordArray<TEntJwwArc> Arcs;
+  RecordArray<TEntJwwPoint> Points;
+  RecordArray<TEntJwwText> Texts;
+  RecordArray<TEntJwwDim> Dims;
+  RecordArray<TEntJwwSolid> Solids;
+  RecordArray<TEntJwwBlock> Blocks;
 
   // Number of entities held (what a save writes).
   std::size_t HeldCount() const {
@@ -286,6 +289,8 @@ bool IsPlainFileName(const JwwString& name);
 // The writer's clean-up of a string: control characters and "^m" pairs dropped, and a
 // result that is empty written as one space.
 JwwString CleanForWrite(const JwwString& s);
+// Writes a string through the writer's clean-up, copying it only when something changes.
+void WriteCleanString(ArchiveWriter& ar, const JwwString& s);
 // True when the string holds nothing but blanks (ASCII or ideographic) and controls.
 bool IsBlank(const JwwString& s);
 

@@ -152,6 +152,32 @@ std::string CleanJwwText(const std::string& s) {
   return result.empty() ? std::string(" ") : result;
 }
 
+bool IsCleanJwwText(const std::string& s) {
+  if (s.empty()) return false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const unsigned char b = ByteAt(s, i);
+    if (IsLeadByte(b)) {
+      ++i;
+    } else if (IsControlByte(b) || (b == '^' && i + 1 < s.size() && s[i + 1] == 'm')) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool HasNoControlChars(const std::string& s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const unsigned char b = ByteAt(s, i);
+    if (IsLeadByte(b)) {
+      if (i + 1 == s.size()) return false;  // a lead byte without its second byte
+      ++i;
+    } else if (IsControlByte(b)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string RemoveControlChars(const std::string& s) {
   std::string result;
   for (std::size_t i = 0; i < s.size();) {

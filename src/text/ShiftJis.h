@@ -31,6 +31,10 @@ std::string RemoveBlanks(const std::string& s);
 std::string CleanJwwText(const std::string& s);
 // Drops control bytes and a lead byte left without its second byte at the end.
 std::string RemoveControlChars(const std::string& s);
+// True when CleanJwwText would return s unchanged.
+bool IsCleanJwwText(const std::string& s);
+// True when RemoveControlChars would return s unchanged.
+bool HasNoControlChars(const std::string& s);
 // True for T, TR, TRU, TRUE, 1, １, ○, ON, 真, 正 (blanks removed, upper-cased).
 bool TextToBool(const std::string& s);
 // "1" or "0".

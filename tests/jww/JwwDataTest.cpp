@@ -55,7 +55,7 @@ TEntJwwBlock Insert(std::int32_t number, double x = 0, double y = 0, double angl
 }
 
 template <typename Record>
-void Add(EntityList& list, std::vector<Record>& array, int classNo, const Record& r) {
+void Add(EntityList& list, RecordArray<Record>& array, int classNo, const Record& r) {
   array.push_back(r);
   list.Order.push_back({classNo, static_cast<std::int32_t>(array.size() - 1)});
 }

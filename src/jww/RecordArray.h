@@ -1,0 +1,150 @@
+// The records of one class, kept in blocks that never move once full: a large drawing
+// grows without copying its records and without holding room it does not use.
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace jww {
+
+template <typename T>
+class RecordArray {
+ public:
+  // Records per full block (about 256 KiB of them); the first block grows to it.
+  static constexpr std::size_t kPerBlock = std::max<std::size_t>(64, std::bit_floor(256 * 1024 / sizeof(T)));
+
+  RecordArray() = default;
+  RecordArray(std::initializer_list<T> records) {
+    for (const T& r : records) push_back(r);
+  }
+  RecordArray(const RecordArray& other) {
+    for (const T& r : other) push_back(r);
+  }
+  RecordArray(RecordArray&& other) noexcept { Swap(other); }
+  RecordArray& operator=(const RecordArray& other) {
+    if (this != &other) {
+      RecordArray copy(other);
+      Swap(copy);
+    }
+    return *this;
+  }
+  RecordArray& operator=(RecordArray&& other) noexcept {
+    RecordArray gone(std::move(other));
+    Swap(gone);
+    return *this;
+  }
+  RecordArray& operator=(std::initializer_list<T> records) {
+    RecordArray fresh(records);
+    Swap(fresh);
+    return *this;
+  }
+  ~RecordArray() { clear(); }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T& operator[](std::size_t i) { return blocks_[i / kPerBlock][i % kPerBlock]; }
+  const T& operator[](std::size_t i) const { return blocks_[i / kPerBlock][i % kPerBlock]; }
+  T& back() { return (*this)[size_ - 1]; }
+  const T& back() const { return (*this)[size_ - 1]; }
+
+  void push_back(const T& r) { ::new (Slot()) T(r), ++size_; }
+  void push_back(T&& r) { ::new (Slot()) T(std::move(r)), ++size_; }
+  T& emplace_back() {
+    T* slot = ::new (Slot()) T();
+    ++size_;
+    return *slot;
+  }
+  void pop_back() {
+    back().~T();
+    --size_;
+  }
+  void clear() {
+    while (size_ > 0) pop_back();
+    for (T* block : blocks_) std::allocator<T>().deallocate(block, Capacity(block == blocks_.front()));
+    blocks_.clear();
+    firstCapacity_ = 0;
+  }
+
+  template <typename Value, typename Owner>
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = T;
+    using difference_type = std::ptrdiff_t;
+    using pointer = Value*;
+    using reference = Value&;
+    Iterator() = default;
+    Iterator(Owner* owner, std::size_t i) : owner_(owner), i_(i) {}
+    Value& operator*() const { return (*owner_)[i_]; }
+    Value* operator->() const { return &(*owner_)[i_]; }
+    Iterator& operator++() {
+      ++i_;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator was = *this;
+      ++i_;
+      return was;
+    }
+    bool operator==(const Iterator& other) const { return i_ == other.i_; }
+
+   private:
+    Owner* owner_ = nullptr;
+    std::size_t i_ = 0;
+  };
+  using iterator = Iterator<T, RecordArray>;
+  using const_iterator = Iterator<const T, const RecordArray>;
+  using value_type = T;
+
+  iterator begin() { return {this, 0}; }
+  iterator end() { return {this, size_}; }
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size_}; }
+
+  bool operator==(const RecordArray& other) const { return std::equal(begin(), end(), other.begin(), other.end()); }
+
+ private:
+  std::size_t Capacity(bool first) const { return first ? firstCapacity_ : kPerBlock; }
+
+  // Room for one more record, growing the first block (by moving its few records) until
+  // it is full size, and adding full blocks after that.
+  T* Slot() {
+    if (size_ < kPerBlock && size_ == firstCapacity_) {
+      const std::size_t grown = std::min(kPerBlock, std::max<std::size_t>(16, firstCapacity_ * 2));
+      T* block = std::allocator<T>().allocate(grown);
+      for (std::size_t i = 0; i < size_; ++i) {
+        ::new (block + i) T(std::move(blocks_[0][i]));
+        blocks_[0][i].~T();
+      }
+      if (blocks_.empty()) {
+        blocks_.push_back(block);
+      } else {
+        std::allocator<T>().deallocate(blocks_[0], firstCapacity_);
+        blocks_[0] = block;
+      }
+      firstCapacity_ = grown;
+    } else if (size_ >= kPerBlock && size_ % kPerBlock == 0) {
+      blocks_.push_back(std::allocator<T>().allocate(kPerBlock));
+    }
+    return blocks_[size_ / kPerBlock] + size_ % kPerBlock;
+  }
+
+  void Swap(RecordArray& other) noexcept {
+    std::swap(blocks_, other.blocks_);
+    std::swap(size_, other.size_);
+    std::swap(firstCapacity_, other.firstCapacity_);
+  }
+
+  std::vector<T*> blocks_;
+  std::size_t size_ = 0;
+  std::size_t firstCapacity_ = 0;
+};
+
+}  // namespace jww
