@@ -70,9 +70,8 @@ std::vector<Reference> CollectReferences(const jww::TJwwData& d) {
       if (r.kind == relocation::ReferenceKind::None) continue;
       Reference ref{owner, Shown(t.Text), std::move(r), "", false};
       if (ref.parsed.kind == relocation::ReferenceKind::Image) {
-        const std::string path = relocation::ResolveImagePath(ref.parsed.path);
+        const std::string path = relocation::ResolveImagePath(ref.parsed.path, &ref.exists);
         ref.resolved = platform::NativePathForDisplay(path);
-        ref.exists = platform::FileExists(path);
       }
       refs.push_back(std::move(ref));
     }

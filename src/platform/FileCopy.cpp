@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 
 #include "platform/Platform.h"
@@ -6,7 +7,9 @@ namespace platform {
 
 namespace {
 
+// Large files go through 1 MiB at a time; a small one takes one read and one write.
 constexpr std::size_t kCopyBufferSize = 1 << 20;
+constexpr std::size_t kSmallestBuffer = 4096;
 
 CopyOutcome DropTarget(OutputFile& target, const std::string& path) {
   target.Close();
@@ -22,10 +25,12 @@ CopyOutcome CopyFileContents(const std::string& source, const std::string& targe
   OutputFile out;
   if (!out.Create(target)) return DropTarget(out, target);
 
-  const auto buffer = std::make_unique_for_overwrite<char[]>(kCopyBufferSize);
+  const std::size_t size = static_cast<std::size_t>(
+      std::clamp<std::uint64_t>(in.Size() + 1, kSmallestBuffer, kCopyBufferSize));
+  const auto buffer = std::make_unique_for_overwrite<char[]>(size);
   bool shortWrite = false;
   for (;;) {
-    const std::size_t got = in.Read(buffer.get(), kCopyBufferSize);
+    const std::size_t got = in.Read(buffer.get(), size);
     if (in.Failed()) return DropTarget(out, target);
     if (got == 0) break;
     const std::size_t put = out.Write(buffer.get(), got);

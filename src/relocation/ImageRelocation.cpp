@@ -60,8 +60,9 @@ void RelocateText(jww::TEntJwwText& t, const std::string& folder, const Relocati
                   std::int32_t& found, std::int32_t& missing) {
   const ImageReference ref = ParseImageReference(t.Text);
   if (ref.kind != ReferenceKind::Image) return;
-  const std::string path = ResolveImagePath(ref.path);
-  if (platform::FileExists(path)) {
+  bool exists = false;
+  const std::string path = ResolveImagePath(ref.path, &exists);
+  if (exists) {
     std::string name;
     if (const CopiedImage* copied = FindCopied(path)) {
       name = copied->FileName;
@@ -96,9 +97,15 @@ void ClearCopiedImages() {
   indexedCount = 0;
 }
 
-std::string ResolveImagePath(const std::string& path) {
-  if (platform::FileExists(path) || IsAbsolute(path)) return path;
-  return text::ExtractFilePath(jww::SourceDrawingPath) + path;
+std::string ResolveImagePath(const std::string& path, bool* exists) {
+  bool found = platform::FileExists(path);
+  std::string resolved = path;
+  if (!found && !IsAbsolute(path)) {
+    resolved = text::ExtractFilePath(jww::SourceDrawingPath) + path;
+    found = platform::FileExists(resolved);
+  }
+  if (exists) *exists = found;
+  return resolved;
 }
 
 std::string CutReference(const std::string& s) {

@@ -37,8 +37,9 @@ struct RelocationCounters {
 constexpr std::size_t kMaxReferenceBytes = 255;
 
 // The file an image path names: the path as written when a file is there, else, for a
-// relative path, the path under the folder of SourceDrawingPath.
-std::string ResolveImagePath(const std::string& path);
+// relative path, the path under the folder of SourceDrawingPath. `exists` tells whether a
+// file is found under the result.
+std::string ResolveImagePath(const std::string& path, bool* exists = nullptr);
 // The text cut to kMaxReferenceBytes, never inside a double-byte character.
 std::string CutReference(const std::string& text);
 

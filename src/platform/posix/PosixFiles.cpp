@@ -16,6 +16,10 @@ namespace {
 
 bool StatExisting(const std::string& path, struct stat& st) {
   std::string native;
+  if (!posix::DecodePath(path, native)) return false;
+  // the path as written first: one call when it is there
+  if (stat(native.c_str(), &st) == 0) return true;
+  if (errno != ENOENT && errno != ENOTDIR) return false;
   return posix::FindExisting(path, native) && stat(native.c_str(), &st) == 0;
 }
 
@@ -115,24 +119,35 @@ bool SetArchiveOnly(const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
   std::string native;
-  return posix::FindExisting(path, native) && posix::OsDelete(AT_FDCWD, native.c_str(), false);
+  if (!posix::FindExisting(path, native) || !posix::OsDelete(AT_FDCWD, native.c_str(), false)) return false;
+  posix::NoteRemoved(native);
+  return true;
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {
   std::string nativeFrom;
   std::string nativeTo;
-  return posix::FindExisting(from, nativeFrom) && posix::PlaceForCreate(to, nativeTo) &&
-         posix::OsRename(nativeFrom.c_str(), nativeTo.c_str());
+  if (!posix::FindExisting(from, nativeFrom) || !posix::PlaceForCreate(to, nativeTo) ||
+      !posix::OsRename(nativeFrom.c_str(), nativeTo.c_str())) {
+    return false;
+  }
+  posix::NoteRemoved(nativeFrom);
+  posix::NoteCreated(nativeTo);
+  return true;
 }
 
 bool MakeFolder(const std::string& path) {
   std::string native;
-  return posix::PlaceForCreate(path, native) && mkdir(native.c_str(), 0777) == 0;
+  if (!posix::PlaceForCreate(path, native) || mkdir(native.c_str(), 0777) != 0) return false;
+  posix::NoteCreated(native);
+  return true;
 }
 
 bool RemoveFolder(const std::string& path) {
   std::string native;
-  return posix::FindExisting(path, native) && posix::OsDelete(AT_FDCWD, native.c_str(), true);
+  if (!posix::FindExisting(path, native) || !posix::OsDelete(AT_FDCWD, native.c_str(), true)) return false;
+  posix::NoteRemoved(native);
+  return true;
 }
 
 std::vector<std::string> ListFolder(const std::string& folder) {
@@ -156,6 +171,7 @@ bool RemoveTree(const std::string& folder) {
   const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   const bool emptied = EmptyFolder(fd);
+  posix::ForgetFolders();
   return posix::OsDelete(AT_FDCWD, native.c_str(), true) && emptied;
 }
 
@@ -220,6 +236,7 @@ bool OutputFile::Create(const std::string& path) {
     fd = posix::OsOpen(AT_FDCWD, native.c_str(), kFlags | O_EXCL, 0666);
   }
   if (fd < 0) return false;
+  posix::NoteCreated(native);
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     posix::OsClose(fd);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "platform/posix/PosixText.h"
 
@@ -17,22 +18,98 @@ bool EntryExists(const std::string& native) {
   return lstat(native.c_str(), &st) == 0;
 }
 
-bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return fold(x) == fold(y); });
+std::string Folded(const std::string& name) {
+  std::string folded = name;
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+// A folder's names by their case-folded form (the least name of each), read once and kept
+// while the folder's identity and modification time stand still; this program's own
+// changes are written into it as they happen, so converting into a folder of thousands of
+// files does not read it again for every file.
+struct FolderNames {
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec modified{};
+  std::unordered_map<std::string, std::string> byFolded;
+};
+
+constexpr std::size_t kMaxCachedFolders = 64;
+std::unordered_map<std::string, FolderNames> folderCache;
+
+std::string FolderKey(const std::string& folder) {
+  std::string key = folder.empty() ? "." : folder;
+  while (key.size() > 1 && key.back() == '/') key.pop_back();
+  return key;
+}
+
+bool SameState(const FolderNames& names, const struct stat& st) {
+  return names.device == st.st_dev && names.inode == st.st_ino && names.modified.tv_sec == st.st_mtim.tv_sec &&
+         names.modified.tv_nsec == st.st_mtim.tv_nsec;
+}
+
+void Remember(FolderNames& names, const struct stat& st) {
+  names.device = st.st_dev;
+  names.inode = st.st_ino;
+  names.modified = st.st_mtim;
+}
+
+void AddName(FolderNames& names, const std::string& name) {
+  auto [it, added] = names.byFolded.emplace(Folded(name), name);
+  if (!added && name < it->second) it->second = name;
+}
+
+const FolderNames* NamesOf(const std::string& folder) {
+  const std::string key = FolderKey(folder);
+  struct stat st;
+  if (stat(key.c_str(), &st) != 0) return nullptr;
+  auto it = folderCache.find(key);
+  if (it != folderCache.end() && SameState(it->second, st)) return &it->second;
+  std::vector<std::string> names;
+  if (!ReadFolderNames(key, names)) return nullptr;
+  if (folderCache.size() >= kMaxCachedFolders) folderCache.clear();
+  FolderNames& entry = folderCache[key];
+  entry = FolderNames{};
+  Remember(entry, st);
+  for (const std::string& name : names) AddName(entry, name);
+  return &entry;
 }
 
 // The entry of the folder whose name equals `name` ignoring ASCII case; the least such
 // name when there are several, so the choice does not depend on the directory order.
 bool FindNameIgnoringCase(const std::string& folder, const std::string& name, std::string& found) {
-  std::vector<std::string> names;
-  if (!ReadFolderNames(folder.empty() ? "." : folder, names)) return false;
-  found.clear();
-  for (const std::string& entry : names) {
-    if (SameIgnoringAsciiCase(entry, name) && (found.empty() || entry < found)) found = entry;
+  const FolderNames* names = NamesOf(folder);
+  if (names == nullptr) return false;
+  const auto it = names->byFolded.find(Folded(name));
+  if (it == names->byFolded.end()) return false;
+  found = it->second;
+  return true;
+}
+
+// Brings a cached folder up to date after this program added or removed one of its entries.
+void NoteChange(const std::string& native, bool added) {
+  const std::size_t slash = native.find_last_of('/', native.find_last_not_of('/'));
+  const std::string folder = FolderKey(slash == std::string::npos ? "." : native.substr(0, slash + 1));
+  const auto it = folderCache.find(folder);
+  if (it == folderCache.end()) return;
+  struct stat st;
+  if (stat(folder.c_str(), &st) != 0) {
+    folderCache.erase(it);
+    return;
   }
-  return !found.empty();
+  std::string name = native.substr(slash == std::string::npos ? 0 : slash + 1);
+  while (!name.empty() && name.back() == '/') name.pop_back();
+  if (added) {
+    AddName(it->second, name);
+  } else {
+    // another entry may fold to the same form: read the folder again next time
+    folderCache.erase(it);
+    return;
+  }
+  Remember(it->second, st);
 }
 
 // Walks the components from the root (or the working folder), taking each as written
@@ -110,6 +187,12 @@ bool PlaceForCreate(const std::string& path, std::string& native) {
   native = place + exact.substr(nameEnd);
   return true;
 }
+
+void NoteCreated(const std::string& native) { NoteChange(native, true); }
+
+void NoteRemoved(const std::string& native) { NoteChange(native, false); }
+
+void ForgetFolders() { folderCache.clear(); }
 
 bool EncodePath(const std::string& native, std::string& path) {
   std::string windowsForm = native;

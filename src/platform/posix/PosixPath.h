@@ -16,6 +16,11 @@ bool FindExisting(const std::string& path, std::string& native);
 // The native path at which to create an entry: the folder part found as by FindExisting,
 // the last name replaced by an existing entry's name that differs from it only in case.
 bool PlaceForCreate(const std::string& path, std::string& native);
+// This program created an entry / removed one: keeps the lookup's folder cache current.
+void NoteCreated(const std::string& native);
+void NoteRemoved(const std::string& native);
+// Drops the lookup's folder cache (after removing a whole tree).
+void ForgetFolders();
 // A native path in the internal form; false when it has no CP932 form.
 bool EncodePath(const std::string& native, std::string& path);
 // Names of a folder's entries, "." and ".." left out; false when it cannot be read.

@@ -1,0 +1,47 @@
+// bench-steps relocate DRAWING DEST   : loads the drawing, then times the relocation pass
+//                                       into DEST (run it twice: the second pass finds
+//                                       every image in place and copies nothing)
+// bench-steps copy SOURCE TARGET      : times one image copy (kept time, archive only)
+// Prints seconds with millisecond precision.
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "jww/jwwunit.h"
+#include "platform/Platform.h"
+#include "relocation/ImagePlacement.h"
+#include "relocation/ImageRelocation.h"
+
+namespace {
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<platform::Argument> args = platform::ProgramArguments(argc, argv);
+  if (args.size() == 3 && args[0].display == "relocate") {
+    jww::TJwwData d;
+    jww::TempFolder.clear();
+    if (!d.LoadFromFile(args[1].sjis)) return 1;
+    std::string folder = args[2].sjis;
+    if (folder.back() != '\\') folder += '\\';
+    relocation::ClearCopiedImages();
+    relocation::RelocationCounters counters;
+    const auto start = std::chrono::steady_clock::now();
+    relocation::RelocateImages(d, folder, {false, false}, counters);
+    std::printf("%.3f %d %zu\n", Seconds(start), counters.ImageTextCount + counters.BlockImageTextCount,
+                relocation::CopiedImages.size());
+    return 0;
+  }
+  if (args.size() == 3 && args[0].display == "copy") {
+    const auto start = std::chrono::steady_clock::now();
+    relocation::FileCopyKeepTime(args[1].sjis, args[2].sjis);
+    std::printf("%.3f\n", Seconds(start));
+    return 0;
+  }
+  std::fprintf(stderr, "usage: bench-steps relocate DRAWING DEST | copy SOURCE TARGET\n");
+  return 2;
+}
