@@ -157,6 +157,22 @@ TEST(PathTranslation, ArgumentsAreEncodedToTheInternalForm) {
   EXPECT_EQ(arguments[2].display, "/G");
 }
 
+TEST(PathTranslation, AnyCaseLookupFollowsThisProgramsOwnChanges) {
+  testsupport::TempFolder temp;
+  testsupport::WriteFileText(temp / "a.bmp", "a");
+  EXPECT_TRUE(platform::FileExists(temp / "A.BMP"));  // the folder's names are read here
+  EXPECT_FALSE(platform::FileExists(temp / "B.BMP"));
+  testsupport::WriteFileText(temp / "b.bmp", "b");
+  EXPECT_TRUE(platform::FileExists(temp / "B.BMP"));
+  ASSERT_TRUE(platform::RemoveFile(temp / "A.bmp"));
+  EXPECT_FALSE(platform::FileExists(temp / "a.BMP"));
+  ASSERT_TRUE(platform::RenameOver(temp / "b.bmp", temp / "C.Bmp"));
+  EXPECT_TRUE(platform::FileExists(temp / "c.bmp"));
+  EXPECT_FALSE(platform::FileExists(temp / "B.BMP"));
+  ASSERT_TRUE(platform::MakeFolder(temp / "Sub\\"));
+  EXPECT_TRUE(platform::FolderExists(temp / "SUB\\"));
+}
+
 #endif
 
 }  // namespace
