@@ -1,6 +1,7 @@
 // The archive convention of a drawing file: byte streams, the I/O failure, class numbers.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -35,6 +36,41 @@ enum ClassNo : int {
 };
 // "CDataSen" ... "CDataList", indexed by class number (entry 0 is empty).
 extern const std::string_view kClassNames[9];
+
+// Little-endian fields decoded one after another from bytes already read.
+class FieldReader {
+ public:
+  explicit FieldReader(const unsigned char* p) : p_(p) {}
+  std::uint8_t U8() { return *p_++; }
+  std::uint16_t U16() { return static_cast<std::uint16_t>(Take(2)); }
+  std::int32_t I32() { return static_cast<std::int32_t>(static_cast<std::uint32_t>(Take(4))); }
+  double F64() { return std::bit_cast<double>(Take(8)); }
+
+ private:
+  std::uint64_t Take(int n) {
+    std::uint64_t v = 0;
+    for (int i = n; i-- > 0;) v = (v << 8) | p_[i];
+    p_ += n;
+    return v;
+  }
+  const unsigned char* p_;
+};
+
+// Little-endian fields encoded one after another into room already reserved.
+class FieldWriter {
+ public:
+  explicit FieldWriter(unsigned char* p) : p_(p) {}
+  void U8(std::uint8_t v) { *p_++ = v; }
+  void U16(std::uint16_t v) { Put(v, 2); }
+  void I32(std::int32_t v) { Put(static_cast<std::uint32_t>(v), 4); }
+  void F64(double v) { Put(std::bit_cast<std::uint64_t>(v), 8); }
+
+ private:
+  void Put(std::uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) *p_++ = static_cast<unsigned char>(v >> (8 * i));
+  }
+  unsigned char* p_;
+};
 
 // Where the bytes of a load come from.
 class ByteSource {

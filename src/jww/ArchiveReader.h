@@ -26,6 +26,19 @@ class ArchiveReader {
   std::int32_t ReadI32() { return static_cast<std::int32_t>(Fixed<std::uint32_t>()); }
   double ReadF64() { return std::bit_cast<double>(Fixed<std::uint64_t>()); }
 
+  // The next n bytes (at most kMaxTake) in one read; valid until the next read.
+  const unsigned char* Take(std::size_t n) {
+    if (end_ - next_ >= static_cast<std::ptrdiff_t>(n)) {
+      const unsigned char* p = next_;
+      next_ += n;
+      position_ += n;
+      return p;
+    }
+    ReadBytes(scratch_, n);
+    return scratch_;
+  }
+  static constexpr std::size_t kMaxTake = 128;
+
   // Bytes not yet read.
   std::uint64_t Remaining() const { return position_ < size_ ? size_ - position_ : 0; }
   // Bytes read so far.
@@ -79,6 +92,7 @@ class ArchiveReader {
   std::uint32_t mapCounter_ = 1;
   bool failed_ = false;
   bool inPlace_ = false;
+  unsigned char scratch_[kMaxTake];
 };
 
 }  // namespace jww

@@ -25,6 +25,14 @@ class ArchiveWriter {
   void WriteI32(std::int32_t v) { Fixed(static_cast<std::uint32_t>(v)); }
   void WriteF64(double v) { Fixed(std::bit_cast<std::uint64_t>(v)); }
 
+  // Room for n bytes (at most a few hundred), counted as written; the caller fills it.
+  unsigned char* Room(std::size_t n) {
+    if (used_ + n > kBufferSize) Flush();
+    unsigned char* p = buffer_.get() + used_;
+    used_ += n;
+    return p;
+  }
+
   // A counted string in the form it was read in.
   void WriteString(const JwwString& s);
   // An element count (word, or 0xFFFF and a dword).

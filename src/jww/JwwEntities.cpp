@@ -16,61 +16,101 @@ constexpr std::uint8_t kCodedPoint = 100;
 // A solid with this colour carries an RGB colour.
 constexpr std::uint16_t kRgbSolid = 10;
 
-void ReadLineFields(ArchiveReader& ar, TEntJwwLine& e) {
-  e.StartX = ar.ReadF64();
-  e.StartY = ar.ReadF64();
-  e.EndX = ar.ReadF64();
-  e.EndY = ar.ReadF64();
+// Bytes of the common attributes in a file of the version.
+std::size_t BaseBytes(std::int32_t v) { return v >= 351 ? 15 : 13; }
+
+void DecodeBase(FieldReader& f, std::int32_t v, TEntJwwBase& base) {
+  base.Group = f.I32();
+  base.LineType = f.U8();
+  base.PenColor = f.U16();
+  base.PenWidth = v >= 351 ? f.U16() : 0;
+  base.Layer = f.U16();
+  base.LayerGroup = f.U16();
+  base.Flag = f.U16();
 }
 
-void ReadPointFields(ArchiveReader& ar, TEntJwwPoint& e) {
-  e.X = ar.ReadF64();
-  e.Y = ar.ReadF64();
-  e.TempPoint = ar.ReadI32();
-  if (e.LineType == kCodedPoint) {
-    e.Code = ar.ReadI32();
-    e.Angle = ar.ReadF64();
-    e.Scale = ar.ReadF64();
+bool InLineTypes(int t) { return (t >= 1 && t <= 9) || (t >= 11 && t <= 19) || (t >= 31 && t <= 62); }
+
+void EncodeBase(FieldWriter& f, std::int32_t v, const TEntJwwBase& base, int kind) {
+  std::uint8_t lineType = base.LineType;
+  switch (kind) {
+    case kLineClass:
+    case kArcClass:
+      if (!InLineTypes(lineType)) lineType = 0;
+      break;
+    case kPointClass:
+      if (lineType != 1 && lineType != kCodedPoint) lineType = 1;
+      break;
+    case kTextClass:
+      if (lineType < 1 || lineType > 9) lineType = 1;
+      break;
+    default:
+      break;
   }
-}
-
-void ReadTextFields(ArchiveReader& ar, TEntJwwText& e) {
-  e.StartX = ar.ReadF64();
-  e.StartY = ar.ReadF64();
-  e.EndX = ar.ReadF64();
-  e.EndY = ar.ReadF64();
-  e.TextType = ar.ReadI32();
-  e.SizeX = ar.ReadF64();
-  e.SizeY = ar.ReadF64();
-  e.Spacing = ar.ReadF64();
-  e.Angle = ar.ReadF64();
+  std::uint16_t penColor = base.PenColor;
+  const int c = penColor;
+  if (kind >= kLineClass && kind <= kDimClass) {
+    if (!((c >= 1 && c <= 9) || (c >= 101 && c <= 356))) penColor = 0;
+  } else if (kind == kSolidClass) {
+    if (!((c >= 1 && c <= 10) || (c >= 101 && c <= 356))) penColor = 0;
+  }
+  f.I32(base.Group);
+  f.U8(lineType);
+  f.U16(penColor);
+  if (v >= 351) f.U16(base.PenWidth > 30000 ? 0 : base.PenWidth);
+  f.U16(base.Layer > 15 ? 0 : base.Layer);
+  f.U16(base.LayerGroup > 15 ? 0 : base.LayerGroup);
+  f.U16(base.Flag);
 }
 
 void ReadLine(ArchiveReader& ar, std::int32_t v, TEntJwwLine& e) {
-  ReadBase(ar, v, e);
-  ReadLineFields(ar, e);
+  FieldReader f(ar.Take(BaseBytes(v) + 32));
+  DecodeBase(f, v, e);
+  e.StartX = f.F64();
+  e.StartY = f.F64();
+  e.EndX = f.F64();
+  e.EndY = f.F64();
 }
 
 void ReadArc(ArchiveReader& ar, std::int32_t v, TEntJwwArc& e) {
-  ReadBase(ar, v, e);
-  e.CenterX = ar.ReadF64();
-  e.CenterY = ar.ReadF64();
-  e.Radius = ar.ReadF64();
-  e.StartAngle = ar.ReadF64();
-  e.ArcAngle = ar.ReadF64();
-  e.TiltAngle = ar.ReadF64();
-  e.Flatness = ar.ReadF64();
-  e.FullCircle = ar.ReadI32();
+  FieldReader f(ar.Take(BaseBytes(v) + 60));
+  DecodeBase(f, v, e);
+  e.CenterX = f.F64();
+  e.CenterY = f.F64();
+  e.Radius = f.F64();
+  e.StartAngle = f.F64();
+  e.ArcAngle = f.F64();
+  e.TiltAngle = f.F64();
+  e.Flatness = f.F64();
+  e.FullCircle = f.I32();
 }
 
 void ReadPoint(ArchiveReader& ar, std::int32_t v, TEntJwwPoint& e) {
-  ReadBase(ar, v, e);
-  ReadPointFields(ar, e);
+  FieldReader f(ar.Take(BaseBytes(v) + 20));
+  DecodeBase(f, v, e);
+  e.X = f.F64();
+  e.Y = f.F64();
+  e.TempPoint = f.I32();
+  if (e.LineType == kCodedPoint) {
+    FieldReader more(ar.Take(20));
+    e.Code = more.I32();
+    e.Angle = more.F64();
+    e.Scale = more.F64();
+  }
 }
 
 void ReadText(ArchiveReader& ar, std::int32_t v, TEntJwwText& e) {
-  ReadBase(ar, v, e);
-  ReadTextFields(ar, e);
+  FieldReader f(ar.Take(BaseBytes(v) + 68));
+  DecodeBase(f, v, e);
+  e.StartX = f.F64();
+  e.StartY = f.F64();
+  e.EndX = f.F64();
+  e.EndY = f.F64();
+  e.TextType = f.I32();
+  e.SizeX = f.F64();
+  e.SizeY = f.F64();
+  e.Spacing = f.F64();
+  e.Angle = f.F64();
   e.FontName = ar.ReadCleanString();
   e.Text = ar.ReadCleanString();
 }
@@ -100,19 +140,21 @@ void ReadDim(ArchiveReader& ar, std::int32_t v, TEntJwwDim& e) {
 }
 
 void ReadSolid(ArchiveReader& ar, std::int32_t v, TEntJwwSolid& e) {
-  ReadBase(ar, v, e);
-  for (double* d : {&e.X1, &e.Y1, &e.X2, &e.Y2, &e.X3, &e.Y3, &e.X4, &e.Y4}) *d = ar.ReadF64();
+  FieldReader f(ar.Take(BaseBytes(v) + 64));
+  DecodeBase(f, v, e);
+  for (double* d : {&e.X1, &e.Y1, &e.X2, &e.Y2, &e.X3, &e.Y3, &e.X4, &e.Y4}) *d = f.F64();
   e.Color = e.PenColor == kRgbSolid ? ar.ReadI32() : 0;
 }
 
 void ReadBlock(ArchiveReader& ar, std::int32_t v, TEntJwwBlock& e) {
-  ReadBase(ar, v, e);
-  e.X = ar.ReadF64();
-  e.Y = ar.ReadF64();
-  e.ScaleX = ar.ReadF64();
-  e.ScaleY = ar.ReadF64();
-  e.Angle = ar.ReadF64();
-  e.Number = ar.ReadI32();
+  FieldReader f(ar.Take(BaseBytes(v) + 44));
+  DecodeBase(f, v, e);
+  e.X = f.F64();
+  e.Y = f.F64();
+  e.ScaleX = f.F64();
+  e.ScaleY = f.F64();
+  e.Angle = f.F64();
+  e.Number = f.I32();
 }
 
 // Reads one record into the end of its array; returns its index.
@@ -128,49 +170,50 @@ std::int32_t ReadInto(RecordArray<Record>& array, ArchiveReader& ar, std::int32_
   return static_cast<std::int32_t>(array.size() - 1);
 }
 
-void WriteLineFields(ArchiveWriter& ar, const TEntJwwLine& e) {
-  ar.WriteF64(e.StartX);
-  ar.WriteF64(e.StartY);
-  ar.WriteF64(e.EndX);
-  ar.WriteF64(e.EndY);
-}
-
 void WriteLine(ArchiveWriter& ar, std::int32_t v, const TEntJwwLine& e) {
-  WriteBase(ar, v, e, kLineClass);
-  WriteLineFields(ar, e);
+  FieldWriter f(ar.Room(BaseBytes(v) + 32));
+  EncodeBase(f, v, e, kLineClass);
+  f.F64(e.StartX);
+  f.F64(e.StartY);
+  f.F64(e.EndX);
+  f.F64(e.EndY);
 }
 
 void WritePoint(ArchiveWriter& ar, std::int32_t v, const TEntJwwPoint& e) {
-  WriteBase(ar, v, e, kPointClass);
-  ar.WriteF64(e.X);
-  ar.WriteF64(e.Y);
-  ar.WriteI32(e.TempPoint);
-  if (e.LineType == kCodedPoint) {
-    ar.WriteI32(e.Code);
-    ar.WriteF64(e.Angle);
-    ar.WriteF64(e.Scale);
+  const bool coded = e.LineType == kCodedPoint;
+  FieldWriter f(ar.Room(BaseBytes(v) + 20 + (coded ? 20 : 0)));
+  EncodeBase(f, v, e, kPointClass);
+  f.F64(e.X);
+  f.F64(e.Y);
+  f.I32(e.TempPoint);
+  if (coded) {
+    f.I32(e.Code);
+    f.F64(e.Angle);
+    f.F64(e.Scale);
   }
 }
 
 void WriteText(ArchiveWriter& ar, std::int32_t v, const TEntJwwText& e) {
-  WriteBase(ar, v, e, kTextClass);
-  ar.WriteF64(e.StartX);
-  ar.WriteF64(e.StartY);
-  ar.WriteF64(e.EndX);
-  ar.WriteF64(e.EndY);
-  ar.WriteI32(e.TextType);
-  ar.WriteF64(e.SizeX);
-  ar.WriteF64(e.SizeY);
-  ar.WriteF64(e.Spacing);
-  ar.WriteF64(e.Angle);
+  FieldWriter f(ar.Room(BaseBytes(v) + 68));
+  EncodeBase(f, v, e, kTextClass);
+  f.F64(e.StartX);
+  f.F64(e.StartY);
+  f.F64(e.EndX);
+  f.F64(e.EndY);
+  f.I32(e.TextType);
+  f.F64(e.SizeX);
+  f.F64(e.SizeY);
+  f.F64(e.Spacing);
+  f.F64(e.Angle);
   WriteCleanString(ar, e.FontName);
   WriteCleanString(ar, e.Text);
 }
 
 void WriteRecord(ArchiveWriter& ar, std::int32_t v, const TEntJwwArc& e) {
-  WriteBase(ar, v, e, kArcClass);
-  for (double d : {e.CenterX, e.CenterY, e.Radius, e.StartAngle, e.ArcAngle, e.TiltAngle, e.Flatness}) ar.WriteF64(d);
-  ar.WriteI32(e.FullCircle);
+  FieldWriter f(ar.Room(BaseBytes(v) + 60));
+  EncodeBase(f, v, e, kArcClass);
+  for (double d : {e.CenterX, e.CenterY, e.Radius, e.StartAngle, e.ArcAngle, e.TiltAngle, e.Flatness}) f.F64(d);
+  f.I32(e.FullCircle);
 }
 
 void WriteRecord(ArchiveWriter& ar, std::int32_t v, const TEntJwwDim& e) {
@@ -185,59 +228,32 @@ void WriteRecord(ArchiveWriter& ar, std::int32_t v, const TEntJwwDim& e) {
 }
 
 void WriteRecord(ArchiveWriter& ar, std::int32_t v, const TEntJwwSolid& e) {
-  WriteBase(ar, v, e, kSolidClass);
-  for (double d : {e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4}) ar.WriteF64(d);
-  if (e.PenColor == kRgbSolid) ar.WriteI32(e.Color);
+  const bool rgb = e.PenColor == kRgbSolid;
+  FieldWriter f(ar.Room(BaseBytes(v) + 64 + (rgb ? 4 : 0)));
+  EncodeBase(f, v, e, kSolidClass);
+  for (double d : {e.X1, e.Y1, e.X2, e.Y2, e.X3, e.Y3, e.X4, e.Y4}) f.F64(d);
+  if (rgb) f.I32(e.Color);
 }
 
-bool InLineTypes(int t) { return (t >= 1 && t <= 9) || (t >= 11 && t <= 19) || (t >= 31 && t <= 62); }
+void WriteRecord(ArchiveWriter& ar, std::int32_t v, const TEntJwwBlock& e, std::int32_t number) {
+  FieldWriter f(ar.Room(BaseBytes(v) + 44));
+  EncodeBase(f, v, e, kBlockClass);
+  for (double d : {e.X, e.Y, e.ScaleX, e.ScaleY, e.Angle}) f.F64(d);
+  f.I32(number);
+}
 
 }  // namespace
 
 void ReadBase(ArchiveReader& ar, std::int32_t version, TEntJwwBase& base) {
-  base.Group = ar.ReadI32();
-  base.LineType = ar.ReadU8();
-  base.PenColor = ar.ReadU16();
-  base.PenWidth = version >= 351 ? ar.ReadU16() : 0;
-  base.Layer = ar.ReadU16();
-  base.LayerGroup = ar.ReadU16();
-  base.Flag = ar.ReadU16();
+  FieldReader f(ar.Take(BaseBytes(version)));
+  DecodeBase(f, version, base);
 }
 
 void CopyBase(const TEntJwwBase& source, TEntJwwBase& target) { target = source; }
 
 void WriteBase(ArchiveWriter& ar, std::int32_t version, const TEntJwwBase& base, int kind) {
-  TEntJwwBase b = base;
-  switch (kind) {
-    case kLineClass:
-    case kArcClass:
-      if (!InLineTypes(b.LineType)) b.LineType = 0;
-      break;
-    case kPointClass:
-      if (b.LineType != 1 && b.LineType != kCodedPoint) b.LineType = 1;
-      break;
-    case kTextClass:
-      if (b.LineType < 1 || b.LineType > 9) b.LineType = 1;
-      break;
-    default:
-      break;
-  }
-  const int c = b.PenColor;
-  if (kind >= kLineClass && kind <= kDimClass) {
-    if (!((c >= 1 && c <= 9) || (c >= 101 && c <= 356))) b.PenColor = 0;
-  } else if (kind == kSolidClass) {
-    if (!((c >= 1 && c <= 10) || (c >= 101 && c <= 356))) b.PenColor = 0;
-  }
-  if (b.Layer > 15) b.Layer = 0;
-  if (b.LayerGroup > 15) b.LayerGroup = 0;
-  if (b.PenWidth > 30000) b.PenWidth = 0;
-  ar.WriteI32(b.Group);
-  ar.WriteU8(b.LineType);
-  ar.WriteU16(b.PenColor);
-  if (version >= 351) ar.WriteU16(b.PenWidth);
-  ar.WriteU16(b.Layer);
-  ar.WriteU16(b.LayerGroup);
-  ar.WriteU16(b.Flag);
+  FieldWriter f(ar.Room(BaseBytes(version)));
+  EncodeBase(f, version, base, kind);
 }
 
 void TJwwData::ReadEntities(ArchiveReader& ar, EntityList& list) {
@@ -296,13 +312,7 @@ void TJwwData::WriteEntities(ArchiveWriter& ar, const EntityList& list, std::int
       case kTextClass: WriteText(ar, v, list.Texts[i]); break;
       case kDimClass: WriteRecord(ar, v, list.Dims[i]); break;
       case kSolidClass: WriteRecord(ar, v, list.Solids[i]); break;
-      default: {
-        const TEntJwwBlock& e = list.Blocks[i];
-        WriteBase(ar, v, e, kBlockClass);
-        for (double d : {e.X, e.Y, e.ScaleX, e.ScaleY, e.Angle}) ar.WriteF64(d);
-        ar.WriteI32(MapBlockNumber(e.Number));
-        break;
-      }
+      default: WriteRecord(ar, v, list.Blocks[i], MapBlockNumber(list.Blocks[i].Number)); break;
     }
     ar.AdvanceMapCounter();
   }
