@@ -13,6 +13,18 @@ namespace cli {
 
 namespace {
 
+// The program file whose settings file and scratch folder the console program uses. On
+// Windows it is the window program beside it (the console program has a name of its own
+// there, Windows not telling quorvane.exe from Quorvane.exe), so both share one choice.
+std::string SettingsProgramFile() {
+#ifdef _WIN32
+  return text::ExtractFilePath(platform::ProgramFilePath()) + "Quorvane.exe";
+#else
+  return platform::ProgramFilePath();
+#endif
+}
+
+
 enum class Destination { Desktop, Documents, InPlace, Folder };
 
 struct ConvertOptions {
@@ -170,7 +182,7 @@ int Convert(const std::vector<platform::Argument>& args) {
   if (!ParseConvert(args, options)) return kUsage;
 
   ConsoleShell shell;
-  app::TForm1 form(shell);
+  app::TForm1 form(shell, SettingsProgramFile());
   BatchOutcome outcome;
   form.OnLogLine = [&outcome](const app::LogLine& line) { PrintLine(line, outcome); };
   form.FormShow({});
@@ -209,7 +221,7 @@ int Convert(const std::vector<platform::Argument>& args) {
 
 int ExternalTransform(const std::string& switchText) {
   ConsoleShell shell;
-  app::TForm1 form(shell);
+  app::TForm1 form(shell, SettingsProgramFile());
   form.FormShow({switchText});
   const bool converted = form.TransformConverted();
   form.FormClose();

@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Shell.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32Text.h"
 
 namespace platform {
@@ -40,15 +41,6 @@ DWORD DialogFlags(std::uint32_t options) {
   if (options & kFileMustExist) flags |= OFN_FILEMUSTEXIST;
   if (options & kEnableSizing) flags |= OFN_ENABLESIZING;
   return flags;
-}
-
-void RefuseName(HWND owner, const std::wstring& name) {
-  // ファイル名に Shift-JIS で表せない文字があるため変換できません。
-  const std::wstring text = win32::ToWide(
-      "\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\x82\xC9 Shift-JIS \x82\xC5\x95\x5C\x82\xB9\x82\xC8\x82\xA2"
-      "\x95\xB6\x8E\x9A\x82\xAA\x82\xA0\x82\xE9\x82\xBD\x82\xDF\x95\xCF\x8A\xB7\x82\xC5\x82\xAB\x82\xDC"
-      "\x82\xB9\x82\xF1\x81\x42\r\n") + name;
-  MessageBoxW(owner, text.c_str(), L"Quorvane", MB_OK);
 }
 
 // Runs the dialog and takes its answer into the properties.
@@ -91,7 +83,7 @@ bool RunDialog(HWND owner, FileDialog& dialog, bool open) {
     if (win32::FromWide(path, sjis)) {
       dialog.Files.push_back(sjis);
     } else {
-      RefuseName(owner, path);
+      win32::ShowUnrepresentableName(owner, path);
     }
   }
   if (dialog.Files.empty()) return false;
@@ -166,3 +158,16 @@ void SystemShell::StartProgram(const std::string& file, const std::string& param
 }
 
 }  // namespace platform
+
+namespace platform::win32 {
+
+void ShowUnrepresentableName(HWND owner, const std::wstring& name) {
+  // ファイル名に Shift-JIS で表せない文字があるため変換できません。
+  const std::wstring text = win32::ToWide(
+      "\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\x82\xC9 Shift-JIS \x82\xC5\x95\x5C\x82\xB9\x82\xC8\x82\xA2"
+      "\x95\xB6\x8E\x9A\x82\xAA\x82\xA0\x82\xE9\x82\xBD\x82\xDF\x95\xCF\x8A\xB7\x82\xC5\x82\xAB\x82\xDC"
+      "\x82\xB9\x82\xF1\x81\x42\r\n") + name;
+  MessageBoxW(owner, text.c_str(), L"Quorvane", MB_OK);
+}
+
+}  // namespace platform::win32
