@@ -118,7 +118,8 @@ bool TForm1::RelocateImages(const std::string& folder) {
     BlockImageTextCount = counters.BlockImageTextCount;
     MissingImageCount = counters.MissingImageCount;
     BlockMissingImageCount = counters.BlockMissingImageCount;
-    return true;
+    // a drawing whose references name copies that are not there (whole) is not saved
+    return counters.FailedCopyCount == 0;
   } catch (...) {
     return false;
   }

@@ -57,17 +57,19 @@ std::string MakeImageFileName(bool nameWithPath, const std::string& sourcePath, 
   return candidate;
 }
 
-void FileCopy(const std::string& source, const std::string& target) {
+bool FileCopy(const std::string& source, const std::string& target) {
   const platform::CopyOutcome outcome = platform::CopyFileContents(source, target);
   if (outcome == platform::CopyOutcome::SourceNotOpened) throw CopyError("cannot open the image file");
   if (platform::FileExists(target)) platform::SetArchiveOnly(target);
+  return outcome == platform::CopyOutcome::Copied;
 }
 
-void FileCopyKeepTime(const std::string& source, const std::string& target) {
-  FileCopy(source, target);
+bool FileCopyKeepTime(const std::string& source, const std::string& target) {
+  const bool whole = FileCopy(source, target);
   std::uint32_t time = 0;
   std::uint64_t size = 0;
   if (platform::GetFileInfo(source, time, size)) platform::SetFileDosTime(target, time);
+  return whole;
 }
 
 }  // namespace relocation

@@ -26,10 +26,11 @@ FileStamp GetFileStamp(const std::string& path);
 // path flattened into one name, or the plain name with a branch number "~n" when a
 // different file of that name is already there.
 std::string MakeImageFileName(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder);
-// Copies a file byte for byte; a failing target is deleted and not reported, a source
-// that cannot be opened raises CopyError. The copy is never read-only.
-void FileCopy(const std::string& source, const std::string& target);
+// Copies a file byte for byte; a failing target is deleted, a write that takes fewer
+// bytes than given ends the copy and keeps the shorter target, a source that cannot be
+// opened raises CopyError. The copy is never read-only. True when the copy is whole.
+bool FileCopy(const std::string& source, const std::string& target);
 // FileCopy, then the target gets the source's modification time.
-void FileCopyKeepTime(const std::string& source, const std::string& target);
+bool FileCopyKeepTime(const std::string& source, const std::string& target);
 
 }  // namespace relocation

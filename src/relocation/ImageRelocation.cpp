@@ -57,7 +57,7 @@ bool IsAbsolute(const std::string& path) {
 }
 
 void RelocateText(jww::TEntJwwText& t, const std::string& folder, const RelocationOptions& options,
-                  std::int32_t& found, std::int32_t& missing) {
+                  std::int32_t& found, std::int32_t& missing, std::int32_t& failedCopies) {
   const ImageReference ref = ParseImageReference(t.Text);
   if (ref.kind != ReferenceKind::Image) return;
   bool exists = false;
@@ -70,11 +70,13 @@ void RelocateText(jww::TEntJwwText& t, const std::string& folder, const Relocati
       name = MakeImageFileName(options.NameWithPath, path, folder);
       AddCopied(path, name);
       if (!platform::FileExists(folder + name)) {
+        bool whole = false;
         try {
-          FileCopyKeepTime(path, folder + name);
+          whole = FileCopyKeepTime(path, folder + name);
         } catch (...) {
-          // a copy that fails leaves the reference naming where the image should be
         }
+        // the reference still names where the image should be; the caller learns of it
+        if (!whole) ++failedCopies;
       }
     }
     t.Text.bytes = CutReference(std::string(kReferencePrefix) + name + ref.tail);
@@ -122,11 +124,13 @@ std::string CutReference(const std::string& s) {
 void RelocateImages(jww::TJwwData& drawing, const std::string& destinationFolder, const RelocationOptions& options,
                     RelocationCounters& counters) {
   for (jww::TEntJwwText& t : drawing.Texts) {
-    RelocateText(t, destinationFolder, options, counters.ImageTextCount, counters.MissingImageCount);
+    RelocateText(t, destinationFolder, options, counters.ImageTextCount, counters.MissingImageCount,
+                 counters.FailedCopyCount);
   }
   for (jww::TEntJwwBlockDef& def : drawing.BlockDefs) {
     for (jww::TEntJwwText& t : def.Texts) {
-      RelocateText(t, destinationFolder, options, counters.BlockImageTextCount, counters.BlockMissingImageCount);
+      RelocateText(t, destinationFolder, options, counters.BlockImageTextCount, counters.BlockMissingImageCount,
+                   counters.FailedCopyCount);
     }
   }
 }

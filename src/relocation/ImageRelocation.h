@@ -31,6 +31,7 @@ struct RelocationCounters {
   std::int32_t BlockImageTextCount = 0;     // rewritten among block definitions' texts
   std::int32_t MissingImageCount = 0;       // missing among the drawing's texts
   std::int32_t BlockMissingImageCount = 0;  // missing among block definitions' texts
+  std::int32_t FailedCopyCount = 0;         // images that could not be copied whole
 };
 
 // Longest text the system writes into a reference; longer ones are cut.

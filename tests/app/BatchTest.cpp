@@ -2,6 +2,8 @@
 // that cannot be read or written.
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include <algorithm>
 
 #include "FaultInjection.h"
@@ -234,8 +236,8 @@ TEST_F(TForm1Batch, SameFolderModeRewritesTheSourceInPlace) {
 
 TEST_F(TForm1Batch, SameFolderModeSurvivesAnyFailingFileOperation) {
   using platform::FileOp;
-  const std::initializer_list<FileOp> ops = {FileOp::Create, FileOp::Write,  FileOp::Flush,
-                                             FileOp::Close,  FileOp::Rename, FileOp::Delete};
+  const std::initializer_list<FileOp> ops = {FileOp::Open,  FileOp::Create, FileOp::Read,   FileOp::Write,
+                                             FileOp::Flush, FileOp::Close,  FileOp::Rename, FileOp::Delete};
   const std::string work = Folder("work");
   const std::string source = work + "plan.jww";
   ASSERT_TRUE(fixture::WriteDrawing(source, DrawingWithTexts({Reference(root / "img\\a.bmp")})));
@@ -259,7 +261,10 @@ TEST_F(TForm1Batch, SameFolderModeSurvivesAnyFailingFileOperation) {
     }
     SCOPED_TRACE("operation " + std::to_string(n));
     if (converted) {
+      // only a failure that cost nothing (closing a file that was only read, reading past
+      // its end) may let the conversion through, and then it is whole
       EXPECT_EQ(TextsOf(source), std::vector<std::string>{Reference("a.bmp")});
+      EXPECT_EQ(AsString(testsupport::ReadFileBytes(work + "a.bmp")), "BM image a");
     } else {
       ++failures;
       EXPECT_EQ(result, kFailed);
@@ -269,7 +274,9 @@ TEST_F(TForm1Batch, SameFolderModeSurvivesAnyFailingFileOperation) {
       EXPECT_TRUE(name == "plan.jww" || name == "a.bmp") << name;
     }
   }
-  EXPECT_GT(failures, 0);
+  EXPECT_GE(failures, count - 4);
+  std::cout << "in-place conversion: " << count << " file operations failed in turn, " << failures
+            << " of them failed the conversion\n";
 }
 
 TEST_F(TForm1Batch, UnreadableDrawingLeavesTheDestinationAndTheBatchGoesOn) {

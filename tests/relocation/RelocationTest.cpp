@@ -240,6 +240,7 @@ TEST_F(Relocation, AFailedCopyStillRewritesTheReference) {
   RelocationCounters c;
   RelocateImages(d, out_ / "missing\\", {false, false}, c);
   EXPECT_EQ(c.ImageTextCount, 2);
+  EXPECT_EQ(c.FailedCopyCount, 1);  // told once: the second reference reuses the entry
   EXPECT_EQ(CopiedImages.size(), 1u);
   EXPECT_EQ(d.Texts[1].Text.bytes, "^@BMa.bmp,2");
   EXPECT_FALSE(platform::FolderExists(out_ / "missing\\"));

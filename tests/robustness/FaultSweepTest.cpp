@@ -2,6 +2,8 @@
 // complete or leave nothing half-written behind.
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include "FaultInjection.h"
 #include "TestSupport.h"
 #include "jww/Archive.h"
@@ -78,7 +80,7 @@ TEST(FaultSweep, SaveToFileKeepsThePreviousFileOrWritesAWholeOne) {
   EXPECT_GT(failures, 0);
   jww::ClearEmbeddedImages();
   jww::TempFolder.clear();
-  RecordProperty("positions", count);
+  std::cout << "save: " << count << " file operations failed in turn, " << failures << " of them failed the save\n";
 }
 
 TEST(FaultSweep, FileCopyLeavesAWholeCopyOrNone) {
@@ -99,17 +101,21 @@ TEST(FaultSweep, FileCopyLeavesAWholeCopyOrNone) {
     for (int n = 1; n <= count; ++n) {
       platform::RemoveFile(target);
       bool raised = false;
+      bool whole = false;
       {
         FaultPlan plan(kAllOps, n, action);
         try {
-          relocation::FileCopyKeepTime(source, target);
+          whole = relocation::FileCopyKeepTime(source, target);
         } catch (const relocation::CopyError&) {
           raised = true;
         }
       }
       SCOPED_TRACE("operation " + std::to_string(n));
       EXPECT_EQ(AsString(testsupport::ReadFileBytes(source)), bytes);
-      if (!platform::FileExists(target)) continue;
+      if (!platform::FileExists(target)) {
+        EXPECT_FALSE(whole);
+        continue;
+      }
       EXPECT_FALSE(raised);
       const std::string copy = AsString(testsupport::ReadFileBytes(target));
       // only a short write may leave a shorter copy, and it is a true prefix
@@ -117,8 +123,10 @@ TEST(FaultSweep, FileCopyLeavesAWholeCopyOrNone) {
         EXPECT_EQ(copy.size(), bytes.size());
       }
       EXPECT_EQ(copy, bytes.substr(0, copy.size()));
+      EXPECT_EQ(whole, copy.size() == bytes.size());
     }
   }
+  std::cout << "file copy: " << count << " file operations, each failed and each cut short in turn\n";
 }
 
 TEST(FaultSweep, ExtractionLeavesWholeImagesOrNone) {
@@ -152,6 +160,7 @@ TEST(FaultSweep, ExtractionLeavesWholeImagesOrNone) {
     std::vector<unsigned char> again;
     EXPECT_EQ(loaded.SaveToMemory(again, 700), extracted);
   }
+  std::cout << "extraction: " << count << " file operations failed in turn\n";
   jww::ClearEmbeddedImages();
   jww::TempFolder.clear();
 }
