@@ -32,14 +32,14 @@ int main(int argc, char** argv) {
     relocation::RelocationCounters counters;
     const auto start = std::chrono::steady_clock::now();
     relocation::RelocateImages(d, folder, {false, false}, counters);
-    std::printf("%.3f %d %zu\n", Seconds(start), counters.ImageTextCount + counters.BlockImageTextCount,
+    std::printf("%.4f %d %zu\n", Seconds(start), counters.ImageTextCount + counters.BlockImageTextCount,
                 relocation::CopiedImages.size());
     return 0;
   }
   if (args.size() == 3 && args[0].display == "copy") {
     const auto start = std::chrono::steady_clock::now();
     relocation::FileCopyKeepTime(args[1].sjis, args[2].sjis);
-    std::printf("%.3f\n", Seconds(start));
+    std::printf("%.4f\n", Seconds(start));
     return 0;
   }
   std::fprintf(stderr, "usage: bench-steps relocate DRAWING DEST | copy SOURCE TARGET\n");

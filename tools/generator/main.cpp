@@ -184,9 +184,9 @@ int main(int argc, char** argv) {
   insert.ScaleX = insert.ScaleY = 1;
   Add(d, d.Blocks, kBlockClass, insert);
 
-  // the bulk: about 76 bytes an entity in the file
+  // the bulk: about 76 bytes an entity in the file, after some 160 KB of header and blocks
   const std::size_t target = static_cast<std::size_t>(megabytes * 1024 * 1024);
-  AddMix(d, random, target > 600000 ? (target - 600000) / 76 : 0);
+  AddMix(d, random, target > 160000 ? (target - 160000) / 76 : 0);
   d.BuildBlockTree();
   const bool ok = d.SaveToFile(folder + "drawing.jww", 700);
   DeleteExtractedFiles();
