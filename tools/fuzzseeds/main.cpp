@@ -6,15 +6,6 @@
 #include "fixture/DrawingBuilder.h"
 #include "platform/Platform.h"
 
-namespace {
-
-bool Write(const std::string& path, const std::string& bytes) {
-  platform::OutputFile out;
-  return out.Create(path) && out.Write(bytes.data(), bytes.size()) == bytes.size() && out.Close();
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   const std::vector<platform::Argument> args = platform::ProgramArguments(argc, argv);
   if (args.size() != 1) {
@@ -31,17 +22,17 @@ int main(int argc, char** argv) {
     const std::vector<unsigned char> bytes = fixture::BuildDrawing(fixture::SampleDrawing(version));
     const std::string drawing(bytes.begin(), bytes.end());
     const std::string name = "sample-" + std::to_string(version) + ".jww";
-    ok &= Write(root + "load\\" + name, drawing);
-    ok &= Write(root + "roundtrip\\" + name, drawing);
+    ok &= fixture::WriteFileBytes(root + "load\\" + name, drawing);
+    ok &= fixture::WriteFileBytes(root + "roundtrip\\" + name, drawing);
   }
-  ok &= Write(root + "exchange\\basic.txt",
+  ok &= fixture::WriteFileBytes(root + "exchange\\basic.txt",
               "hq\nhk 1\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nhzs 1189 841\nlg0\nly0 2\nlc1\nlt1\nlw0\n"
               "cn\"$<\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E>\ncn0 2 2 0 1\ncc5\npl\n0 0 10 10\n"
               "10 10 20 0\n#\nmsg\n0 0 10 0\ncs 0 0 1 0 \"100\nci 0 0 5\nci 0 0 5 0 1 1 0\n"
               "ch 0 0 1 0 \"a b  c\nBL 0 0 \"blk\nsl 0 0 1 1 2 2 3 3\nsl 0 0 0 0 1 1\nhp1- 10 20\nhhp3ln\n"
               "pt 1 2\nz1\nz3\nfile=C:\\jww\\plan a.jww\n");
-  ok &= Write(root + "settings\\defaults.dat", "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n");
-  ok &= Write(root + "settings\\folder.dat", "10\r\n20\r\n0\r\n0\r\n0\r\n1\r\nC:\\\x95\x5C\\\r\nD:\\in\\\r\n2\r\n ON \r\n0\r\n1\r\n");
-  ok &= Write(root + "text\\mixed.txt", std::string("\x01\x03") + "a^mb\x95\x5C\\c:\\\x81\x40 1.5e3 $1F \x82");
+  ok &= fixture::WriteFileBytes(root + "settings\\defaults.dat", "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n");
+  ok &= fixture::WriteFileBytes(root + "settings\\folder.dat", "10\r\n20\r\n0\r\n0\r\n0\r\n1\r\nC:\\\x95\x5C\\\r\nD:\\in\\\r\n2\r\n ON \r\n0\r\n1\r\n");
+  ok &= fixture::WriteFileBytes(root + "text\\mixed.txt", std::string("\x01\x03") + "a^mb\x95\x5C\\c:\\\x81\x40 1.5e3 $1F \x82");
   return ok ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fixture/DrawingBuilder.h"
 #include "jww/Archive.h"
 #include "jww/jwwunit.h"
 #include "platform/Platform.h"
@@ -101,11 +102,6 @@ void AddMix(EntityList& list, std::mt19937& random, std::size_t count) {
   }
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes) {
-  platform::OutputFile out;
-  return out.Create(path) && out.Write(bytes.data(), bytes.size()) == bytes.size() && out.Close();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -134,7 +130,7 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < distinct; ++i) {
     if (i % 10 == 9) continue;
     image[0] = static_cast<char>(i);
-    if (!WriteFile(folder + "img\\photo" + std::to_string(i) + ".bmp", image)) return 1;
+    if (!fixture::WriteFileBytes(folder + "img\\photo" + std::to_string(i) + ".bmp", image)) return 1;
   }
 
   TJwwData d;
@@ -172,7 +168,7 @@ int main(int argc, char** argv) {
   platform::MakeFolder(TempFolder);
   for (int i = 0; i < 2; ++i) {
     const std::string name = "embedded" + std::to_string(i) + ".bmp.gz";
-    if (!WriteFile(TempFolder + name, image)) return 1;
+    if (!fixture::WriteFileBytes(TempFolder + name, image)) return 1;
     TBindImageType entry;
     entry.Name = JwwString(name);
     entry.Size = static_cast<std::int32_t>(image.size());

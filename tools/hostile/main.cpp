@@ -2,6 +2,7 @@
 // with the image it refers to where it has one, and an empty FOLDER/<case>/out/.
 #include <cstdio>
 
+#include "fixture/DrawingBuilder.h"
 #include "fixture/Hostile.h"
 #include "platform/Platform.h"
 
@@ -17,13 +18,8 @@ int main(int argc, char** argv) {
   for (const fixture::HostileCase& c : fixture::HostileDrawings()) {
     const std::string base = root + c.name + "\\";
     for (const char* sub : {"", "in\\", "in\\a\\", "in\\a\\b\\", "out\\"}) platform::MakeFolder(base + sub);
-    platform::OutputFile out;
-    ok &= out.Create(base + "in\\a\\b\\" + c.name + ".jww") && out.Write(c.bytes.data(), c.bytes.size()) == c.bytes.size() &&
-          out.Close();
-    if (!c.imageBeside.empty()) {
-      platform::OutputFile image;
-      ok &= image.Create(base + "in\\a\\b\\" + c.imageBeside) && image.Write("image", 5) == 5 && image.Close();
-    }
+    ok &= fixture::WriteFileBytes(base + "in\\a\\b\\" + c.name + ".jww", c.bytes.data(), c.bytes.size());
+    if (!c.imageBeside.empty()) ok &= fixture::WriteFileBytes(base + "in\\a\\b\\" + c.imageBeside, "image");
   }
   return ok ? 0 : 1;
 }
