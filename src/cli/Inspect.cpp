@@ -36,13 +36,7 @@ std::string JsonString(const std::string& utf8) {
 
 // A string of the drawing as UTF-8.
 std::string Shown(const jww::JwwString& s) {
-  if (s.IsSjis()) return platform::ToUtf8(s.bytes);
-  std::u16string units(s.bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    units[i] = static_cast<char16_t>(static_cast<unsigned char>(s.bytes[2 * i]) |
-                                     (static_cast<unsigned char>(s.bytes[2 * i + 1]) << 8));
-  }
-  return platform::Utf16ToUtf8ForDisplay(units);
+  return s.IsSjis() ? platform::ToUtf8(s.bytes) : platform::Utf16ToUtf8ForDisplay(s.Units());
 }
 
 const char* KindName(relocation::ReferenceKind k) {

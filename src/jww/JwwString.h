@@ -24,6 +24,8 @@ struct JwwString {
   bool IsSjis() const { return form != StringForm::Utf16; }
   // The Shift-JIS bytes, or "" for a string that has none.
   const std::string& Sjis() const;
+  // The UTF-16 units of a string of the Utf16 form.
+  std::u16string Units() const;
 
   bool operator==(const JwwString&) const = default;
 };
