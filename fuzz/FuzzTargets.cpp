@@ -17,14 +17,12 @@ void Check(bool promise) {
   if (!promise) std::abort();
 }
 
-// A scratch folder for extracted images, made once per process.
-const std::string& Scratch() {
-  static const std::string folder = [] {
-    const std::string path = platform::UserTempFolder() + "quorvane-fuzz-scratch\\";
-    platform::MakeFolder(path);
-    return path;
-  }();
-  return folder;
+// A scratch folder of the target's own, so that targets fuzzed side by side never meet
+// in it (an extracted image may well be called "saved.dat").
+std::string Scratch(const char* target) {
+  const std::string path = platform::UserTempFolder() + "quorvane-fuzz-" + target + "\\";
+  platform::MakeFolder(path);
+  return path;
 }
 
 void Forget() {
@@ -53,7 +51,8 @@ bool StartsAChar(const std::string& s, std::size_t at) {
 }  // namespace
 
 int FuzzLoad(const std::uint8_t* data, std::size_t size) {
-  jww::TempFolder = Scratch();
+  static const std::string scratch = Scratch("load");
+  jww::TempFolder = scratch;
   jww::TJwwData d;
   d.LoadFromMemory(data, size);
   Forget();
@@ -61,7 +60,8 @@ int FuzzLoad(const std::uint8_t* data, std::size_t size) {
 }
 
 int FuzzRoundTrip(const std::uint8_t* data, std::size_t size) {
-  jww::TempFolder = Scratch();
+  static const std::string scratch = Scratch("roundtrip");
+  jww::TempFolder = scratch;
   jww::TJwwData d;
   if (d.LoadFromMemory(data, size)) {
     const bool hasImages = !jww::EmbeddedImages.empty();
@@ -175,7 +175,7 @@ std::string FileText(const std::string& path) {
 }  // namespace
 
 int FuzzSettings(const std::uint8_t* data, std::size_t size) {
-  const std::string folder = Scratch();
+  static const std::string folder = Scratch("settings");
   const std::string loaded = folder + "loaded.dat";
   const std::string saved = folder + "saved.dat";
   {
