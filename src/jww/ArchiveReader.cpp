@@ -9,7 +9,7 @@
 namespace jww {
 namespace {
 
-constexpr std::size_t kBufferSize = 1024 * 1024;
+constexpr std::size_t kBufferSize = 128 * 1024;
 // Longest class name a tag may carry.
 constexpr std::uint16_t kMaxClassName = 2048;
 

@@ -61,7 +61,7 @@ class ArchiveWriter {
   }
   void WriteStringLength(std::uint32_t length);
 
-  static constexpr std::size_t kBufferSize = 1024 * 1024;
+  static constexpr std::size_t kBufferSize = 128 * 1024;
 
   ByteSink& sink_;
   std::unique_ptr<unsigned char[]> buffer_;
