@@ -16,6 +16,11 @@ class OutputFile;
 
 namespace jww {
 
+// Bytes move between a drawing file and the reader or writer this many at a time: large
+// enough that a system call carries many fields, small enough that a drawing of a
+// megabyte does not pay for fresh pages it never fills.
+inline constexpr std::size_t kArchiveBufferSize = 128 * 1024;
+
 // A short read, a failed write, or bytes that cannot be what the file says they are.
 class ArchiveError : public std::runtime_error {
  public:

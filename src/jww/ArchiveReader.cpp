@@ -9,7 +9,6 @@
 namespace jww {
 namespace {
 
-constexpr std::size_t kBufferSize = 128 * 1024;
 // Longest class name a tag may carry.
 constexpr std::uint16_t kMaxClassName = 2048;
 
@@ -22,13 +21,13 @@ ArchiveReader::ArchiveReader(ByteSource& source) : source_(source), size_(source
     end_ = data + size_;
     inPlace_ = true;
   } else {
-    buffer_.reset(new unsigned char[kBufferSize]);
+    buffer_.reset(new unsigned char[kArchiveBufferSize]);
   }
 }
 
 bool ArchiveReader::Refill() {
   if (failed_ || inPlace_ || source_.Failed()) return false;
-  const std::size_t got = source_.Read(buffer_.get(), kBufferSize);
+  const std::size_t got = source_.Read(buffer_.get(), kArchiveBufferSize);
   next_ = buffer_.get();
   end_ = next_ + got;
   return got > 0;

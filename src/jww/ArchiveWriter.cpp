@@ -6,19 +6,19 @@
 #include "platform/Platform.h"
 
 namespace jww {
-ArchiveWriter::ArchiveWriter(ByteSink& sink) : sink_(sink), buffer_(new unsigned char[kBufferSize]) {}
+ArchiveWriter::ArchiveWriter(ByteSink& sink) : sink_(sink), buffer_(new unsigned char[kArchiveBufferSize]) {}
 
 ArchiveWriter::~ArchiveWriter() = default;
 
 void ArchiveWriter::WriteBytes(const void* data, std::size_t n) {
   if (n == 0) return;
   const auto* p = static_cast<const unsigned char*>(data);
-  if (n >= kBufferSize) {
+  if (n >= kArchiveBufferSize) {
     Flush();
     if (!sink_.Write(p, n)) throw ArchiveError("write failed");
     return;
   }
-  if (used_ + n > kBufferSize) Flush();
+  if (used_ + n > kArchiveBufferSize) Flush();
   std::memcpy(buffer_.get() + used_, p, n);
   used_ += n;
 }

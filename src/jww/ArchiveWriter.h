@@ -27,7 +27,7 @@ class ArchiveWriter {
 
   // Room for n bytes (at most a few hundred), counted as written; the caller fills it.
   unsigned char* Room(std::size_t n) {
-    if (used_ + n > kBufferSize) Flush();
+    if (used_ + n > kArchiveBufferSize) Flush();
     unsigned char* p = buffer_.get() + used_;
     used_ += n;
     return p;
@@ -54,14 +54,12 @@ class ArchiveWriter {
  private:
   template <typename T>
   void Fixed(T v) {
-    if (used_ + sizeof(T) > kBufferSize) Flush();
+    if (used_ + sizeof(T) > kArchiveBufferSize) Flush();
     unsigned char* out = buffer_.get() + used_;
     for (std::size_t i = 0; i < sizeof(T); ++i) out[i] = static_cast<unsigned char>(v >> (8 * i));
     used_ += sizeof(T);
   }
   void WriteStringLength(std::uint32_t length);
-
-  static constexpr std::size_t kBufferSize = 128 * 1024;
 
   ByteSink& sink_;
   std::unique_ptr<unsigned char[]> buffer_;
