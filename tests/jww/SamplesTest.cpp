@@ -21,7 +21,9 @@ bool SameEntities(const jww::EntityList& a, const jww::EntityList& b) {
 TEST(JwwSamples, EveryDrawingLoadsAndSavesToAFixpoint) {
   const std::string folder = testsupport::SamplesFolder();
   if (folder.empty()) GTEST_SKIP() << "no sample drawings";
-  jww::TempFolder.clear();
+  // a drawing with embedded images needs them extracted to write them back
+  testsupport::TempFolder scratch;
+  jww::TempFolder = scratch.Path();
   for (const std::string& name : testsupport::SampleDrawings()) {
     SCOPED_TRACE(name);
     TJwwData original;
@@ -44,7 +46,11 @@ TEST(JwwSamples, EveryDrawingLoadsAndSavesToAFixpoint) {
     std::vector<unsigned char> second;
     ASSERT_TRUE(reloaded.SaveToMemory(second, 700));
     EXPECT_TRUE(first == second) << "a second save changed the file";
+    jww::DeleteExtractedFiles();
+    jww::DeleteUnpackedFiles();
   }
+  jww::ClearEmbeddedImages();
+  jww::TempFolder.clear();
 }
 
 TEST(JwwSamples, EveryPrefixFailsToLoad) {
