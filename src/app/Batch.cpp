@@ -79,12 +79,17 @@ bool TForm1::ConvertFile(const std::string& source, const std::string& destinati
     BlockMissingImageCount = 0;
     ResetConversion();
     if (!Drawing) Drawing = std::make_unique<jww::TJwwData>();
-    if (!Drawing->LoadFromFile(source)) return false;
-    SourceDrawingPath = source;
-    if (!RelocateImages(text::ExtractFilePath(destination))) return false;
+    // a drawing reached through a link is converted where the link points, images and
+    // all; a read-only one is not replaced
+    std::string target;
+    if (!platform::FindSaveTarget(destination, target)) return false;
+    const std::string from = source == destination ? target : source;
+    if (!Drawing->LoadFromFile(from)) return false;
+    SourceDrawingPath = from;
+    if (!RelocateImages(text::ExtractFilePath(target))) return false;
     // written beside the destination and moved over it only when complete, so a failed
     // save leaves the destination (in same-folder mode: the source) as it was
-    if (!Drawing->SaveToFile(destination, kSavedVersion)) return false;
+    if (!Drawing->SaveToFile(target, kSavedVersion)) return false;
     resultText = std::string(texts::kResultOk) + std::to_string(CopiedImages.size()) + texts::kResultImageTexts +
                  std::to_string(ImageTextCount) + texts::kResultInBlocks + std::to_string(BlockImageTextCount) +
                  texts::kResultMissing + std::to_string(MissingImageCount) + texts::kResultInBlocks +

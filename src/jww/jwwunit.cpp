@@ -8,6 +8,12 @@
 #include "text/ShiftJis.h"
 
 namespace jww {
+namespace {
+
+// Names tried for the temporary file of a save.
+constexpr int kMaxTempNames = 100;
+
+}  // namespace
 
 TJwwData::TJwwData() { Reset(); }
 
@@ -101,10 +107,19 @@ bool TJwwData::SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t vers
 }
 
 bool TJwwData::SaveToFile(const std::string& path, std::int32_t version) {
-  // written beside the target and moved over it only when complete
-  const std::string temp = text::ExtractFilePath(path) + "~" + text::ExtractFileName(path) + ".qvtmp";
+  // a link is followed to the drawing it stands for; a read-only drawing is not replaced
+  std::string target;
+  if (!platform::FindSaveTarget(path, target)) return false;
+  // written beside the target under a name of its own (another run may save a drawing of
+  // the same name there), flushed to the disk and moved over the target only when complete
+  const std::string stem = text::ExtractFilePath(target) + "~" + text::ExtractFileName(target);
+  std::string temp;
   platform::OutputFile out;
-  if (!out.Create(temp)) return false;
+  for (int n = 0; !out.IsOpen(); ++n) {
+    if (n == kMaxTempNames) return false;
+    temp = stem + (n == 0 ? "" : "." + std::to_string(n)) + ".qvtmp";
+    if (!out.Create(temp, true) && !out.NameTaken()) return false;
+  }
   bool ok = false;
   try {
     FileSink sink(out);
@@ -115,7 +130,7 @@ bool TJwwData::SaveToFile(const std::string& path, std::int32_t version) {
   } catch (const std::bad_alloc&) {
   }
   if (!out.Close()) ok = false;
-  if (ok) ok = platform::RenameOver(temp, path);
+  if (ok) ok = platform::MoveIntoPlace(temp, target);
   if (!ok) platform::RemoveFile(temp);
   return ok;
 }

@@ -23,7 +23,10 @@ CopyOutcome CopyFileContents(const std::string& source, const std::string& targe
   InputFile in;
   if (!in.Open(source)) return CopyOutcome::SourceNotOpened;
   OutputFile out;
-  if (!out.Create(target)) return DropTarget(out, target);
+  if (!out.Create(target, true)) {
+    // another file (or a run at the same time) has the name: it is not ours to remove
+    return out.NameTaken() ? CopyOutcome::TargetExists : CopyOutcome::TargetFailed;
+  }
 
   const std::size_t size = static_cast<std::size_t>(
       std::clamp<std::uint64_t>(in.Size() + 1, kSmallestBuffer, kCopyBufferSize));

@@ -17,7 +17,8 @@ bool FileExists(const std::string& path);
 // True when a folder is found under the path.
 bool FolderExists(const std::string& path);
 
-// Modification time in packed DOS form (local time) and size of a file; false when none.
+// Modification time in packed DOS form (local time, clamped to the years 1980-2107 that
+// the form can hold) and size of a file; false when none.
 bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size);
 // Sets a file's modification time from a packed DOS local time.
 bool SetFileDosTime(const std::string& path, std::uint32_t dosTime);
@@ -26,8 +27,19 @@ bool SetArchiveOnly(const std::string& path);
 
 // Deletes a file; false when it could not be deleted (or did not exist).
 bool RemoveFile(const std::string& path);
-// Moves a file over another, replacing it; both lie in the same folder.
-bool RenameOver(const std::string& from, const std::string& to);
+// Puts a complete file in the place of another in the same folder, durably: the file's
+// own bytes and the folder's entries reach the disk before the move, and the file takes
+// the permissions (and owner and group where allowed) of the one it replaces. False
+// leaves both as they were.
+bool MoveIntoPlace(const std::string& from, const std::string& to);
+// Where a file saved under `path` goes: `path` itself, or the file a symbolic link there
+// leads to (the link stays; a link that leads nowhere is replaced). False when the file there must not be replaced: it is
+// read-only (no write permission for anyone; the read-only attribute), this process may
+// not write it, or it is not an ordinary file.
+bool FindSaveTarget(const std::string& path, std::string& target);
+// True when both paths name one existing file or folder, however each is spelt (letter
+// case, short names, links).
+bool SameFile(const std::string& a, const std::string& b);
 // Creates one folder; false when it exists already or cannot be made.
 bool MakeFolder(const std::string& path);
 // Removes an empty folder.
@@ -76,13 +88,17 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Creates the file, replacing any file of that name. Never follows a symbolic link.
-  bool Create(const std::string& path);
+  // Creates the file, replacing any file of that name; with `exclusive`, fails when the
+  // name is taken. Never follows a symbolic link.
+  bool Create(const std::string& path, bool exclusive = false);
+  // After an exclusive Create failed: true when an entry already had the name.
+  bool NameTaken() const { return nameTaken_; }
   // Writes n bytes; returns how many were taken. Fewer without Failed() is a short
   // write; an error sets Failed().
   std::size_t Write(const void* buffer, std::size_t n);
   bool Failed() const { return failed_; }
-  // Commits what was written; false on an error.
+  // Writes what was written through to the disk (fsync, FlushFileBuffers); false on an
+  // error.
   bool Flush();
   // Closes the file; false when the close reports an error.
   bool Close();
@@ -91,17 +107,40 @@ class OutputFile {
  private:
   std::intptr_t handle_ = -1;
   bool failed_ = false;
+  bool nameTaken_ = false;
 };
 
 enum class CopyOutcome {
   Copied,           // every byte copied
   ShortWrite,       // a write took fewer bytes without an error; the shorter target stays
   SourceNotOpened,  // nothing was created
-  TargetFailed,     // creating, writing or closing the target failed; no target remains
+  TargetExists,     // the target's name is taken; nothing was touched
+  TargetFailed,     // creating, writing, flushing or closing the target failed; no target remains
 };
-// Copies a file byte for byte through a large buffer (or the system's own copy where
-// it keeps these outcomes). The target is created, replacing any file of that name.
+// Copies a file byte for byte into a new file, flushed to the disk; a file already under
+// the target's name is never replaced.
 CopyOutcome CopyFileContents(const std::string& source, const std::string& target);
+
+// A lock file that marks a scratch folder as in use by a live run: held until Release
+// or until the process ends, however it ends.
+class RunLock {
+ public:
+  RunLock() = default;
+  ~RunLock();
+  RunLock(const RunLock&) = delete;
+  RunLock& operator=(const RunLock&) = delete;
+
+  // Creates the lock file and holds it; false when the name is taken or it cannot be made.
+  bool Acquire(const std::string& path);
+  // Lets go of the lock and deletes its file.
+  void Release();
+  // True while a live run holds the lock file under path.
+  static bool IsHeld(const std::string& path);
+
+ private:
+  std::intptr_t handle_ = -1;
+  std::string path_;
+};
 
 // --- text ----------------------------------------------------------------------------
 

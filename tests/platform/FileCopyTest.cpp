@@ -54,10 +54,19 @@ TEST(CopyFileContents, CompleteCopyIsByteIdentical) {
   for (std::size_t size : {std::size_t{0}, std::size_t{1}, kMiB - 1, kMiB, kMiB + 1, 3 * kMiB + 17}) {
     const std::vector<unsigned char> bytes = Pattern(size);
     WriteFileBytes(source, bytes);
-    WriteFileBytes(target, Pattern(size + 100));  // a longer file is replaced
+    platform::RemoveFile(target);
     ASSERT_EQ(platform::CopyFileContents(source, target), platform::CopyOutcome::Copied) << size;
     EXPECT_TRUE(ReadFileBytes(target) == bytes) << size;
   }
+}
+
+TEST(CopyFileContents, NeverReplacesAFile) {
+  TempFolder temp;
+  WriteFileBytes(temp / "a.bmp", Pattern(10));
+  WriteFileBytes(temp / "b.bmp", Pattern(20));
+  EXPECT_EQ(platform::CopyFileContents(temp / "a.bmp", temp / "b.bmp"), platform::CopyOutcome::TargetExists);
+  EXPECT_EQ(platform::CopyFileContents(temp / "a.bmp", temp / "B.BMP"), platform::CopyOutcome::TargetExists);
+  EXPECT_TRUE(ReadFileBytes(temp / "b.bmp") == Pattern(20));
 }
 
 #ifndef _WIN32

@@ -130,10 +130,10 @@ TEST(Platform, ReplaceFileMovesOverAnExistingFile) {
   const std::string to = temp / (kNou + ".jww");
   WriteFileText(from, "new");
   WriteFileText(to, "old and longer");
-  ASSERT_TRUE(platform::RenameOver(from, to));
+  ASSERT_TRUE(platform::MoveIntoPlace(from, to));
   EXPECT_FALSE(platform::FileExists(from));
   EXPECT_EQ(Contents(to), "new");
-  EXPECT_FALSE(platform::RenameOver(from, to));
+  EXPECT_FALSE(platform::MoveIntoPlace(from, to));
 }
 
 TEST(Platform, OutputFileReplacesALongerFile) {

@@ -82,7 +82,7 @@ TEST(PathTranslation, CreateUsesEntriesThatDifferOnlyInCase) {
   EXPECT_EQ(Contents(temp / "img\\a.bmp"), "new");
   EXPECT_FALSE(platform::MakeFolder(temp / "IMG\\"));
 
-  ASSERT_TRUE(platform::RenameOver(temp / "IMG\\B.BMP", temp / "IMG\\A.BMP"));
+  ASSERT_TRUE(platform::MoveIntoPlace(temp / "IMG\\B.BMP", temp / "IMG\\A.BMP"));
   EXPECT_EQ(SortedList(temp / "img\\"), std::vector<std::string>{"a.bmp"});
   EXPECT_EQ(Contents(temp / "img\\a.bmp"), "b");
 }
@@ -166,7 +166,7 @@ TEST(PathTranslation, AnyCaseLookupFollowsThisProgramsOwnChanges) {
   EXPECT_TRUE(platform::FileExists(temp / "B.BMP"));
   ASSERT_TRUE(platform::RemoveFile(temp / "A.bmp"));
   EXPECT_FALSE(platform::FileExists(temp / "a.BMP"));
-  ASSERT_TRUE(platform::RenameOver(temp / "b.bmp", temp / "C.Bmp"));
+  ASSERT_TRUE(platform::MoveIntoPlace(temp / "b.bmp", temp / "C.Bmp"));
   EXPECT_TRUE(platform::FileExists(temp / "c.bmp"));
   EXPECT_FALSE(platform::FileExists(temp / "B.BMP"));
   ASSERT_TRUE(platform::MakeFolder(temp / "Sub\\"));

@@ -6,6 +6,7 @@ namespace testsupport {
 namespace {
 
 std::set<platform::FileOp> planOps;
+std::vector<platform::FileOp> planSeen;
 int planFailAt = 0;
 int planCount = 0;
 bool planFired = false;
@@ -13,6 +14,7 @@ platform::FaultAction planAction = platform::FaultAction::Fail;
 
 platform::FaultAction Hook(platform::FileOp op) {
   if (planOps.count(op) == 0) return platform::FaultAction::None;
+  planSeen.push_back(op);
   if (++planCount != planFailAt) return platform::FaultAction::None;
   planFired = true;
   return planAction;
@@ -24,6 +26,7 @@ FaultPlan::FaultPlan(std::initializer_list<platform::FileOp> ops, int failAt, pl
   planOps = ops;
   planFailAt = failAt;
   planCount = 0;
+  planSeen.clear();
   planFired = false;
   planAction = action;
   platform::faultHook = Hook;
@@ -34,5 +37,7 @@ FaultPlan::~FaultPlan() { platform::faultHook = nullptr; }
 int FaultPlan::Count() const { return planCount; }
 
 bool FaultPlan::Fired() const { return planFired; }
+
+std::vector<platform::FileOp> FaultPlan::Seen() const { return planSeen; }
 
 }  // namespace testsupport

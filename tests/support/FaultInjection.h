@@ -2,6 +2,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <vector>
 
 #include "platform/FaultHook.h"
 
@@ -21,6 +22,8 @@ class FaultPlan {
   int Count() const;
   // True once the planned fault has been injected.
   bool Fired() const;
+  // The operations of the chosen kinds seen so far, in order.
+  std::vector<platform::FileOp> Seen() const;
 };
 
 }  // namespace testsupport

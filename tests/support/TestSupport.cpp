@@ -7,6 +7,13 @@
 
 #include "platform/Platform.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
 namespace testsupport {
 
 TempFolder::TempFolder() {
@@ -49,6 +56,24 @@ void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& b
 
 void WriteFileText(const std::string& path, const std::string& bytes) {
   WriteFileBytes(path, std::vector<unsigned char>(bytes.begin(), bytes.end()));
+}
+
+void SetModificationTime(const std::string& path, std::int64_t unixSeconds) {
+#ifdef _WIN32
+  // 100-nanosecond steps since 1601
+  const std::uint64_t ticks = static_cast<std::uint64_t>(unixSeconds + 11644473600LL) * 10000000ULL;
+  const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  const HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time)) << path;
+  CloseHandle(file);
+#else
+  std::string native = path;
+  std::replace(native.begin(), native.end(), '\\', '/');
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(unixSeconds), 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, native.c_str(), times, 0), 0) << path;
+#endif
 }
 
 namespace {

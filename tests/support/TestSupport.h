@@ -29,6 +29,10 @@ std::vector<unsigned char> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 void WriteFileText(const std::string& path, const std::string& bytes);
 
+// Sets a file's modification time in seconds since 1970 (UTC), beyond what a packed DOS
+// time holds; the path is plain ASCII.
+void SetModificationTime(const std::string& path, std::int64_t unixSeconds);
+
 // The folder of real drawings (internal form, ending in a backslash), or "" when absent.
 std::string SamplesFolder();
 // The project's own folder (internal form, ending in a backslash).

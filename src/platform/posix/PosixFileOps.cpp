@@ -55,7 +55,14 @@ ssize_t OsWrite(int fd, const void* buffer, std::size_t n) {
   return put;
 }
 
-bool OsFlush(int fd) { return !Injected(FileOp::Flush) && fd >= 0; }
+bool OsFlush(int fd) {
+  if (Injected(FileOp::Flush)) return false;
+  int synced;
+  do {
+    synced = fsync(fd);
+  } while (synced != 0 && errno == EINTR);
+  return synced == 0;
+}
 
 bool OsClose(int fd) {
   if (Injected(FileOp::Close)) {

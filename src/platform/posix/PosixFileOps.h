@@ -14,7 +14,7 @@ int OsOpen(int folderFd, const char* name, int flags, mode_t mode);
 ssize_t OsRead(int fd, void* buffer, std::size_t n);
 // write; the count taken, or -1 on an error.
 ssize_t OsWrite(int fd, const void* buffer, std::size_t n);
-// Commits written data; no fsync, the descriptor is unbuffered.
+// fsync: the file's bytes (or a folder's entries) reach the disk.
 bool OsFlush(int fd);
 // close; false when it reports an error.
 bool OsClose(int fd);

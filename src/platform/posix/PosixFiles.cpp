@@ -1,9 +1,13 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <memory>
 
 #include "platform/Platform.h"
 #include "platform/posix/PosixFileOps.h"
@@ -23,12 +27,18 @@ bool StatExisting(const std::string& path, struct stat& st) {
   return posix::FindExisting(path, native) && stat(native.c_str(), &st) == 0;
 }
 
-// Packed DOS form of a local time; 0 when the year lies outside 1980-2107.
+// The first and the last moment a packed DOS time can hold: 1980-01-01 00:00:00 and
+// 2107-12-31 23:59:58.
+constexpr std::uint32_t kEarliestDosTime = 1u << 21 | 1u << 16;
+constexpr std::uint32_t kLatestDosTime = 127u << 25 | 12u << 21 | 31u << 16 | 23u << 11 | 59u << 5 | 29u;
+
+// Packed DOS form of a local time, clamped to the years the form can hold.
 std::uint32_t ToDosTime(time_t seconds) {
   struct tm local;
-  if (localtime_r(&seconds, &local) == nullptr) return 0;
+  if (localtime_r(&seconds, &local) == nullptr) return seconds < 0 ? kEarliestDosTime : kLatestDosTime;
   const int year = local.tm_year + 1900;
-  if (year < 1980 || year > 2107) return 0;
+  if (year < 1980) return kEarliestDosTime;
+  if (year > 2107) return kLatestDosTime;
   return static_cast<std::uint32_t>(year - 1980) << 25 | static_cast<std::uint32_t>(local.tm_mon + 1) << 21 |
          static_cast<std::uint32_t>(local.tm_mday) << 16 | static_cast<std::uint32_t>(local.tm_hour) << 11 |
          static_cast<std::uint32_t>(local.tm_min) << 5 | static_cast<std::uint32_t>(local.tm_sec / 2);
@@ -50,6 +60,17 @@ bool FromDosTime(std::uint32_t dosTime, time_t& seconds) {
   }
   seconds = mktime(&local);
   return seconds != static_cast<time_t>(-1);
+}
+
+// Makes the entries of the folder that holds `native` durable.
+bool SyncFolderOf(const std::string& native) {
+  const std::size_t slash = native.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = posix::OsFlush(fd);
+  close(fd);
+  return synced;
 }
 
 // Empties the folder open as `fd` (and closes it), never entering a symbolic link.
@@ -124,16 +145,54 @@ bool RemoveFile(const std::string& path) {
   return true;
 }
 
-bool RenameOver(const std::string& from, const std::string& to) {
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
   std::string nativeFrom;
   std::string nativeTo;
-  if (!posix::FindExisting(from, nativeFrom) || !posix::PlaceForCreate(to, nativeTo) ||
-      !posix::OsRename(nativeFrom.c_str(), nativeTo.c_str())) {
-    return false;
+  if (!posix::FindExisting(from, nativeFrom) || !posix::PlaceForCreate(to, nativeTo)) return false;
+  struct stat old;
+  if (lstat(nativeTo.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    // owner and group first (changing them may clear the set-id bits), where this
+    // process may set them; then the permissions
+    if (chown(nativeFrom.c_str(), old.st_uid, old.st_gid) != 0 &&
+        chown(nativeFrom.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+      errno = 0;
+    }
+    if (chmod(nativeFrom.c_str(), old.st_mode & 07777) != 0) return false;
   }
+  // the new file's name (and the images copied beside it) reach the disk before the move
+  if (!SyncFolderOf(nativeTo) || !posix::OsRename(nativeFrom.c_str(), nativeTo.c_str())) return false;
   posix::NoteRemoved(nativeFrom);
   posix::NoteCreated(nativeTo);
+  // not checked: the old file or the new one is whole on the disk either way
+  SyncFolderOf(nativeTo);
   return true;
+}
+
+bool FindSaveTarget(const std::string& path, std::string& target) {
+  std::string native;
+  struct stat st;
+  if (!posix::FindExisting(path, native) || lstat(native.c_str(), &st) != 0) {
+    target = path;  // nothing there yet
+    return true;
+  }
+  target = path;
+  if (S_ISLNK(st.st_mode)) {
+    const std::unique_ptr<char, decltype(&free)> real(realpath(native.c_str(), nullptr), &free);
+    // a link that leads nowhere stands for no drawing: the new file takes its own place
+    if (!real) return errno == ENOENT;
+    if (!posix::EncodePath(real.get(), target)) return false;
+    native = real.get();
+    if (stat(native.c_str(), &st) != 0) return false;
+  }
+  return S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+         faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first;
+  struct stat second;
+  return StatExisting(a, first) && StatExisting(b, second) && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
 }
 
 bool MakeFolder(const std::string& path) {
@@ -223,19 +282,23 @@ bool InputFile::IsOpen() const { return handle_ >= 0; }
 
 OutputFile::~OutputFile() { Close(); }
 
-bool OutputFile::Create(const std::string& path) {
+bool OutputFile::Create(const std::string& path, bool exclusive) {
   Close();
   failed_ = false;
+  nameTaken_ = false;
   std::string native;
   if (!posix::PlaceForCreate(path, native)) return false;
-  constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK;
-  int fd = posix::OsOpen(AT_FDCWD, native.c_str(), kFlags, 0666);
-  if (fd < 0 && errno == ELOOP) {
+  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | (exclusive ? O_EXCL : O_TRUNC);
+  int fd = posix::OsOpen(AT_FDCWD, native.c_str(), flags, 0666);
+  if (fd < 0 && errno == ELOOP && !exclusive) {
     // the name is a symbolic link: the link goes, and a fresh file takes its place
     if (!posix::OsDelete(AT_FDCWD, native.c_str(), false)) return false;
-    fd = posix::OsOpen(AT_FDCWD, native.c_str(), kFlags | O_EXCL, 0666);
+    fd = posix::OsOpen(AT_FDCWD, native.c_str(), flags | O_EXCL, 0666);
   }
-  if (fd < 0) return false;
+  if (fd < 0) {
+    nameTaken_ = exclusive && errno == EEXIST;
+    return false;
+  }
   posix::NoteCreated(native);
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -280,5 +343,46 @@ bool OutputFile::Close() {
 }
 
 bool OutputFile::IsOpen() const { return handle_ >= 0; }
+
+RunLock::~RunLock() { Release(); }
+
+bool RunLock::Acquire(const std::string& path) {
+  Release();
+  std::string native;
+  if (!posix::PlaceForCreate(path, native)) return false;
+  const int fd = open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  posix::NoteCreated(native);
+  // a run cleaning up may have taken the file away between its creation and the lock
+  struct stat held;
+  struct stat named;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &held) != 0 || stat(native.c_str(), &named) != 0 ||
+      held.st_dev != named.st_dev || held.st_ino != named.st_ino) {
+    close(fd);
+    return false;
+  }
+  handle_ = fd;
+  path_ = native;
+  return true;
+}
+
+void RunLock::Release() {
+  if (handle_ < 0) return;
+  if (unlink(path_.c_str()) == 0) posix::NoteRemoved(path_);
+  close(static_cast<int>(handle_));
+  handle_ = -1;
+  path_.clear();
+}
+
+bool RunLock::IsHeld(const std::string& path) {
+  std::string native;
+  if (!posix::FindExisting(path, native)) return false;
+  const int fd = open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  // a lock file this process may not open is someone's to remove, not ours
+  if (fd < 0) return errno != ENOENT;
+  const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  close(fd);
+  return held;
+}
 
 }  // namespace platform

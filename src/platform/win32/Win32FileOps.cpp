@@ -40,7 +40,7 @@ bool OsWrite(HANDLE file, const void* buffer, DWORD n, DWORD& put) {
   return WriteFile(file, buffer, n, &put, nullptr) != FALSE;
 }
 
-bool OsFlush(HANDLE file) { return !Injected(FileOp::Flush) && file != INVALID_HANDLE_VALUE; }
+bool OsFlush(HANDLE file) { return !Injected(FileOp::Flush) && FlushFileBuffers(file) != FALSE; }
 
 bool OsClose(HANDLE file) {
   if (Injected(FileOp::Close)) {
@@ -52,7 +52,13 @@ bool OsClose(HANDLE file) {
 
 bool OsRename(const std::wstring& from, const std::wstring& to) {
   if (Injected(FileOp::Rename)) return false;
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool OsReplace(const std::wstring& replaced, const std::wstring& replacement) {
+  if (Injected(FileOp::Rename)) return false;
+  return ReplaceFileW(replaced.c_str(), replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                      nullptr) != FALSE;
 }
 
 bool OsDelete(const std::wstring& path, bool folder) {

@@ -14,12 +14,14 @@ HANDLE OsOpen(const std::wstring& path, DWORD access, DWORD share, DWORD disposi
 bool OsRead(HANDLE file, void* buffer, DWORD n, DWORD& got);
 // WriteFile; false on an error.
 bool OsWrite(HANDLE file, const void* buffer, DWORD n, DWORD& put);
-// Commits written data; no FlushFileBuffers, the handle is unbuffered.
+// FlushFileBuffers: the file's bytes reach the disk.
 bool OsFlush(HANDLE file);
 // CloseHandle.
 bool OsClose(HANDLE file);
-// MoveFileExW, replacing the target.
+// MoveFileExW, replacing the target, written through to the disk.
 bool OsRename(const std::wstring& from, const std::wstring& to);
+// ReplaceFileW: the replacement takes the replaced file's place, attributes, ACLs and streams.
+bool OsReplace(const std::wstring& replaced, const std::wstring& replacement);
 // DeleteFileW, or RemoveDirectoryW for a folder.
 bool OsDelete(const std::wstring& path, bool folder);
 

@@ -28,6 +28,47 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 // Only files on a disk count: a device name ("CON", "NUL") is refused.
 bool IsDiskFile(HANDLE file) { return GetFileType(file) == FILE_TYPE_DISK; }
 
+// Packed DOS form of a local time, clamped to the years 1980-2107 the form can hold (the
+// system's own conversion wraps other years).
+std::uint32_t ToDosTime(const FILETIME& utc) {
+  FILETIME local;
+  SYSTEMTIME t;
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) return 0;
+  if (t.wYear < 1980) return 1u << 21 | 1u << 16;
+  if (t.wYear > 2107) return 127u << 25 | 12u << 21 | 31u << 16 | 23u << 11 | 59u << 5 | 29u;
+  return static_cast<std::uint32_t>(t.wYear - 1980) << 25 | static_cast<std::uint32_t>(t.wMonth) << 21 |
+         static_cast<std::uint32_t>(t.wDay) << 16 | static_cast<std::uint32_t>(t.wHour) << 11 |
+         static_cast<std::uint32_t>(t.wMinute) << 5 | static_cast<std::uint32_t>(t.wSecond / 2);
+}
+
+// An open handle on whatever the path names, file or folder, links followed.
+HANDLE OpenForQuery(const std::wstring& path) {
+  return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// The path a link leads to, in the internal form; false when it has none.
+bool FinalPath(const std::wstring& path, std::string& internal) {
+  const HANDLE file = OpenForQuery(path);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::wstring resolved(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+  if (length >= resolved.size()) {
+    resolved.resize(length + 1);
+    length = GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+  }
+  CloseHandle(file);
+  if (length == 0 || length >= resolved.size()) return false;
+  resolved.resize(length);
+  // "\\?\C:\..." or "\\?\UNC\server\..."
+  if (resolved.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    resolved = L"\\\\" + resolved.substr(8);
+  } else if (resolved.rfind(L"\\\\?\\", 0) == 0) {
+    resolved.erase(0, 4);
+  }
+  return win32::FromWide(resolved, internal);
+}
+
 // Deletes a folder with everything in it; a folder link is removed, never entered.
 bool RemoveWideTree(const std::wstring& folder) {
   const std::wstring prefix = folder.back() == L'\\' ? folder : folder + L'\\';
@@ -75,15 +116,7 @@ bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t&
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return false;
   }
-  // a time outside the DOS range (1980-2107) is 0
-  FILETIME local;
-  WORD date = 0;
-  WORD time = 0;
-  if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToDosDateTime(&local, &date, &time)) {
-    date = 0;
-    time = 0;
-  }
-  dosTime = static_cast<std::uint32_t>(date) << 16 | time;
+  dosTime = ToDosTime(data.ftLastWriteTime);
   size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
   return true;
 }
@@ -113,10 +146,62 @@ bool RemoveFile(const std::string& path) {
   return WidePath(path, wide) && win32::OsDelete(wide, false);
 }
 
-bool RenameOver(const std::string& from, const std::string& to) {
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
   std::wstring wideFrom;
   std::wstring wideTo;
-  return WidePath(from, wideFrom) && WidePath(to, wideTo) && win32::OsRename(wideFrom, wideTo);
+  if (!WidePath(from, wideFrom) || !WidePath(to, wideTo)) return false;
+  const DWORD attributes = GetFileAttributesW(wideTo.c_str());
+  // an existing file is replaced so that it keeps its attributes, ACLs and streams
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!win32::OsReplace(wideTo, wideFrom)) return false;
+    // where the replacement leaves the old attributes behind (Wine's does), they are set again
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD now = GetFileAttributesW(wideTo.c_str());
+    if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (attributes & kKept)) {
+      const DWORD wanted = (now & ~(kKept | FILE_ATTRIBUTE_NORMAL)) | (attributes & kKept);
+      SetFileAttributesW(wideTo.c_str(), wanted == 0 ? FILE_ATTRIBUTE_NORMAL : wanted);
+    }
+    return true;
+  }
+  return win32::OsRename(wideFrom, wideTo);
+}
+
+bool FindSaveTarget(const std::string& path, std::string& target) {
+  std::wstring wide;
+  if (!WidePath(path, wide)) return false;
+  target = path;
+  DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;  // nothing there yet
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    if (!FinalPath(wide, target)) {
+      // a link that leads nowhere stands for no drawing: the new file takes its own place
+      const DWORD error = GetLastError();
+      target = path;
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if (!WidePath(target, wide)) return false;
+    attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  }
+  return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::wstring wideA;
+  std::wstring wideB;
+  if (!WidePath(a, wideA) || !WidePath(b, wideB)) return false;
+  BY_HANDLE_FILE_INFORMATION info[2];
+  const std::wstring* paths[2] = {&wideA, &wideB};
+  for (int i = 0; i < 2; ++i) {
+    const HANDLE file = OpenForQuery(*paths[i]);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool got = GetFileInformationByHandle(file, &info[i]) != FALSE;
+    CloseHandle(file);
+    if (!got) return false;
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
 bool MakeFolder(const std::string& path) {
@@ -205,19 +290,24 @@ bool InputFile::IsOpen() const { return handle_ != -1; }
 
 OutputFile::~OutputFile() { Close(); }
 
-bool OutputFile::Create(const std::string& path) {
+bool OutputFile::Create(const std::string& path, bool exclusive) {
   Close();
   failed_ = false;
+  nameTaken_ = false;
   std::wstring wide;
   if (!WidePath(path, wide)) return false;
   // a symbolic link at the name goes, and a fresh file takes its place
   const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+  if (!exclusive && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
       !(attributes & FILE_ATTRIBUTE_DIRECTORY) && !win32::OsDelete(wide, false)) {
     return false;
   }
-  const HANDLE file = win32::OsOpen(wide, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const HANDLE file = win32::OsOpen(wide, GENERIC_WRITE, FILE_SHARE_READ, exclusive ? CREATE_NEW : CREATE_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    nameTaken_ = exclusive && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+    return false;
+  }
   if (!IsDiskFile(file)) {
     win32::OsClose(file);
     return false;
@@ -260,5 +350,40 @@ bool OutputFile::Close() {
 }
 
 bool OutputFile::IsOpen() const { return handle_ != -1; }
+
+RunLock::~RunLock() { Release(); }
+
+bool RunLock::Acquire(const std::string& path) {
+  Release();
+  std::wstring wide;
+  if (!WidePath(path, wide)) return false;
+  // shared with nobody and gone with the last handle, so a dead run leaves no lock behind
+  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  path_ = path;
+  return true;
+}
+
+void RunLock::Release() {
+  if (handle_ == -1) return;
+  CloseHandle(AsHandle(handle_));
+  handle_ = -1;
+  path_.clear();
+}
+
+bool RunLock::IsHeld(const std::string& path) {
+  std::wstring wide;
+  if (!WidePath(path, wide)) return false;
+  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return false;
+  }
+  const DWORD error = GetLastError();
+  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
 
 }  // namespace platform
