@@ -20,17 +20,33 @@ class CopyError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+enum class CopyResult {
+  Whole,      // the target holds every byte of the source
+  NotWhole,   // the copy failed or a write came up short
+  NameTaken,  // a file already has the target's name; it was left alone
+};
+
 // The stamp of a file; (0, 0) when nothing is found.
 FileStamp GetFileStamp(const std::string& path);
-// The name (no folder) under which an image lies in the destination folder: the whole
-// path flattened into one name, or the plain name with a branch number "~n" when a
-// different file of that name is already there.
-std::string MakeImageFileName(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder);
-// Copies a file byte for byte; a failing target is deleted, a write that takes fewer
-// bytes than given ends the copy and keeps the shorter target, a source that cannot be
-// opened raises CopyError. The copy is never read-only. True when the copy is whole.
-bool FileCopy(const std::string& source, const std::string& target);
+// True when two files hold the same bytes.
+bool SameContents(const std::string& a, const std::string& b);
+// The name (no folder) under which an image lies or is to lie in the destination folder:
+// its own name when it already lies there; else the first of the name (the whole path
+// flattened into one name, or the plain name) and its branch numbers "~n" that is free
+// or holds a file equal to the image in stamp and bytes. `present` tells whether the file
+// is already there. "" when every branch number is taken by other files.
+std::string MakeImageFileName(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder,
+                              bool* present = nullptr);
+// Copies a file byte for byte into a new file that never replaces another; a failing
+// target is deleted, a write that takes fewer bytes than given ends the copy and keeps
+// the shorter target, a source that cannot be opened raises CopyError. The copy is never
+// read-only.
+CopyResult FileCopy(const std::string& source, const std::string& target);
 // FileCopy, then the target gets the source's modification time.
-bool FileCopyKeepTime(const std::string& source, const std::string& target);
+CopyResult FileCopyKeepTime(const std::string& source, const std::string& target);
+// Puts the image into the destination folder (MakeImageFileName, then the copy unless it
+// is there) and gives the name it lies under; false when it could not be placed whole.
+bool PlaceImage(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder,
+                std::string& fileName);
 
 }  // namespace relocation

@@ -67,17 +67,9 @@ void RelocateText(jww::TEntJwwText& t, const std::string& folder, const Relocati
     if (const CopiedImage* copied = FindCopied(path)) {
       name = copied->FileName;
     } else {
-      name = MakeImageFileName(options.NameWithPath, path, folder);
+      // the reference still names where the image should be; the caller learns of it
+      if (!PlaceImage(options.NameWithPath, path, folder, name)) ++failedCopies;
       AddCopied(path, name);
-      if (!platform::FileExists(folder + name)) {
-        bool whole = false;
-        try {
-          whole = FileCopyKeepTime(path, folder + name);
-        } catch (...) {
-        }
-        // the reference still names where the image should be; the caller learns of it
-        if (!whole) ++failedCopies;
-      }
     }
     t.Text.bytes = CutReference(std::string(kReferencePrefix) + name + ref.tail);
     ++found;
@@ -100,13 +92,11 @@ void ClearCopiedImages() {
 }
 
 std::string ResolveImagePath(const std::string& path, bool* exists) {
-  bool found = platform::FileExists(path);
-  std::string resolved = path;
-  if (!found && !IsAbsolute(path)) {
-    resolved = text::ExtractFilePath(jww::SourceDrawingPath) + path;
-    found = platform::FileExists(resolved);
-  }
-  if (exists) *exists = found;
+  // a relative path is taken from the drawing's folder, never from the working folder
+  const bool absolute = IsAbsolute(path);
+  const std::string resolved = absolute ? path : text::ExtractFilePath(jww::SourceDrawingPath) + path;
+  // a drawing read from memory has no folder of its own
+  if (exists) *exists = (absolute || !jww::SourceDrawingPath.empty()) && platform::FileExists(resolved);
   return resolved;
 }
 

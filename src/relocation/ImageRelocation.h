@@ -31,15 +31,14 @@ struct RelocationCounters {
   std::int32_t BlockImageTextCount = 0;     // rewritten among block definitions' texts
   std::int32_t MissingImageCount = 0;       // missing among the drawing's texts
   std::int32_t BlockMissingImageCount = 0;  // missing among block definitions' texts
-  std::int32_t FailedCopyCount = 0;         // images that could not be copied whole
+  std::int32_t FailedCopyCount = 0;         // images that could not be placed whole
 };
 
 // Longest text the system writes into a reference; longer ones are cut.
 constexpr std::size_t kMaxReferenceBytes = 255;
 
-// The file an image path names: the path as written when a file is there, else, for a
-// relative path, the path under the folder of SourceDrawingPath. `exists` tells whether a
-// file is found under the result.
+// The file an image path names: an absolute path as written, a relative one under the
+// folder of SourceDrawingPath. `exists` tells whether a file is found under the result.
 std::string ResolveImagePath(const std::string& path, bool* exists = nullptr);
 // The text cut to kMaxReferenceBytes, never inside a double-byte character.
 std::string CutReference(const std::string& text);

@@ -42,7 +42,7 @@ TEST_F(InspectResave, InspectShowsReferencesAndWhereTheyResolve) {
   for (const std::string& part :
        {std::string("version 700"), std::string("block definitions 3 (2 used)"), std::string("embedded images 1"),
         std::string("sample.bmp.gz"), std::string("[block inner] embedded ^@BM%temp%sample.bmp"),
-        "-> " + platform::NativePathForDisplay("img\\a.bmp") + " (found)", "-> " + Native("lost.bmp") + " (missing)"}) {
+        "-> " + Native("img\\a.bmp") + " (found)", "-> " + Native("lost.bmp") + " (missing)"}) {
     EXPECT_TRUE(Contains(r.out, part)) << part << "\n" << r.out;
   }
   // nothing written: no scratch folder, no extracted image

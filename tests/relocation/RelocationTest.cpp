@@ -24,6 +24,8 @@ using testsupport::Hex;
 
 namespace {
 
+std::string AsString(const std::vector<unsigned char>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
 TEntJwwText Text(const std::string& s, jww::StringForm form = jww::StringForm::Ansi) {
   TEntJwwText t;
   t.PenColor = 3;
@@ -147,17 +149,24 @@ TEST_F(Relocation, LetterCaseDuplicatesShareOneCopy) {
   EXPECT_EQ(d.BlockDefs[0].Texts[0].Text.bytes, d.Texts[1].Text.bytes.substr(0, d.Texts[1].Text.bytes.size() - 1) + "3");
 }
 
-TEST_F(Relocation, APathFoundAsWrittenBeatsTheDrawingsFolder) {
+TEST_F(Relocation, RelativeReferencesResolveBesideTheDrawingOnly) {
+  // the working folder may hold another drawing's copy of the same name
   std::mt19937 random{std::random_device{}()};
-  const std::string name = "quorvane-test-" + std::to_string(random() % 1000000) + ".bmp";
-  const std::string here = platform::CurrentFolder() + name;
-  testsupport::WriteFileText(here, "from the working folder");
-  Image(name, "beside the drawing");
+  const std::string both = "quorvane-test-" + std::to_string(random() % 1000000) + ".bmp";
+  const std::string strayOnly = "stray-" + both;
+  testsupport::WriteFileText(platform::CurrentFolder() + both, "from the working folder");
+  testsupport::WriteFileText(platform::CurrentFolder() + strayOnly, "from the working folder");
+  Image(both, "beside the drawing");
   jww::TJwwData d;
-  d.Texts = {Text("^@BM" + name + ",1")};
-  Run(d);
-  platform::RemoveFile(here);
-  EXPECT_EQ(Out(name), "from the working folder");
+  d.Texts = {Text("^@BM" + both + ",1"), Text("^@BM" + strayOnly + ",2")};
+  const RelocationCounters c = Run(d, true, false);
+  platform::RemoveFile(platform::CurrentFolder() + both);
+  platform::RemoveFile(platform::CurrentFolder() + strayOnly);
+  EXPECT_EQ(Out(both), "beside the drawing");
+  EXPECT_EQ(c.ImageTextCount, 1);
+  EXPECT_EQ(c.MissingImageCount, 1);
+  EXPECT_EQ(d.Texts[1].Text.bytes, "^@BM" + strayOnly + ",2");
+  EXPECT_EQ(platform::ListFolder(out_.Path()), std::vector<std::string>{both});
 }
 
 TEST_F(Relocation, MissingImages) {
@@ -297,9 +306,9 @@ TEST_F(Relocation, PlainNamesGetBranchNumbers) {
   const std::string z = Image("z\\a.bmp", "third", 0x5A8B6C04);
   EXPECT_EQ(MakeImageFileName(false, z, out_.Path()), "a~2.bmp");
 
-  // equal stamps: both references name the first copy
+  // equal stamps, other bytes: another image
   const std::string w = Image("w\\a.bmp", "FIRST", 0x5A8B6C00);
-  EXPECT_EQ(MakeImageFileName(false, w, out_.Path()), "a.bmp");
+  EXPECT_EQ(MakeImageFileName(false, w, out_.Path()), "a~2.bmp");
 
   const std::string tar = Image("photo.tar.gz", "t");
   const std::string bare = Image("readme", "r");
@@ -323,19 +332,116 @@ TEST_F(Relocation, PathNamesFlattenSeparatorsButNotTrailBytes) {
   for (const Row& r : rows) EXPECT_EQ(MakeImageFileName(true, r.path, out_.Path()), r.name) << r.path;
 }
 
-TEST_F(Relocation, SameFolderAsTheImage) {
+TEST_F(Relocation, AnImageInTheDestinationIsReferencedWhereItLies) {
   const std::string a = Image("img\\a.bmp", "a");
   const std::string folder = source_ / "img\\";
   for (bool plain : {true, false}) {
     ClearCopiedImages();
     jww::TJwwData d;
-    d.Texts = {Text("^@BMimg\\a.bmp,1")};
+    d.Texts = {Text("^@BMimg\\a.bmp,1"), Text("^@BM" + source_.Path() + "IMG\\A.bmp,2")};
     RelocationCounters c;
     RelocateImages(d, folder, {false, !plain}, c);
-    EXPECT_EQ(c.ImageTextCount, 1);
+    EXPECT_EQ(c.ImageTextCount, 2);
+    EXPECT_EQ(d.Texts[0].Text.bytes, "^@BMa.bmp,1");
+    EXPECT_EQ(d.Texts[1].Text.bytes, "^@BMa.bmp,2");
   }
-  // the plain name is the image itself; the path name is a flattened copy beside it
-  const std::vector<std::string> names = platform::ListFolder(folder);
-  EXPECT_EQ(names.size(), 2u);
+  // no copy and no new name, in either naming mode
+  EXPECT_EQ(platform::ListFolder(folder), std::vector<std::string>{"a.bmp"});
   EXPECT_EQ(GetFileStamp(a).time, 0x5A8B6C00u);
+}
+
+// What already lies in the destination under the image's name decides the name it gets.
+TEST_F(Relocation, AFileInTheDestinationIsTheImageOnlyWhenStampAndBytesAreEqual) {
+  struct Row {
+    const char* what;
+    std::string bytes;       // of the file already there
+    std::uint32_t dosTime;   // its time
+    bool reused;
+  };
+  const Row rows[] = {
+      {"stamp and bytes equal", "12345", 0x5A8B6C00, true},
+      {"stamp equal, bytes not", "54321", 0x5A8B6C00, false},
+      {"bytes equal, time not", "12345", 0x5A8B6C02, false},
+      {"size differs", "1234", 0x5A8B6C00, false},
+  };
+  const std::string image = Image("img\\a.bmp", "12345", 0x5A8B6C00);
+  for (bool plain : {true, false}) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(std::string(row.what) + (plain ? ", plain names" : ", path names"));
+      ClearCopiedImages();
+      testsupport::TempFolder out;
+      const std::string name = MakeImageFileName(!plain, image, out.Path());
+      testsupport::WriteFileText(out / name, row.bytes);
+      platform::SetFileDosTime(out / name, row.dosTime);
+      jww::TJwwData d;
+      d.Texts = {Text("^@BMimg\\a.bmp,1")};
+      RelocationCounters c;
+      RelocateImages(d, out.Path(), {false, !plain}, c);
+      const std::string ext = ".bmp";
+      const std::string expected = row.reused ? name : name.substr(0, name.size() - ext.size()) + "~1" + ext;
+      EXPECT_EQ(d.Texts[0].Text.bytes, "^@BM" + expected + ",1");
+      EXPECT_EQ(AsString(testsupport::ReadFileBytes(out / expected)), "12345");
+      // nothing in the destination is overwritten
+      EXPECT_EQ(AsString(testsupport::ReadFileBytes(out / name)), row.bytes);
+      EXPECT_EQ(platform::ListFolder(out.Path()).size(), row.reused ? 1u : 2u);
+    }
+  }
+}
+
+TEST_F(Relocation, PathsThatFlattenAlikeGetCopiesOfTheirOwn) {
+  Image("img\\a_b.bmp", "underscore");
+  Image("img\\a\\b.bmp", "subfolder");
+  jww::TJwwData d;
+  d.Texts = {Text("^@BMimg\\a_b.bmp,1"), Text("^@BMimg\\a\\b.bmp,2")};
+  Run(d, false);
+  const std::string flat = MakeImageFileName(true, source_ / "img\\a_b.bmp", source_.Path());
+  const std::string stem = flat.substr(0, flat.size() - 4);
+  EXPECT_EQ(d.Texts[0].Text.bytes, "^@BM" + flat + ",1");
+  EXPECT_EQ(d.Texts[1].Text.bytes, "^@BM" + stem + "~1.bmp,2");
+  EXPECT_EQ(Out(flat), "underscore");
+  EXPECT_EQ(Out(stem + "~1.bmp"), "subfolder");
+}
+
+TEST_F(Relocation, AnImageEditedBetweenTwoRunsIsCopiedAgain) {
+  for (bool plain : {true, false}) {
+    SCOPED_TRACE(plain ? "plain names" : "path names");
+    testsupport::TempFolder out;
+    std::vector<std::string> texts;
+    for (const char* bytes : {"before", "after!"}) {
+      Image("img\\photo.jpg", bytes, std::string(bytes) == "before" ? 0x5A8B6C00 : 0x5A8B6D00);
+      ClearCopiedImages();
+      jww::TJwwData d;
+      d.Texts = {Text("^@BMimg\\photo.jpg,1")};
+      RelocationCounters c;
+      RelocateImages(d, out.Path(), {false, !plain}, c);
+      texts.push_back(d.Texts[0].Text.bytes.substr(4, d.Texts[0].Text.bytes.size() - 6));
+    }
+    ASSERT_NE(texts[0], texts[1]);
+    EXPECT_EQ(AsString(testsupport::ReadFileBytes(out / texts[0])), "before");
+    EXPECT_EQ(AsString(testsupport::ReadFileBytes(out / texts[1])), "after!");
+  }
+}
+
+TEST_F(Relocation, ImagesDatedOutsideWhatAStampHoldsAreCopiedOnce) {
+  // 1975-06-01 and 2120-06-01, both outside 1980-2107
+  const std::string old = Image("img\\old.bmp", "old");
+  const std::string future = Image("img\\future.bmp", "future");
+  testsupport::SetModificationTime(old, 170812800);
+  testsupport::SetModificationTime(future, 4746643200);
+  EXPECT_EQ(GetFileStamp(old).time, 0x00210000u);  // 1980-01-01 00:00:00
+  EXPECT_EQ(GetFileStamp(future).time >> 25, 127u);
+  for (bool plain : {true, false}) {
+    testsupport::TempFolder out;
+    for (int run = 0; run < 3; ++run) {
+      for (int drawing = 0; drawing < 2; ++drawing) {
+        ClearCopiedImages();
+        jww::TJwwData d;
+        d.Texts = {Text("^@BMimg\\old.bmp,1"), Text("^@BMimg\\future.bmp,2")};
+        RelocationCounters c;
+        RelocateImages(d, out.Path(), {false, !plain}, c);
+        EXPECT_EQ(c.FailedCopyCount, 0);
+      }
+    }
+    EXPECT_EQ(platform::ListFolder(out.Path()).size(), 2u) << (plain ? "plain names" : "path names");
+  }
 }

@@ -105,7 +105,7 @@ TEST(FaultSweep, FileCopyLeavesAWholeCopyOrNone) {
       {
         FaultPlan plan(kAllOps, n, action);
         try {
-          whole = relocation::FileCopyKeepTime(source, target);
+          whole = relocation::FileCopyKeepTime(source, target) == relocation::CopyResult::Whole;
         } catch (const relocation::CopyError&) {
           raised = true;
         }
