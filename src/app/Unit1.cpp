@@ -72,7 +72,8 @@ void TForm1::FormShow(const std::vector<std::string>& parameters) {
     SetProgramFolder(programFile_);
     LoadSettings(SettingsPath());
     jww::ClearEmbeddedImages();
-    PrepareTempFolder();
+    // a folder of this run's own: another run's extracted images never meet these
+    TempFolder = scratch_.Create(ProgramFolder) ? scratch_.Path() : "";
     Drawing = std::make_unique<jww::TJwwData>();
     FileCount = 0;
     FileQueue.clear();
@@ -106,7 +107,8 @@ void TForm1::Shutdown(bool saveSettings) {
     if (saveSettings) SaveSettings(SettingsPath());
     ResetConversion();
     Drawing.reset();
-    RemoveTempFolder();
+    scratch_.Remove();
+    TempFolder.clear();
   } catch (...) {
   }
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Controls.h"
+#include "app/ScratchFolder.h"
 #include "jww/jwwunit.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
@@ -158,6 +159,7 @@ class TForm1 {
 
   platform::Shell& shell_;
   std::string programFile_;
+  ScratchFolder scratch_;
   bool shown_ = false;
   bool closed_ = false;
   bool transformConverted_ = false;

@@ -22,10 +22,5 @@ using relocation::CopiedImages;
 void SetProgramFolder();
 // Sets ProgramFolder from a program file's path.
 void SetProgramFolder(const std::string& programFile);
-// Makes the scratch folder "TEMP\" beside the program and sets TempFolder to it; when it
-// cannot be made there, a fresh folder in the user's temporary folder serves instead.
-void PrepareTempFolder();
-// Removes the scratch folder if it is empty.
-void RemoveTempFolder();
 
 }  // namespace app

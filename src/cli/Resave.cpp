@@ -1,3 +1,4 @@
+#include "app/ScratchFolder.h"
 #include "app/UnitGval.h"
 #include "cli/Commands.h"
 #include "jww/jwwunit.h"
@@ -16,7 +17,8 @@ int Resave(const std::vector<platform::Argument>& args) {
     }
   }
   app::SetProgramFolder();
-  app::PrepareTempFolder();
+  app::ScratchFolder scratch;
+  jww::TempFolder = scratch.Create(app::ProgramFolder) ? scratch.Path() : "";
   jww::TJwwData drawing;
   int status = kOk;
   if (!drawing.LoadFromFile(args[0].sjis)) {
@@ -29,7 +31,8 @@ int Resave(const std::vector<platform::Argument>& args) {
   jww::DeleteExtractedFiles();
   jww::DeleteUnpackedFiles();
   jww::ClearEmbeddedImages();
-  app::RemoveTempFolder();
+  scratch.Remove();
+  jww::TempFolder.clear();
   return status;
 }
 

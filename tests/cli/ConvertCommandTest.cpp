@@ -8,6 +8,11 @@
 #include "jww/jwwunit.h"
 #include "platform/Platform.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace clitest {
 namespace {
 
@@ -154,6 +159,103 @@ TEST_F(ConvertCommand, TransformSwitchWritesTheSettingsAtTheEnd) {
               "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n");
   }
 }
+
+TEST_F(ConvertCommand, RelativeReferencesNeverComeFromTheWorkingFolder) {
+  // the program's folder is the working folder of the window and the transform, and holds
+  // copies that earlier conversions left there
+  const std::string bin = root / "bin\\";
+  testsupport::WriteFileText(bin + "both.bmp", "stray");
+  testsupport::WriteFileText(bin + "only.bmp", "stray");
+  platform::MakeFolder(root / "work\\");
+  platform::MakeFolder(root / "out\\");
+  testsupport::WriteFileText(root / "work\\both.bmp", "beside");
+  const std::string drawing = root / "work\\draw.jww";
+  ASSERT_TRUE(fixture::WriteDrawing(drawing, DrawingWithTexts({Reference("both.bmp"), Reference("only.bmp")})));
+  const std::string ok = kResultMark + "変換ＯＫ(画像ファイル数:1 画像文字数:1 blk内:0 不明画像文字:1 blk内:0)";
+
+  RunResult r = clitest::Run(program, {"convert", "--to", Native("out"), "--plain-names", Native("work\\draw.jww")}, bin);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).back(), ok);
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(root / "out\\both.bmp")), "beside");
+  EXPECT_FALSE(platform::FileExists(root / "out\\only.bmp"));
+
+  // the transform converts into the program's folder, where the stray copy keeps its name
+  testsupport::WriteFileText(bin + "JWC_TEMP.TXT", "hq\r\nfile=" + drawing + "\r\n");
+  r = clitest::Run(program, {"-G"}, bin);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.err, ok.substr(kResultMark.size()))) << r.err;
+  jww::TJwwData converted;
+  const std::string savedTemp = jww::TempFolder;
+  jww::TempFolder.clear();
+  ASSERT_TRUE(converted.LoadFromFile(bin + "TEMP.JWW"));
+  jww::TempFolder = savedTemp;
+  ASSERT_EQ(converted.Texts.size(), 2u);
+  EXPECT_EQ(converted.Texts[0].Text.bytes, Reference("both~1.bmp"));
+  EXPECT_EQ(converted.Texts[1].Text.bytes, Reference("only.bmp"));
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(bin + "both~1.bmp")), "beside");
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(bin + "both.bmp")), "stray");
+}
+
+TEST_F(ConvertCommand, RunsAtTheSameTimeKeepTheirEmbeddedImagesApart) {
+  // every drawing holds an image of one name with bytes of its own
+  constexpr int kRuns = 6;
+  std::vector<std::vector<std::string>> runs;
+  std::vector<std::string> pictures;
+  for (int i = 0; i < kRuns; ++i) {
+    const std::string name = std::string("d").append(std::to_string(i));
+    pictures.push_back(std::string(100000 + i, static_cast<char>('a' + i)));
+    fixture::Drawing d = DrawingWithTexts({"^@BM%temp%pic.bmp,100,75,0,0,1,0"});
+    fixture::EmbeddedImage image;
+    image.Name = "pic.bmp";
+    image.bytes.assign(pictures.back().begin(), pictures.back().end());
+    d.images.push_back(image);
+    ASSERT_TRUE(fixture::WriteDrawing(root / (name + ".jww"), d));
+    platform::MakeFolder(root / ("out" + name + "\\"));
+    runs.push_back({"convert", "--to", Native("out" + name), "--plain-names", Native(name + ".jww")});
+  }
+  testsupport::TempFolder scratch;
+  const std::string savedTemp = jww::TempFolder;
+  for (int round = 0; round < 4; ++round) {
+    const std::vector<RunResult> results = RunTogether(program, runs, root.Path());
+    for (int i = 0; i < kRuns; ++i) {
+      SCOPED_TRACE("round " + std::to_string(round) + ", drawing " + std::to_string(i));
+      EXPECT_EQ(results[i].status, 0) << results[i].out << results[i].err;
+      jww::TempFolder = scratch.Path();
+      jww::TJwwData converted;
+      EXPECT_TRUE(converted.LoadFromFile(root / ("outd" + std::to_string(i) + "\\d" + std::to_string(i) + ".jww")));
+      const std::string held = AsString(testsupport::ReadFileBytes(scratch / "pic.bmp"));
+      EXPECT_TRUE(held == pictures[i]) << "holds " << held.size() << " bytes, the first '" << held.substr(0, 1) << "'";
+      jww::DeleteUnpackedFiles();
+      jww::ClearEmbeddedImages();
+    }
+  }
+  jww::TempFolder = savedTemp;
+  // every run removed its own scratch folder
+  EXPECT_FALSE(platform::FolderExists(root / "bin\\TEMP\\"));
+}
+
+#ifndef _WIN32
+TEST_F(ConvertCommand, ADrawingTheUserMayNotWriteIsNotReplaced) {
+  if (geteuid() != 0 || !platform::FileExists("\\usr\\bin\\setpriv")) GTEST_SKIP() << "needs root and setpriv";
+  // a folder anyone may write to, holding root's drawing that only root may write
+  platform::MakeFolder(root / "shared\\");
+  ASSERT_EQ(chmod(Native("shared").c_str(), 0777), 0);
+  const std::string drawing = root / "shared\\plan.jww";
+  ASSERT_TRUE(fixture::WriteDrawing(drawing, DrawingWithTexts({Reference(root / "img\\a.bmp")})));
+  ASSERT_EQ(chmod(Native("shared\\plan.jww").c_str(), 0644), 0);
+  const std::vector<unsigned char> before = testsupport::ReadFileBytes(drawing);
+  const RunResult r = clitest::Run("\\usr\\bin\\setpriv",
+                                   {"--reuid=65534", "--regid=65534", "--clear-groups", platform::NativePathForDisplay(program),
+                                    "convert", "--in-place", Native("shared\\plan.jww")},
+                                   root.Path());
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_EQ(Lines(r.out).back(), kResultMark + kFailed);
+  EXPECT_TRUE(testsupport::ReadFileBytes(drawing) == before);
+  struct stat st;
+  ASSERT_EQ(stat(Native("shared\\plan.jww").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 0u);
+}
+#endif
 
 TEST_F(ConvertCommand, HelpNamesTheCommandsAndTheSettingsRule) {
   const RunResult r = Quorvane({"--help"});

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "TestSupport.h"
 #include "platform/Platform.h"
@@ -91,16 +92,28 @@ std::string InstallProgram(const std::string& folder) {
   return copy;
 }
 
-RunResult Run(const std::string& program, const std::vector<std::string>& args, const std::string& workingFolder) {
-  RunResult result;
-  testsupport::TempFolder capture;
-  const std::string outPath = capture / "out.txt";
-  const std::string errPath = capture / "err.txt";
+namespace {
+
+// A child started with its output captured to files.
+struct Child {
+  std::unique_ptr<testsupport::TempFolder> capture = std::make_unique<testsupport::TempFolder>();
+  bool started = false;
+#ifdef _WIN32
+  HANDLE process = nullptr;
+#else
+  pid_t pid = 0;
+#endif
+  std::string OutPath() const { return *capture / "out.txt"; }
+  std::string ErrPath() const { return *capture / "err.txt"; }
+};
+
+Child Start(const std::string& program, const std::vector<std::string>& args, const std::string& workingFolder) {
+  Child child;
 #ifdef _WIN32
   std::wstring commandLine = Quoted(Wide(Native(program)));
   for (const std::string& arg : args) commandLine += L" " + Quoted(Wide(arg));
-  HANDLE out = OutputHandle(outPath);
-  HANDLE err = OutputHandle(errPath);
+  HANDLE out = OutputHandle(child.OutPath());
+  HANDLE err = OutputHandle(child.ErrPath());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -109,20 +122,14 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args, 
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
   const std::wstring folder = Wide(Native(workingFolder));
-  const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      folder.c_str(), &startup, &process);
+  child.started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+                                 &startup, &process) != FALSE;
   CloseHandle(out);
   CloseHandle(err);
-  if (!started) {
-    ADD_FAILURE() << "cannot start " << program;
-    return result;
+  if (child.started) {
+    CloseHandle(process.hThread);
+    child.process = process.hProcess;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  result.status = static_cast<int>(code);
 #else
   std::vector<std::string> words{Native(program)};
   words.insert(words.end(), args.begin(), args.end());
@@ -131,24 +138,50 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args, 
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, Native(outPath).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, Native(errPath).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 1, Native(child.OutPath()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, Native(child.ErrPath()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addchdir_np(&actions, Native(workingFolder).c_str());
-  pid_t child;
-  const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+  child.started = posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    ADD_FAILURE() << "cannot start " << program;
-    return result;
-  }
+#endif
+  if (!child.started) ADD_FAILURE() << "cannot start " << program;
+  return child;
+}
+
+RunResult Wait(Child& child) {
+  RunResult result;
+  if (!child.started) return result;
+#ifdef _WIN32
+  WaitForSingleObject(child.process, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(child.process, &code);
+  CloseHandle(child.process);
+  result.status = static_cast<int>(code);
+#else
   int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  while (waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
   }
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
-  result.out = ReadText(outPath);
-  result.err = ReadText(errPath);
+  result.out = ReadText(child.OutPath());
+  result.err = ReadText(child.ErrPath());
   return result;
+}
+
+}  // namespace
+
+RunResult Run(const std::string& program, const std::vector<std::string>& args, const std::string& workingFolder) {
+  Child child = Start(program, args, workingFolder);
+  return Wait(child);
+}
+
+std::vector<RunResult> RunTogether(const std::string& program, const std::vector<std::vector<std::string>>& runs,
+                                   const std::string& workingFolder) {
+  std::vector<Child> children;
+  for (const std::vector<std::string>& args : runs) children.push_back(Start(program, args, workingFolder));
+  std::vector<RunResult> results;
+  for (Child& child : children) results.push_back(Wait(child));
+  return results;
 }
 
 }  // namespace clitest

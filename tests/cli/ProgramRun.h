@@ -21,5 +21,8 @@ std::string InstallProgram(const std::string& folder);
 
 // Runs program (internal form) with UTF-8 arguments in the working folder (internal form).
 RunResult Run(const std::string& program, const std::vector<std::string>& args, const std::string& workingFolder);
+// Starts every run at once and waits for them all.
+std::vector<RunResult> RunTogether(const std::string& program, const std::vector<std::vector<std::string>>& runs,
+                                   const std::string& workingFolder);
 
 }  // namespace clitest

@@ -1,0 +1,72 @@
+#include "app/ScratchFolder.h"
+
+#include <cstdio>
+#include <random>
+
+namespace app {
+namespace {
+
+// "run-" + eight hex digits: a run's folder, and with ".lock" its lock file.
+constexpr char kRunPrefix[] = "run-";
+constexpr char kLockExtension[] = ".lock";
+constexpr int kMaxAttempts = 100;
+
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+
+bool EndsWith(const std::string& s, const std::string& suffix) {
+  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+ScratchFolder::~ScratchFolder() { Remove(); }
+
+bool ScratchFolder::Create(const std::string& programFolder) {
+  Remove();
+  return CreateIn(programFolder + "TEMP\\") || CreateIn(platform::UserTempFolder() + "Quorvane\\");
+}
+
+bool ScratchFolder::CreateIn(const std::string& root) {
+  platform::MakeFolder(root);
+  if (!platform::FolderExists(root)) return false;
+  RemoveDeadRuns(root);
+  std::mt19937 random{std::random_device{}()};
+  for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    char id[16];
+    std::snprintf(id, sizeof id, "%08x", static_cast<unsigned>(random()));
+    const std::string name = root + kRunPrefix + id;
+    // the lock comes first: a folder without a live lock is a dead run's
+    if (!lock_.Acquire(name + kLockExtension)) continue;
+    if (platform::MakeFolder(name + "\\")) {
+      root_ = root;
+      path_ = name + "\\";
+      return true;
+    }
+    lock_.Release();
+  }
+  return false;
+}
+
+void ScratchFolder::Remove() {
+  if (path_.empty()) return;
+  platform::RemoveTree(path_);
+  lock_.Release();
+  platform::RemoveFolder(root_);  // only when no other run, and nothing else, is in it
+  path_.clear();
+  root_.clear();
+}
+
+void ScratchFolder::RemoveDeadRuns(const std::string& root) {
+  for (const std::string& name : platform::ListFolder(root)) {
+    if (!StartsWith(name, kRunPrefix)) continue;
+    if (EndsWith(name, kLockExtension)) {
+      const std::string folder = root + name.substr(0, name.size() - (sizeof kLockExtension - 1)) + "\\";
+      if (!platform::FolderExists(folder) && !platform::RunLock::IsHeld(root + name)) platform::RemoveFile(root + name);
+    } else if (platform::FolderExists(root + name + "\\") && !platform::RunLock::IsHeld(root + name + kLockExtension)) {
+      platform::RemoveTree(root + name + "\\");
+      if (platform::FileExists(root + name + kLockExtension)) platform::RemoveFile(root + name + kLockExtension);
+    }
+  }
+}
+
+}  // namespace app
