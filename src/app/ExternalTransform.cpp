@@ -65,14 +65,17 @@ void TForm1::RunExternalTransform() {
       return;
     }
     const std::string temp = ProgramFolder + kTempDrawing;
-    if (platform::FileExists(temp)) platform::RemoveFile(temp);
-    if (platform::FileExists(temp)) {
-      Message(texts::kTempJwwRemains);
-      return;
+    // after an earlier transform the drafting program has TEMP.JWW itself open: it is
+    // converted where it is, like any drawing replaced in its own folder
+    if (!platform::SameFile(path, temp)) {
+      if (platform::FileExists(temp)) platform::RemoveFile(temp);
+      if (platform::FileExists(temp)) {
+        Message(texts::kTempJwwRemains);
+        return;
+      }
     }
     std::string resultText;
-    ConvertFile(path, temp, resultText);
-    if (!platform::FileExists(temp)) {
+    if (!ConvertFile(path, temp, resultText)) {
       Message(texts::kCouldNotConvert);
       return;
     }

@@ -123,6 +123,29 @@ TEST_F(ExternalTransform, ATempJwwThatCannotBeDeletedStopsTheMode) {
   EXPECT_FALSE(platform::FileExists(root / "pic.bmp"));
 }
 
+TEST_F(ExternalTransform, RunAgainOnTempJwwItselfKeepsIt) {
+  const std::string plan = Drawing();
+  Exchange("file=" + plan);
+  Run();
+  ASSERT_TRUE(form.TransformConverted());
+  const std::vector<unsigned char> first = testsupport::ReadFileBytes(root / "TEMP.JWW");
+  const std::vector<std::string> folder = platform::ListFolder(root.Path());
+  // the drafting program now has TEMP.JWW open; the name it gives may differ in case
+  for (const std::string& name : {root / "TEMP.JWW", root / "temp.jww"}) {
+    SCOPED_TRACE(name);
+    testsupport::FakeShell again;
+    app::TForm1 second(again, root / "Quorvane.exe");
+    Exchange("file=" + name);
+    second.FormShow({"-G"});
+    EXPECT_TRUE(second.TransformConverted());
+    ASSERT_EQ(again.messages.size(), 1u);
+    EXPECT_EQ(again.messages[0].text, OkText(1, 1, 0, 1, 0));
+    EXPECT_EQ(again.started.size(), 1u);
+    EXPECT_TRUE(testsupport::ReadFileBytes(root / "TEMP.JWW") == first);
+    EXPECT_EQ(platform::ListFolder(root.Path()), folder);
+  }
+}
+
 TEST_F(ExternalTransform, ProgramFileOfTheRegisteredCommand) {
   struct Row {
     std::string command, program;
