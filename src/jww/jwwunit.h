@@ -48,8 +48,11 @@ class TJwwData : public EntityList {
 
   // Marks and numbers the definitions the drawing's block inserts reach; builds BlockTree.
   void BuildBlockTree();
-  // The number a block insert is written with.
+  // The number a block insert is written with; an insert whose number no definition
+  // has is not written at all.
   std::int32_t MapBlockNumber(std::int32_t number) const;
+  // Index in BlockDefs of the first definition with the number, or -1 (after BuildBlockTree).
+  std::int32_t FindBlockDef(std::int32_t number) const;
 
   TEntJwwHeader Header;
   std::vector<TEntJwwLayerGroup> LayerGroups;
@@ -79,8 +82,6 @@ class TJwwData : public EntityList {
   void WriteBlockDefs(ArchiveWriter& ar, std::int32_t version) const;
   void ReadImages(ArchiveReader& ar);
   void WriteImages(ArchiveWriter& ar) const;
-  // Index in BlockDefs of the first definition with the number, or -1.
-  std::int32_t FindBlockDef(std::int32_t number) const;
 
   std::unordered_map<std::int32_t, std::int32_t> firstDefByNumber_;
 };
