@@ -33,7 +33,7 @@ void TJwwData::Reset() {
   BlockDefs = {};
   BlockTree = {};
   ReferencedBlockCount = 0;
-  firstDefByNumber_.clear();
+  defsByNumber_ = {};
 }
 
 bool TJwwData::Load(ByteSource& source) {
