@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstring>
 #include <sstream>
+#include <stdexcept>
 
 #include "TestSupport.h"
 #include "jww/ArchiveReader.h"
 #include "jww/ArchiveWriter.h"
 #include "jww/jwwunit.h"
+#include "platform/FaultHook.h"
 #include "platform/Platform.h"
 
 using namespace jww;
@@ -581,4 +583,24 @@ TEST(JwwSave, IntoAMissingFolderLeavesNothing) {
   TJwwData back;
   EXPECT_TRUE(back.LoadFromFile(folder / "x.jww"));
   EXPECT_EQ(jww::SourceDrawingPath, folder / "x.jww");
+}
+
+TEST(JwwLoad, NothingEscapesALoad) {
+  testsupport::TempFolder folder;
+  TJwwData d;
+  ASSERT_TRUE(d.SaveToFile(folder / "x.jww", 700));
+  // a failure of a kind the reader does not expect, where the file is opened and read
+  for (platform::FileOp op : {platform::FileOp::Open, platform::FileOp::Read}) {
+    static platform::FileOp failing;
+    failing = op;
+    platform::faultHook = [](platform::FileOp seen) {
+      if (seen == failing) throw std::logic_error("unexpected");
+      return platform::FaultAction::None;
+    };
+    bool loaded = true;
+    EXPECT_NO_THROW(loaded = d.LoadFromFile(folder / "x.jww"));
+    platform::faultHook = nullptr;
+    EXPECT_FALSE(loaded);
+  }
+  EXPECT_TRUE(d.LoadFromFile(folder / "x.jww"));
 }
