@@ -325,21 +325,17 @@ TEST(BlockTree, DanglingInsertsAreNotWritten) {
   auto build = [](const std::string& text) {
     TJwwData d;
     double lines = 0;
-    std::size_t at = 0;
-    while (at < text.size()) {
-      std::size_t end = text.find(';', at);
-      if (end == std::string::npos) end = text.size();
-      std::istringstream part(text.substr(at, end - at));
-      at = end + 1;
+    std::istringstream parts(text);
+    for (std::string part; std::getline(parts, part, ';');) {
+      std::istringstream items(part);
       std::string owner, item;
-      part >> owner;
-      owner.pop_back();  // the colon
+      items >> owner;  // "top:" or a definition's number with its colon
       EntityList* list = &d;
-      if (owner != "top") {
+      if (owner != "top:") {
         d.BlockDefs.push_back(Def(std::stoi(owner)));
         list = &d.BlockDefs.back();
       }
-      while (part >> item) {
+      while (items >> item) {
         if (item == "L") {
           Add(*list, list->Lines, kLineClass, Line(++lines));
         } else {
