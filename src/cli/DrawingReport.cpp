@@ -75,6 +75,32 @@ std::vector<Reference> CollectReferences(const jww::TJwwData& d) {
   return refs;
 }
 
+// Block inserts of one list whose number no definition has; the save leaves them out.
+struct Dangling {
+  std::string owner;  // "drawing" or the block definition's name
+  std::vector<std::int32_t> numbers;
+};
+
+std::vector<Dangling> CollectDangling(const jww::TJwwData& d) {
+  std::vector<Dangling> lists;
+  auto collect = [&lists, &d](const jww::EntityList& list, const std::string& owner) {
+    Dangling found{owner, {}};
+    for (const jww::TEntJwwBlock& b : list.Blocks) {
+      if (d.FindBlockDef(b.Number) < 0) found.numbers.push_back(b.Number);
+    }
+    if (!found.numbers.empty()) lists.push_back(std::move(found));
+  };
+  collect(d, "drawing");
+  for (const jww::TEntJwwBlockDef& def : d.BlockDefs) collect(def, "block " + Shown(def.Name));
+  return lists;
+}
+
+std::string Numbers(const std::vector<std::int32_t>& numbers, const char* separator) {
+  std::string out;
+  for (std::size_t i = 0; i < numbers.size(); ++i) out += (i ? separator : "") + std::to_string(numbers[i]);
+  return out;
+}
+
 std::string Counts(const jww::EntityList& l, bool json) {
   const std::pair<const char*, std::size_t> rows[] = {
       {"lines", l.Lines.size()}, {"arcs", l.Arcs.size()},     {"points", l.Points.size()},
@@ -104,6 +130,13 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d) {
     Out("    " + std::to_string(def.Number) + " " + Shown(def.Name) + (def.Used ? " (used)" : " (unused)") + ": " +
         Counts(def, false));
   }
+  const std::vector<Dangling> dangling = CollectDangling(d);
+  std::size_t danglingCount = 0;
+  for (const Dangling& list : dangling) danglingCount += list.numbers.size();
+  Out("  dangling block inserts " + std::to_string(danglingCount) + " (not written)");
+  for (const Dangling& list : dangling) {
+    Out("    [" + list.owner + "] " + std::to_string(list.numbers.size()) + ": " + Numbers(list.numbers, " "));
+  }
   Out("  embedded images " + std::to_string(jww::EmbeddedImages.size()));
   for (const jww::TBindImageType& image : jww::EmbeddedImages) {
     Out("    " + Shown(image.Name) + " " + std::to_string(image.Size) + " bytes");
@@ -127,6 +160,13 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, bool last
     out += (i ? ", " : "") + std::string("{\"number\": ") + std::to_string(def.Number) +
            ", \"name\": " + JsonString(Shown(def.Name)) + ", \"used\": " + (def.Used ? "true" : "false") +
            ", \"entities\": {" + Counts(def, true) + "}}";
+  }
+  out += "], \"danglingInserts\": [";
+  const std::vector<Dangling> dangling = CollectDangling(d);
+  for (std::size_t i = 0; i < dangling.size(); ++i) {
+    out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(dangling[i].owner) +
+           ", \"count\": " + std::to_string(dangling[i].numbers.size()) + ", \"numbers\": [" +
+           Numbers(dangling[i].numbers, ", ") + "]}";
   }
   out += "], \"embeddedImages\": [";
   for (std::size_t i = 0; i < jww::EmbeddedImages.size(); ++i) {

@@ -287,7 +287,8 @@ void TJwwData::ReadEntities(ArchiveReader& ar, EntityList& list) {
 }
 
 void TJwwData::WriteEntities(ArchiveWriter& ar, const EntityList& list, std::int32_t v) const {
-  auto valid = [&list](const TEntJwwOrder& o) {
+  // a record the list holds; an insert whose number no definition has names nothing
+  auto written = [this, &list](const TEntJwwOrder& o) {
     const auto i = static_cast<std::size_t>(o.Index);
     switch (o.ClassNo) {
       case kLineClass: return i < list.Lines.size();
@@ -296,13 +297,13 @@ void TJwwData::WriteEntities(ArchiveWriter& ar, const EntityList& list, std::int
       case kTextClass: return i < list.Texts.size();
       case kDimClass: return i < list.Dims.size();
       case kSolidClass: return i < list.Solids.size();
-      case kBlockClass: return i < list.Blocks.size();
+      case kBlockClass: return i < list.Blocks.size() && FindBlockDef(list.Blocks[i].Number) >= 0;
       default: return false;
     }
   };
-  ar.WriteCount(static_cast<std::uint32_t>(std::count_if(list.Order.begin(), list.Order.end(), valid)));
+  ar.WriteCount(static_cast<std::uint32_t>(std::count_if(list.Order.begin(), list.Order.end(), written)));
   for (const TEntJwwOrder& o : list.Order) {
-    if (!valid(o)) continue;
+    if (!written(o)) continue;  // skipped before its tag, so the class numbering stays right
     ar.WriteClassTag(o.ClassNo, static_cast<std::uint32_t>(v));
     const auto i = static_cast<std::size_t>(o.Index);
     switch (o.ClassNo) {

@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <new>
 #include <utility>
-#include <vector>
 
 namespace jww {
 
@@ -67,8 +67,12 @@ class RecordArray {
   }
   void clear() {
     while (size_ > 0) pop_back();
-    for (T* block : blocks_) std::allocator<T>().deallocate(block, Capacity(block == blocks_.front()));
-    blocks_.clear();
+    for (std::uint32_t b = 0; b < blockCount_; ++b) {
+      std::allocator<T>().deallocate(blocks_[b], b == 0 ? firstCapacity_ : kPerBlock);
+    }
+    delete[] blocks_;
+    blocks_ = nullptr;
+    blockCount_ = 0;
     firstCapacity_ = 0;
   }
 
@@ -111,27 +115,37 @@ class RecordArray {
   bool operator==(const RecordArray& other) const { return std::equal(begin(), end(), other.begin(), other.end()); }
 
  private:
-  std::size_t Capacity(bool first) const { return first ? firstCapacity_ : kPerBlock; }
+  // Room in the block table for one more block; the table holds a power of two of them.
+  void ReserveBlock() {
+    if (blockCount_ != 0 && !std::has_single_bit(blockCount_)) return;
+    T** table = new T*[blockCount_ == 0 ? 1 : 2 * std::size_t{blockCount_}];
+    std::copy_n(blocks_, blockCount_, table);
+    delete[] blocks_;
+    blocks_ = table;
+  }
 
   // Room for one more record, growing the first block (by moving its few records) until
   // it is full size, and adding full blocks after that.
   T* Slot() {
     if (size_ < kPerBlock && size_ == firstCapacity_) {
-      const std::size_t grown = std::min(kPerBlock, std::max<std::size_t>(16, firstCapacity_ * 2));
+      if (blockCount_ == 0) ReserveBlock();
+      const std::size_t grown = std::min(kPerBlock, std::max<std::size_t>(1, std::size_t{firstCapacity_} * 2));
       T* block = std::allocator<T>().allocate(grown);
       for (std::size_t i = 0; i < size_; ++i) {
         ::new (block + i) T(std::move(blocks_[0][i]));
         blocks_[0][i].~T();
       }
-      if (blocks_.empty()) {
-        blocks_.push_back(block);
+      if (blockCount_ == 0) {
+        blockCount_ = 1;
       } else {
         std::allocator<T>().deallocate(blocks_[0], firstCapacity_);
-        blocks_[0] = block;
       }
-      firstCapacity_ = grown;
-    } else if (size_ >= kPerBlock && size_ % kPerBlock == 0) {
-      blocks_.push_back(std::allocator<T>().allocate(kPerBlock));
+      blocks_[0] = block;
+      firstCapacity_ = static_cast<std::uint32_t>(grown);
+    } else if (size_ >= kPerBlock && size_ % kPerBlock == 0 && size_ / kPerBlock == blockCount_) {
+      ReserveBlock();
+      blocks_[blockCount_] = std::allocator<T>().allocate(kPerBlock);
+      ++blockCount_;
     }
     return blocks_[size_ / kPerBlock] + size_ % kPerBlock;
   }
@@ -139,12 +153,16 @@ class RecordArray {
   void Swap(RecordArray& other) noexcept {
     std::swap(blocks_, other.blocks_);
     std::swap(size_, other.size_);
+    std::swap(blockCount_, other.blockCount_);
     std::swap(firstCapacity_, other.firstCapacity_);
   }
 
-  std::vector<T*> blocks_;
-  std::size_t size_ = 0;
-  std::size_t firstCapacity_ = 0;
+  // A table of block pointers (not a vector: a definition has seven arrays, most of
+  // them empty or small, and a drawing may have a hundred thousand definitions).
+  T** blocks_ = nullptr;
+  std::uint32_t size_ = 0;
+  std::uint32_t blockCount_ = 0;
+  std::uint32_t firstCapacity_ = 0;
 };
 
 }  // namespace jww

@@ -129,8 +129,7 @@ struct TEntJwwBlockTree {
   std::int32_t Depth = 0;
   std::int32_t Parent = -1;
   std::int32_t BlockNumber = 0;
-  std::int32_t Definition = -1;
-  JwwString Name;
+  std::int32_t Definition = -1;  // index in BlockDefs, -1 when the number finds none
   double OriginX = 0, OriginY = 0;
   double M11 = 1, M12 = 0, M21 = 0, M22 = 1;
 

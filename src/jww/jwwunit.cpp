@@ -39,7 +39,7 @@ void TJwwData::Reset() {
   BlockDefs = {};
   BlockTree = {};
   ReferencedBlockCount = 0;
-  firstDefByNumber_.clear();
+  defsByNumber_ = {};
 }
 
 bool TJwwData::Load(ByteSource& source) {
@@ -49,26 +49,39 @@ bool TJwwData::Load(ByteSource& source) {
     ReadHeader(ar);
     ReadBody(ar);
     ok = true;
-  } catch (const ArchiveError&) {
-  } catch (const std::bad_alloc&) {
+  } catch (...) {
   }
-  if (Header.Version >= 220) BuildBlockTree();
+  try {
+    if (Header.Version >= 220) BuildBlockTree();
+  } catch (...) {
+    // a drawing whose nesting cannot be worked out is not loaded
+    BlockTree = {};
+    ok = false;
+  }
   return ok;
 }
 
 bool TJwwData::LoadFromFile(const std::string& path) {
   Reset();
-  SourceDrawingPath = path;
-  platform::InputFile file;
-  if (!file.Open(path)) return false;
-  FileSource source(file);
-  return Load(source);
+  try {
+    SourceDrawingPath = path;
+    platform::InputFile file;
+    if (!file.Open(path)) return false;
+    FileSource source(file);
+    return Load(source);
+  } catch (...) {
+    return false;
+  }
 }
 
 bool TJwwData::LoadFromMemory(const void* data, std::size_t size) {
   Reset();
-  MemorySource source(data, size);
-  return Load(source);
+  try {
+    MemorySource source(data, size);
+    return Load(source);
+  } catch (...) {
+    return false;
+  }
 }
 
 void TJwwData::ReadBody(ArchiveReader& ar) {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "jww/jwwtype.h"
@@ -46,10 +46,14 @@ class TJwwData : public EntityList {
   void ReadBody(ArchiveReader& ar);
   void WriteBody(ArchiveWriter& ar, std::int32_t version);
 
-  // Marks and numbers the definitions the drawing's block inserts reach; builds BlockTree.
-  void BuildBlockTree();
-  // The number a block insert is written with.
+  // Marks and numbers the definitions the drawing's block inserts reach; builds BlockTree,
+  // its breadth-first order cut after maxEntries entries.
+  void BuildBlockTree(std::size_t maxEntries = kMaxBlockTree);
+  // The number a block insert is written with; an insert whose number no definition
+  // has is not written at all.
   std::int32_t MapBlockNumber(std::int32_t number) const;
+  // Index in BlockDefs of the first definition with the number, or -1 (after BuildBlockTree).
+  std::int32_t FindBlockDef(std::int32_t number) const;
 
   TEntJwwHeader Header;
   std::vector<TEntJwwLayerGroup> LayerGroups;
@@ -79,10 +83,9 @@ class TJwwData : public EntityList {
   void WriteBlockDefs(ArchiveWriter& ar, std::int32_t version) const;
   void ReadImages(ArchiveReader& ar);
   void WriteImages(ArchiveWriter& ar) const;
-  // Index in BlockDefs of the first definition with the number, or -1.
-  std::int32_t FindBlockDef(std::int32_t number) const;
 
-  std::unordered_map<std::int32_t, std::int32_t> firstDefByNumber_;
+  // (number, index) of every definition, sorted: the first of a number comes first
+  std::vector<std::pair<std::int32_t, std::int32_t>> defsByNumber_;
 };
 
 }  // namespace jww

@@ -65,6 +65,38 @@ TEST_F(InspectResave, InspectJsonAndFailures) {
   EXPECT_EQ(r.status, 2);
 }
 
+TEST_F(InspectResave, InspectNamesDanglingInsertsAndResaveDropsThem) {
+  fixture::Drawing d = fixture::SampleDrawing(700);
+  for (std::int32_t number : {42, -1}) {
+    fixture::BlockEntity insert;
+    insert.blockNumber = number;
+    d.entities.push_back(insert);
+  }
+  fixture::BlockEntity inside;
+  inside.blockNumber = 9;
+  d.blockDefs[2].entities.push_back(inside);  // in "inner"
+  ASSERT_TRUE(fixture::WriteDrawing(root / "dangling.jww", d));
+
+  RunResult r = Quorvane({"inspect", "dangling.jww"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const std::string& part : {std::string("dangling block inserts 3 (not written)"),
+                                  std::string("[drawing] 2: 42 -1"), std::string("[block inner] 1: 9")}) {
+    EXPECT_TRUE(Contains(r.out, part)) << part << "\n" << r.out;
+  }
+  r = Quorvane({"inspect", "--json", "dangling.jww"});
+  EXPECT_TRUE(Contains(r.out, "\"danglingInserts\": [{\"in\": \"drawing\", \"count\": 2, \"numbers\": [42, -1]}, "
+                              "{\"in\": \"block inner\", \"count\": 1, \"numbers\": [9]}]"))
+      << r.out;
+  r = Quorvane({"inspect", "--json", "plan.jww"});
+  EXPECT_TRUE(Contains(r.out, "\"danglingInserts\": []")) << r.out;
+
+  r = Quorvane({"resave", "dangling.jww", "again.jww"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Quorvane({"inspect", "again.jww"});
+  EXPECT_TRUE(Contains(r.out, "dangling block inserts 0")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "inner (used): lines 0 arcs 1 points 0 texts 1 dimensions 0 solids 0 blocks 0")) << r.out;
+}
+
 TEST_F(InspectResave, ResaveWritesVersion700AndKeepsEmbeddedImages) {
   RunResult r = Quorvane({"resave", "plan.jww", Native("again.jww")});
   EXPECT_EQ(r.status, 0) << r.err;

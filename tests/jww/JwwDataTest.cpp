@@ -4,11 +4,14 @@
 
 #include <cmath>
 #include <cstring>
+#include <sstream>
+#include <stdexcept>
 
 #include "TestSupport.h"
 #include "jww/ArchiveReader.h"
 #include "jww/ArchiveWriter.h"
 #include "jww/jwwunit.h"
+#include "platform/FaultHook.h"
 #include "platform/Platform.h"
 
 using namespace jww;
@@ -312,9 +315,98 @@ TEST(BlockTree, DuplicateAndMissingNumbers) {
   EXPECT_EQ(d.BlockDefs[1].Used, 0);  // only the first of a number is ever taken
   ASSERT_EQ(d.BlockTree.size(), 2u);
   EXPECT_EQ(d.BlockTree[1].Definition, -1);
-  EXPECT_TRUE(d.BlockTree[1].Name.bytes.empty());
-  TJwwData back = RoundTrip(d);
-  EXPECT_EQ(back.Blocks[1].Number, 0);  // a number matching no definition is written as 0
+}
+
+// Each row a drawing: "top: 20 99 L; 10: 99 L" inserts definitions 20 and 99 and holds a
+// line, and has a definition numbered 10 (named "d10") that inserts 99 and holds a line.
+// The saved drawing is described by names: each insert as the name of the definition its
+// number finds, "?" when none, and each definition as its name.
+TEST(BlockTree, DanglingInsertsAreNotWritten) {
+  auto build = [](const std::string& text) {
+    TJwwData d;
+    double lines = 0;
+    std::istringstream parts(text);
+    for (std::string part; std::getline(parts, part, ';');) {
+      std::istringstream items(part);
+      std::string owner, item;
+      items >> owner;  // "top:" or a definition's number with its colon
+      EntityList* list = &d;
+      if (owner != "top:") {
+        d.BlockDefs.push_back(Def(std::stoi(owner)));
+        list = &d.BlockDefs.back();
+      }
+      while (items >> item) {
+        if (item == "L") {
+          Add(*list, list->Lines, kLineClass, Line(++lines));
+        } else {
+          Add(*list, list->Blocks, kBlockClass, Insert(std::stoi(item)));
+        }
+      }
+    }
+    d.BuildBlockTree();
+    return d;
+  };
+  auto describe = [](const TJwwData& d) {
+    auto items = [&d](const EntityList& list) {
+      std::string out;
+      for (const TEntJwwOrder& o : list.Order) {
+        std::string name = "?";
+        if (o.ClassNo == kLineClass) {
+          name = "L";
+        } else {
+          for (const TEntJwwBlockDef& def : d.BlockDefs) {
+            if (def.Number == list.Blocks[o.Index].Number) {
+              name = def.Name.bytes;
+              break;
+            }
+          }
+        }
+        out += " " + name;
+      }
+      return out;
+    };
+    std::string out = "top:" + items(d);
+    for (const TEntJwwBlockDef& def : d.BlockDefs) out += "; " + def.Name.bytes + ":" + items(def);
+    return out;
+  };
+  struct Row {
+    const char* drawing;
+    const char* saved;
+  };
+  // definitions are numbered 10, 20, 30: dangling numbers below and above their count
+  const Row rows[] = {
+      {"top: 1 10 L; 10: L; 20: L; 30: L", "top: def10 L; def10: L"},
+      {"top: 99 L 10 99; 10: L", "top: L def10; def10: L"},
+      {"top: L 0 7; 10: L; 20: 10", "top: L"},
+      {"top: 10; 10: 20; 20: 99 L", "top: def10; def10: def20; def20: L"},
+      {"top: 10 20 1; 10: L; 20: 0", "top: def10 def20; def10: L; def20:"},
+      {"top: 30 L; 30: -1 L 20 2; 20: L; 10: 3", "top: def30 L; def30: L def20; def20: L"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.drawing);
+    TJwwData d = build(r.drawing);
+    TJwwData back = RoundTrip(d);
+    EXPECT_EQ(describe(back), r.saved);
+    // the counts written are the entities written, and every definition written is reached
+    EXPECT_EQ(static_cast<std::size_t>(back.EntityCount), back.Order.size());
+    for (const TEntJwwBlockDef& def : back.BlockDefs) {
+      EXPECT_EQ(static_cast<std::size_t>(def.EntityCount), def.Order.size());
+    }
+    EXPECT_EQ(back.ReferencedBlockCount, static_cast<std::int32_t>(back.BlockDefs.size()));
+    // everything else is intact
+    EXPECT_EQ(back.Lines, d.Lines);
+    for (const TEntJwwBlockDef& def : back.BlockDefs) {
+      for (const TEntJwwBlockDef& was : d.BlockDefs) {
+        if (was.Name == def.Name) {
+          EXPECT_EQ(def.Lines, was.Lines);
+        }
+      }
+    }
+    // the tree loses the dangling entries and nothing else
+    std::size_t found = 0;
+    for (const TEntJwwBlockTree& e : d.BlockTree) found += e.Definition >= 0 ? 1 : 0;
+    EXPECT_EQ(back.BlockTree.size(), found);
+  }
 }
 
 TEST(BlockTree, NestedInsertOrigin) {
@@ -487,4 +579,24 @@ TEST(JwwSave, IntoAMissingFolderLeavesNothing) {
   TJwwData back;
   EXPECT_TRUE(back.LoadFromFile(folder / "x.jww"));
   EXPECT_EQ(jww::SourceDrawingPath, folder / "x.jww");
+}
+
+TEST(JwwLoad, NothingEscapesALoad) {
+  testsupport::TempFolder folder;
+  TJwwData d;
+  ASSERT_TRUE(d.SaveToFile(folder / "x.jww", 700));
+  // a failure of a kind the reader does not expect, where the file is opened and read
+  for (platform::FileOp op : {platform::FileOp::Open, platform::FileOp::Read}) {
+    static platform::FileOp failing;
+    failing = op;
+    platform::faultHook = [](platform::FileOp seen) {
+      if (seen == failing) throw std::logic_error("unexpected");
+      return platform::FaultAction::None;
+    };
+    bool loaded = true;
+    EXPECT_NO_THROW(loaded = d.LoadFromFile(folder / "x.jww"));
+    platform::faultHook = nullptr;
+    EXPECT_FALSE(loaded);
+  }
+  EXPECT_TRUE(d.LoadFromFile(folder / "x.jww"));
 }

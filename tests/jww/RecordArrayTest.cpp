@@ -38,6 +38,8 @@ TEST(RecordArray, GrowsAcrossBlocksWithoutLosingRecords) {
       EXPECT_FALSE(copy == records);
       copy.pop_back();
       EXPECT_EQ(copy.size(), count - 1);
+      copy.push_back(Make(-2));  // the slot given back is taken again
+      EXPECT_EQ(copy[count - 1], Make(-2));
     }
     RecordArray<Named> moved = std::move(records);
     EXPECT_EQ(moved.size(), count);
