@@ -95,8 +95,11 @@ std::string ResolveImagePath(const std::string& path, bool* exists) {
   // a relative path is taken from the drawing's folder, never from the working folder
   const bool absolute = IsAbsolute(path);
   const std::string resolved = absolute ? path : text::ExtractFilePath(jww::SourceDrawingPath) + path;
-  // a drawing read from memory has no folder of its own
-  if (exists) *exists = (absolute || !jww::SourceDrawingPath.empty()) && platform::FileExists(resolved);
+  // a drawing read from memory has no folder of its own; a device is never an image
+  if (exists) {
+    *exists = (absolute || !jww::SourceDrawingPath.empty()) && !text::IsDeviceName(text::ExtractFileName(resolved)) &&
+              platform::FileExists(resolved);
+  }
   return resolved;
 }
 

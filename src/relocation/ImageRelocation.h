@@ -38,7 +38,8 @@ struct RelocationCounters {
 constexpr std::size_t kMaxReferenceBytes = 255;
 
 // The file an image path names: an absolute path as written, a relative one under the
-// folder of SourceDrawingPath. `exists` tells whether a file is found under the result.
+// folder of SourceDrawingPath. `exists` tells whether a file is found under the result
+// (a device name such as NUL or COM1 never is one).
 std::string ResolveImagePath(const std::string& path, bool* exists = nullptr);
 // The text cut to kMaxReferenceBytes, never inside a double-byte character.
 std::string CutReference(const std::string& text);

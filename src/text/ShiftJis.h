@@ -63,5 +63,8 @@ std::string ExtractFileExt(const std::string& path);
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 // The path with a backslash appended unless its last character is one.
 std::string IncludeTrailingBackslash(const std::string& path);
+// True for a file name that Windows takes for a device: CON, NUL, AUX, PRN, COM1-9 or
+// LPT1-9 in any case, with or without an extension, blanks before it ignored.
+bool IsDeviceName(const std::string& name);
 
 }  // namespace text

@@ -192,6 +192,26 @@ TEST_F(Relocation, MissingImages) {
   EXPECT_TRUE(platform::ListFolder(out_.Path()).empty());
 }
 
+TEST_F(Relocation, DeviceNamesAreNeverImages) {
+  // on Windows these name devices that seem to exist; elsewhere they are made real files,
+  // and still one drawing gives one result everywhere
+  const std::vector<std::string> names = {"NUL", "CON", "COM1", "LPT1.bmp", "img\\con.bmp", "Aux .jpg", "prn.tar.gz"};
+#ifndef _WIN32
+  for (const std::string& name : names) Image(name, "not a device here");
+#endif
+  Image("COM10.bmp", "an image");
+  Image("CONSOLE.bmp", "an image");
+  jww::TJwwData d;
+  for (const std::string& name : names) d.Texts.push_back(Text("^@BM" + name + ",1,1"));
+  d.Texts.push_back(Text("^@BMCOM10.bmp,1,1"));
+  d.Texts.push_back(Text("^@BMCONSOLE.bmp,1,1"));
+  const RelocationCounters c = Run(d, true, true);
+  EXPECT_EQ(c.MissingImageCount, static_cast<std::int32_t>(names.size()));
+  EXPECT_EQ(c.ImageTextCount, 2);
+  for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(d.Texts[i].Text.bytes.substr(0, 4), "_@BM") << names[i];
+  EXPECT_EQ(platform::ListFolder(out_.Path()).size(), 2u);
+}
+
 TEST_F(Relocation, UnicodeStrings) {
   Image("img\\a.bmp", "a");
   jww::TJwwData d;
