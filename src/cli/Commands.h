@@ -24,5 +24,7 @@ void Out(const std::string& utf8);
 void Err(const std::string& utf8);
 // "quorvane: " + message on standard error.
 void Complain(const std::string& utf8);
+// Why an argument cannot be taken as a path; "" when it can.
+std::string PathProblem(const platform::Argument& a);
 
 }  // namespace cli

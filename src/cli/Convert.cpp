@@ -102,7 +102,7 @@ bool ParseConvert(const std::vector<platform::Argument>& args, ConvertOptions& o
       }
       const platform::Argument& folder = args[++i];
       if (!folder.representable) {
-        Complain("path has no Shift-JIS form: " + folder.display);
+        Complain(PathProblem(folder) + ": " + folder.display);
         return false;
       }
       if (!setDestination(Destination::Folder, a)) return false;
@@ -191,7 +191,7 @@ int Convert(const std::vector<platform::Argument>& args) {
   int refused = 0;
   for (const platform::Argument& file : options.files) {
     if (!file.representable) {
-      Complain("path has no Shift-JIS form: " + file.display);
+      Complain(PathProblem(file) + ": " + file.display);
       ++refused;
       continue;
     }

@@ -212,12 +212,14 @@ int Inspect(const std::vector<platform::Argument>& args) {
   if (json) Out("[");
   for (std::size_t i = 0; i < files.size(); ++i) {
     jww::TJwwData drawing;
-    const bool loaded = files[i].representable && drawing.LoadFromFile(files[i].sjis);
-    if (!loaded) {
-      Complain("cannot read the drawing " + files[i].display);
+    const std::string problem = PathProblem(files[i]);
+    if (!problem.empty() || !drawing.LoadFromFile(files[i].sjis)) {
+      Complain((problem.empty() ? "cannot read the drawing" : problem) + ": " + files[i].display);
       status = kFailed;
-      if (json) Out("  {\"file\": " + JsonString(files[i].display) + ", \"error\": \"cannot read\"}" +
-                    (i + 1 == files.size() ? "" : ","));
+      if (json) {
+        Out("  {\"file\": " + JsonString(files[i].display) + ", \"error\": " +
+            JsonString(problem.empty() ? "cannot read" : problem) + "}" + (i + 1 == files.size() ? "" : ","));
+      }
       continue;
     }
     if (json) {

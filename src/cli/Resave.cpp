@@ -12,7 +12,7 @@ int Resave(const std::vector<platform::Argument>& args) {
   }
   for (const platform::Argument& a : args) {
     if (!a.representable) {
-      Complain("path has no Shift-JIS form: " + a.display);
+      Complain(PathProblem(a) + ": " + a.display);
       return kUsage;
     }
   }

@@ -88,6 +88,12 @@ void Out(const std::string& utf8) { platform::WriteStdout(utf8 + (utf8.ends_with
 void Err(const std::string& utf8) { platform::WriteStderr(utf8 + (utf8.ends_with('\n') ? "" : "\n")); }
 void Complain(const std::string& utf8) { Err("quorvane: " + utf8); }
 
+std::string PathProblem(const platform::Argument& a) {
+  if (!a.utf8) return "path is not UTF-8 text (a name in another encoding, such as one from an archive made on Windows)";
+  if (!a.representable) return "path has no Shift-JIS form";
+  return "";
+}
+
 }  // namespace cli
 
 int main(int argc, char** argv) {

@@ -93,6 +93,9 @@ class OutputFile {
   bool Create(const std::string& path, bool exclusive = false);
   // After an exclusive Create failed: true when an entry already had the name.
   bool NameTaken() const { return nameTaken_; }
+  // Creates a new file in the folder of `target`, under a name no other file has, for a
+  // save that is to replace target (see MoveIntoPlace); `temp` receives its path.
+  bool CreateTemporaryFor(const std::string& target, std::string& temp);
   // Writes n bytes; returns how many were taken. Fewer without Failed() is a short
   // write; an error sets Failed().
   std::size_t Write(const void* buffer, std::size_t n);
@@ -160,8 +163,9 @@ std::string NativePathForDisplay(const std::string& path);
 // One command-line argument: its Shift-JIS path form, and whether it has one.
 struct Argument {
   std::string sjis;     // Shift-JIS, Windows form (backslashes)
-  std::string display;  // UTF-8, as typed
+  std::string display;  // UTF-8, as typed; bytes that were not UTF-8 shown as U+FFFD
   bool representable = true;
+  bool utf8 = true;     // the bytes given were UTF-8 text (a name from another system may not be)
 };
 // The program's arguments after the program name, taken from the system (on Windows the
 // wide command line; elsewhere argv, UTF-8).

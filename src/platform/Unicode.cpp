@@ -30,48 +30,87 @@ bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
 
+namespace {
+
+// The code point of the UTF-8 sequence at i and its length; 0 for a malformed, overlong
+// or surrogate sequence.
+std::size_t DecodeOne(const std::string& utf8, std::size_t i, char32_t& c) {
+  const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+  // length of the sequence, its payload bits in the lead byte, and the least code point
+  // it may carry (anything less is an overlong form)
+  int extra = 0;
+  c = lead;
+  char32_t least = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    extra = 1;
+    c = lead & 0x1F;
+    least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    extra = 2;
+    c = lead & 0x0F;
+    least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    extra = 3;
+    c = lead & 0x07;
+    least = 0x10000;
+  } else if (lead >= 0x80) {
+    return 0;
+  }
+  if (utf8.size() - i <= static_cast<std::size_t>(extra)) return 0;
+  for (int k = 1; k <= extra; ++k) {
+    const unsigned char next = static_cast<unsigned char>(utf8[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (next & 0x3F);
+  }
+  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+  return static_cast<std::size_t>(extra) + 1;
+}
+
+}  // namespace
+
 bool Utf8ToUtf16(const std::string& utf8, std::u16string& units) {
   units.clear();
   units.reserve(utf8.size());
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-    // length of the sequence, its payload bits in the lead byte, and the least code
-    // point it may carry (anything less is an overlong form)
-    int extra = 0;
-    char32_t c = lead;
-    char32_t least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      extra = 1;
-      c = lead & 0x1F;
-      least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      extra = 2;
-      c = lead & 0x0F;
-      least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      extra = 3;
-      c = lead & 0x07;
-      least = 0x10000;
-    } else if (lead >= 0x80) {
-      return false;
-    }
-    if (utf8.size() - i <= static_cast<std::size_t>(extra)) return false;
-    for (int k = 1; k <= extra; ++k) {
-      const unsigned char next = static_cast<unsigned char>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t c;
+    const std::size_t length = DecodeOne(utf8, i, c);
+    if (length == 0) return false;
     if (c >= 0x10000) {
       units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
       units.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
     } else {
       units.push_back(static_cast<char16_t>(c));
     }
-    i += extra + 1;
+    i += length;
   }
   return true;
+}
+
+bool IsUtf8(const std::string& bytes) {
+  char32_t c;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t length = DecodeOne(bytes, i, c);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::string ValidUtf8(const std::string& bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    char32_t c;
+    const std::size_t length = DecodeOne(bytes, i, c);
+    if (length == 0) {
+      AppendUtf8(out, 0xFFFD);
+      ++i;
+    } else {
+      out.append(bytes, i, length);
+      i += length;
+    }
+  }
+  return out;
 }
 
 bool Utf16ToUtf8(const std::u16string& units, std::string& utf8) {

@@ -7,6 +7,11 @@ namespace platform::unicode {
 
 // UTF-8 to UTF-16; false on a malformed, overlong or surrogate sequence.
 bool Utf8ToUtf16(const std::string& utf8, std::u16string& units);
+// True when the bytes are well-formed UTF-8.
+bool IsUtf8(const std::string& bytes);
+// The bytes with every byte that does not belong to a well-formed UTF-8 sequence replaced
+// by U+FFFD.
+std::string ValidUtf8(const std::string& bytes);
 // UTF-16 to UTF-8; false on an unpaired surrogate.
 bool Utf16ToUtf8(const std::u16string& units, std::string& utf8);
 

@@ -7,6 +7,9 @@
 #include "fixture/DrawingBuilder.h"
 #include "jww/jwwunit.h"
 #include "platform/Platform.h"
+#include "platform/Unicode.h"
+
+#include <cstdio>
 
 namespace clitest {
 namespace {
@@ -64,6 +67,27 @@ TEST_F(InspectResave, InspectJsonAndFailures) {
   r = Quorvane({"inspect", "--yaml", "plan.jww"});
   EXPECT_EQ(r.status, 2);
 }
+
+#ifndef _WIN32
+TEST_F(InspectResave, ANameThatIsNotUtf8KeepsTheJsonValidAndIsNamedForWhatItIs) {
+  // 表.jww in Shift-JIS, as an archive made on Windows leaves it on Linux
+  const std::string name = "\x95\x5C.jww";
+  const std::vector<unsigned char> drawing = testsupport::ReadFileBytes(root / "plan.jww");
+  const std::string native = platform::NativePathForDisplay(root.Path()) + name;
+  FILE* file = std::fopen(native.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(drawing.data(), 1, drawing.size(), file);
+  std::fclose(file);
+  const RunResult r = Quorvane({"inspect", "--json", name, "plan.jww"});
+  EXPECT_EQ(r.status, 1);
+  std::u16string units;
+  EXPECT_TRUE(platform::unicode::Utf8ToUtf16(r.out, units)) << "standard output is not UTF-8";
+  EXPECT_TRUE(Contains(r.out, "{\"file\": \"\xEF\xBF\xBD\\\\.jww\", \"error\": \"path is not UTF-8 text")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "\"version\": 700"));  // the other drawing is still shown
+  EXPECT_TRUE(Contains(r.err, "path is not UTF-8 text")) << r.err;
+  EXPECT_FALSE(Contains(r.err, "Shift-JIS")) << r.err;
+}
+#endif
 
 TEST_F(InspectResave, InspectNamesDanglingInsertsAndResaveDropsThem) {
   fixture::Drawing d = fixture::SampleDrawing(700);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Platform.h"
+#include "platform/Unicode.h"
 #include "platform/posix/PosixPath.h"
 
 namespace platform {
@@ -61,8 +62,9 @@ std::vector<Argument> ProgramArguments(int argc, char** argv) {
   std::vector<Argument> arguments;
   for (int i = 1; i < argc; ++i) {
     Argument argument;
-    argument.display = argv[i];
-    argument.representable = posix::EncodePath(argument.display, argument.sjis);
+    argument.utf8 = unicode::IsUtf8(argv[i]);
+    argument.display = unicode::ValidUtf8(argv[i]);
+    argument.representable = argument.utf8 && posix::EncodePath(argument.display, argument.sjis);
     arguments.push_back(std::move(argument));
   }
   return arguments;
