@@ -52,13 +52,10 @@ std::string CutText(const std::string& s) {
   return text::MidBytes(s, 1, kMaxTextBytes, taken);
 }
 
-// Adds an item to a shape list, growing its capacity 1000 entries at a time, and notes
-// it in the order list.
+// Adds an item to a shape list and notes it in the order list.
 template <class Entry>
 void Record(std::vector<Entry>& list, ShapeKind kind, Entry entry) {
   TJwwExchange& data = ExchangeData;
-  if (list.size() % kListGrowStep == 0) list.reserve(list.size() + kListGrowStep);
-  if (data.Order.size() % kListGrowStep == 0) data.Order.reserve(data.Order.size() + kListGrowStep);
   list.push_back(std::move(entry));
   data.Order.push_back({kind, static_cast<std::int32_t>(list.size() - 1)});
 }

@@ -15,7 +15,6 @@ constexpr int kLayerGroupCount = 16;   // layer groups 0 to F
 constexpr int kLayerCount = 256;       // group * 16 + layer
 constexpr int kPointTableSize = 100;   // point numbers 1 to 99; entry 0 stays unused
 constexpr int kTextTypeCount = 10;     // text types 1 to 10 have table values
-constexpr std::size_t kListGrowStep = 1000;
 
 // The font in force until a "cn$" line names another: "<ＭＳ ゴシック>".
 inline constexpr char kDefaultFontName[] = "<\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E>";

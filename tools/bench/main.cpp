@@ -2,11 +2,13 @@
 //                                       into DEST (run it twice: the second pass finds
 //                                       every image in place and copies nothing)
 // bench-steps copy SOURCE TARGET      : times one image copy (kept time, archive only)
+// bench-steps exchange FILE           : times reading an exchange file (JWC_TEMP.TXT)
 // Prints seconds with millisecond precision.
 #include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "exchange/JwwGaibu.h"
 #include "jww/jwwunit.h"
 #include "platform/Platform.h"
 #include "relocation/ImagePlacement.h"
@@ -42,6 +44,13 @@ int main(int argc, char** argv) {
     std::printf("%.4f\n", Seconds(start));
     return 0;
   }
-  std::fprintf(stderr, "usage: bench-steps relocate DRAWING DEST | copy SOURCE TARGET\n");
+  if (args.size() == 2 && args[0].display == "exchange") {
+    exchange::ResetExchangeData();
+    const auto start = std::chrono::steady_clock::now();
+    const bool read = exchange::ReadExchangeFile(args[1].sjis);
+    std::printf("%.4f %zu\n", Seconds(start), exchange::ExchangeData.Order.size());
+    return read ? 0 : 1;
+  }
+  std::fprintf(stderr, "usage: bench-steps relocate DRAWING DEST | copy SOURCE TARGET | exchange FILE\n");
   return 2;
 }
