@@ -107,13 +107,17 @@ void TForm1::SaveSettings(const std::string& path) {
     std::string content;
     for (const std::string& line : lines) content += line + "\r\n";
 
+    // written beside the settings file and moved over it when complete, so that a run
+    // reading it meanwhile never sees half of it; a write that fails leaves it as it was
+    std::string target;
+    std::string temp;
     platform::OutputFile file;
-    bool ok = file.Create(path);
-    if (ok) ok = file.Write(content.data(), content.size()) == content.size() && !file.Failed();
+    if (!platform::FindSaveTarget(path, target) || !file.CreateTemporaryFor(target, temp)) return;
+    bool ok = file.Write(content.data(), content.size()) == content.size() && !file.Failed();
     if (ok) ok = file.Flush();
-    if (file.IsOpen() && !file.Close()) ok = false;
-    // a file that failed goes, so that the next start falls back to the defaults
-    if (!ok && platform::FileExists(path)) platform::RemoveFile(path);
+    if (!file.Close()) ok = false;
+    if (ok) ok = platform::MoveIntoPlace(temp, target);
+    if (!ok) platform::RemoveFile(temp);
   } catch (...) {
   }
 }

@@ -8,12 +8,6 @@
 #include "text/ShiftJis.h"
 
 namespace jww {
-namespace {
-
-// Names tried for the temporary file of a save.
-constexpr int kMaxTempNames = 100;
-
-}  // namespace
 
 TJwwData::TJwwData() { Reset(); }
 
@@ -123,16 +117,10 @@ bool TJwwData::SaveToFile(const std::string& path, std::int32_t version) {
   // a link is followed to the drawing it stands for; a read-only drawing is not replaced
   std::string target;
   if (!platform::FindSaveTarget(path, target)) return false;
-  // written beside the target under a name of its own (another run may save a drawing of
-  // the same name there), flushed to the disk and moved over the target only when complete
-  const std::string stem = text::ExtractFilePath(target) + "~" + text::ExtractFileName(target);
+  // written beside the target, flushed to the disk and moved over it only when complete
   std::string temp;
   platform::OutputFile out;
-  for (int n = 0; !out.IsOpen(); ++n) {
-    if (n == kMaxTempNames) return false;
-    temp = stem + (n == 0 ? "" : "." + std::to_string(n)) + ".qvtmp";
-    if (!out.Create(temp, true) && !out.NameTaken()) return false;
-  }
+  if (!out.CreateTemporaryFor(target, temp)) return false;
   bool ok = false;
   try {
     FileSink sink(out);

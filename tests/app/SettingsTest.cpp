@@ -2,6 +2,8 @@
 // short files, and writes that fail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "FaultInjection.h"
 #include "FormFixture.h"
 #include "platform/Platform.h"
@@ -125,28 +127,38 @@ TEST_F(TForm1Settings, WriteThatCannotBeMadeLeavesNothing) {
   EXPECT_TRUE(platform::ListFolder(inTheWay).empty());
 }
 
-TEST_F(TForm1Settings, FailedWriteDeletesTheFile) {
+TEST_F(TForm1Settings, AWriteThatFailsLeavesThePreviousFileWhole) {
   using platform::FaultAction;
   using platform::FileOp;
-  const std::initializer_list<FileOp> writing = {FileOp::Create, FileOp::Write, FileOp::Flush, FileOp::Close};
-  int count = 0;
+  const std::initializer_list<FileOp> writing = {FileOp::Create, FileOp::Write, FileOp::Flush, FileOp::Close,
+                                                 FileOp::Rename};
+  std::vector<FileOp> seen;
   {
     testsupport::FaultPlan counting(writing, 0);
     form.SaveSettings(SettingsFile());
-    count = counting.Count();
+    seen = counting.Seen();
   }
-  ASSERT_GE(count, 3);
-  auto expectNoFileAfter = [this](std::initializer_list<FileOp> ops, int n, FaultAction action) {
+  // the new file is complete, and on the disk, before it takes the old one's place
+  const auto move = std::find(seen.begin(), seen.end(), FileOp::Rename);
+  ASSERT_NE(move, seen.end());
+  EXPECT_EQ(std::vector<FileOp>(seen.begin(), seen.begin() + 4),
+            (std::vector<FileOp>{FileOp::Create, FileOp::Write, FileOp::Flush, FileOp::Close}));
+  auto expectOldFileAfter = [this](std::initializer_list<FileOp> ops, int n, FaultAction action) {
     testsupport::WriteFileText(SettingsFile(), "an older settings file\r\n");
     {
       testsupport::FaultPlan plan(ops, n, action);
       form.SaveSettings(SettingsFile());
       EXPECT_TRUE(plan.Fired());
     }
-    EXPECT_FALSE(platform::FileExists(SettingsFile())) << "operation " << n;
+    EXPECT_EQ(AsString(testsupport::ReadFileBytes(SettingsFile())), "an older settings file\r\n") << "operation " << n;
+    for (const std::string& name : platform::ListFolder(root.Path())) {
+      EXPECT_EQ(name.find(".qvtmp"), std::string::npos) << "operation " << n;  // no temporary file is left
+    }
   };
-  for (int n = 1; n <= count; ++n) expectNoFileAfter(writing, n, FaultAction::Fail);
-  expectNoFileAfter({FileOp::Write}, 1, FaultAction::Short);
+  // any failure up to the move (after it, the new file is whole either way)
+  const int upToTheMove = static_cast<int>(move - seen.begin()) + 1;
+  for (int n = 1; n <= upToTheMove; ++n) expectOldFileAfter(writing, n, FaultAction::Fail);
+  expectOldFileAfter({FileOp::Write}, 1, FaultAction::Short);
 }
 
 }  // namespace
