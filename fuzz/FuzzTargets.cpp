@@ -1,20 +1,33 @@
 #include "FuzzTargets.h"
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "app/Unit1.h"
-#include "exchange/JwwGaibu.h"
-#include "jww/jwwunit.h"
+#include "app/MainForm.h"
+#include "exchange/ExchangeFile.h"
+#include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
 
 namespace fuzz {
 namespace {
 
+// A promise that did not hold; the target reports it.
+struct BrokenPromise {};
+
 void Check(bool promise) {
-  if (!promise) std::abort();
+  if (!promise) throw BrokenPromise{};
+}
+
+// Runs a target's body: 0 when every promise held, 1 when one broke.
+template <class Body>
+int Guarded(Body body) {
+  try {
+    body();
+    return 0;
+  } catch (const BrokenPromise&) {
+    return 1;
+  }
 }
 
 // A scratch folder of the target's own, so that targets fuzzed side by side never meet
@@ -25,10 +38,10 @@ std::string Scratch(const char* target) {
   return path;
 }
 
-void Forget() {
-  jww::DeleteExtractedFiles();
-  jww::DeleteUnpackedFiles();
-  jww::ClearEmbeddedImages();
+// Deletes what a document extracted into its scratch folder.
+void Forget(jww::TJwwData& d) {
+  d.DeleteExtractedFiles();
+  d.DeleteUnpackedFiles();
 }
 
 // The start of every character of s.
@@ -52,19 +65,20 @@ bool StartsAChar(const std::string& s, std::size_t at) {
 
 int FuzzLoad(const std::uint8_t* data, std::size_t size) {
   static const std::string scratch = Scratch("load");
-  jww::TempFolder = scratch;
   jww::TJwwData d;
+  d.TempFolder = scratch;
   d.LoadFromMemory(data, size);
-  Forget();
+  Forget(d);
   return 0;
 }
 
 int FuzzRoundTrip(const std::uint8_t* data, std::size_t size) {
   static const std::string scratch = Scratch("roundtrip");
-  jww::TempFolder = scratch;
   jww::TJwwData d;
-  if (d.LoadFromMemory(data, size)) {
-    const bool hasImages = !jww::EmbeddedImages.empty();
+  d.TempFolder = scratch;
+  const int status = Guarded([&] {
+    if (!d.LoadFromMemory(data, size)) return;
+    const bool hasImages = !d.EmbeddedImages.empty();
     std::vector<unsigned char> first;
     const bool saved = d.SaveToMemory(first, 700);
     // only a referenced embedded image that never reached the scratch folder may stop it
@@ -73,11 +87,13 @@ int FuzzRoundTrip(const std::uint8_t* data, std::size_t size) {
       // the saved file loads with every entity; saving once more changes nothing further
       // (the first save may still drop what only unused block definitions referred to)
       jww::TJwwData again;
+      again.TempFolder = scratch;
       Check(again.LoadFromMemory(first.data(), first.size()));
       Check(again.HeldCount() == d.HeldCount());
       std::vector<unsigned char> second;
       Check(again.SaveToMemory(second, 700));
       jww::TJwwData third;
+      third.TempFolder = scratch;
       Check(third.LoadFromMemory(second.data(), second.size()));
       std::vector<unsigned char> last;
       Check(third.SaveToMemory(last, 700));
@@ -85,28 +101,31 @@ int FuzzRoundTrip(const std::uint8_t* data, std::size_t size) {
       const bool dropsDefinitions = d.ReferencedBlockCount != static_cast<std::int32_t>(d.BlockDefs.size());
       if (!dropsDefinitions || !hasImages) Check(first == second);
     }
-  }
-  Forget();
-  return 0;
+  });
+  Forget(d);
+  return status;
 }
 
 int FuzzExchange(const std::uint8_t* data, std::size_t size) {
-  exchange::ResetExchangeData();
+  exchange::ExchangeReader reader;
   std::string line;
   for (std::size_t i = 0; i <= size; ++i) {
     if (i == size || data[i] == '\n') {
-      exchange::ParseExchangeLine(line);
+      reader.ParseExchangeLine(line);
       line.clear();
     } else {
       line.push_back(static_cast<char>(data[i]));
     }
   }
-  exchange::FreeExchangeData();
+  reader.FreeExchangeData();
   return 0;
 }
 
-int FuzzText(const std::uint8_t* data, std::size_t size) {
-  if (size < 2) return 0;
+namespace {
+
+// What the text helpers promise for any bytes.
+void TextPromises(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return;
   const int n = static_cast<signed char>(data[0]);
   const int m = static_cast<signed char>(data[1]);
   const std::string s(reinterpret_cast<const char*>(data + 2), size - 2);
@@ -146,10 +165,7 @@ int FuzzText(const std::uint8_t* data, std::size_t size) {
   (void)text::TextToInt(s);
   (void)text::TextToFloat(s);
   (void)text::TextToBool(s);
-  return 0;
 }
-
-namespace {
 
 // Answers nothing and shows nothing: the settings never ask the shell.
 class QuietShell : public platform::Shell {
@@ -172,9 +188,8 @@ std::string FileText(const std::string& path) {
   return bytes;
 }
 
-}  // namespace
-
-int FuzzSettings(const std::uint8_t* data, std::size_t size) {
+// What is saved of any settings file loads back to the same choices.
+void SettingsPromises(const std::uint8_t* data, std::size_t size) {
   static const std::string folder = Scratch("settings");
   const std::string loaded = folder + "loaded.dat";
   const std::string saved = folder + "saved.dat";
@@ -196,7 +211,16 @@ int FuzzSettings(const std::uint8_t* data, std::size_t size) {
   Check(again.RadioButton1.Checked() == form.RadioButton1.Checked() &&
         again.RadioButton4.Checked() == form.RadioButton4.Checked() &&
         again.RadioButton6.Checked() == form.RadioButton6.Checked() && again.CheckBox1.Checked == form.CheckBox1.Checked);
-  return 0;
+}
+
+}  // namespace
+
+int FuzzText(const std::uint8_t* data, std::size_t size) {
+  return Guarded([&] { TextPromises(data, size); });
+}
+
+int FuzzSettings(const std::uint8_t* data, std::size_t size) {
+  return Guarded([&] { SettingsPromises(data, size); });
 }
 
 const Target kTargets[5] = {

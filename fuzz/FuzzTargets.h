@@ -1,5 +1,6 @@
-// Entry points for the fuzzers: each takes arbitrary bytes and aborts on a broken
-// promise. The same functions replay the committed corpus in the ordinary tests.
+// Entry points for the fuzzers: each takes arbitrary bytes and returns 0 when every
+// promise held, 1 when one broke. The same functions replay the committed corpus in the
+// ordinary tests.
 #pragma once
 
 #include <cstddef>

@@ -2,8 +2,7 @@
 #include <string>
 
 #include "app/FormTexts.h"
-#include "app/Unit1.h"
-#include "app/UnitGval.h"
+#include "app/MainForm.h"
 #include "relocation/ImageRelocation.h"
 #include "text/ShiftJis.h"
 
@@ -78,18 +77,18 @@ bool TForm1::ConvertFile(const std::string& source, const std::string& destinati
     MissingImageCount = 0;
     BlockMissingImageCount = 0;
     ResetConversion();
-    if (!Drawing) Drawing = std::make_unique<jww::TJwwData>();
+    jww::TJwwData& drawing = Document();
     // a drawing reached through a link is converted where the link points, images and
     // all; a read-only one is not replaced
     std::string target;
     if (!platform::FindSaveTarget(destination, target)) return false;
     const std::string from = source == destination ? target : source;
-    if (!Drawing->LoadFromFile(from)) return false;
+    if (!drawing.LoadFromFile(from)) return false;
     SourceDrawingPath = from;
     if (!RelocateImages(text::ExtractFilePath(target))) return false;
     // written beside the destination and moved over it only when complete, so a failed
     // save leaves the destination (in same-folder mode: the source) as it was
-    if (!Drawing->SaveToFile(target, kSavedVersion)) return false;
+    if (!drawing.SaveToFile(target, kSavedVersion)) return false;
     resultText = std::string(texts::kResultOk) + std::to_string(CopiedImages.size()) + texts::kResultImageTexts +
                  std::to_string(ImageTextCount) + texts::kResultInBlocks + std::to_string(BlockImageTextCount) +
                  texts::kResultMissing + std::to_string(MissingImageCount) + texts::kResultInBlocks +
@@ -103,11 +102,12 @@ bool TForm1::ConvertFile(const std::string& source, const std::string& destinati
 
 void TForm1::ResetConversion() {
   try {
-    ClearCopiedImages();
-    if (Drawing) Drawing->Clear();
-    jww::DeleteExtractedFiles();
-    jww::DeleteUnpackedFiles();
-    jww::ClearEmbeddedImages();
+    CopiedImages.clear();
+    if (!Drawing) return;
+    Drawing->Clear();
+    Drawing->DeleteExtractedFiles();
+    Drawing->DeleteUnpackedFiles();
+    Drawing->ClearEmbeddedImages();
   } catch (...) {
   }
 }
@@ -118,7 +118,7 @@ bool TForm1::RelocateImages(const std::string& folder) {
     const relocation::RelocationOptions options{DisableMissingImages, NameWithPath};
     relocation::RelocationCounters counters{ImageTextCount, BlockImageTextCount, MissingImageCount,
                                             BlockMissingImageCount};
-    relocation::RelocateImages(*Drawing, folder, options, counters);
+    relocation::RelocateImages(*Drawing, SourceDrawingPath, folder, options, CopiedImages, counters);
     ImageTextCount = counters.ImageTextCount;
     BlockImageTextCount = counters.BlockImageTextCount;
     MissingImageCount = counters.MissingImageCount;

@@ -2,9 +2,8 @@
 // writing the exchange file beside it; the open drawing is converted into TEMP.JWW here
 // and the drafting program is started on that file.
 #include "app/FormTexts.h"
-#include "app/Unit1.h"
-#include "app/UnitGval.h"
-#include "exchange/JwwGaibu.h"
+#include "app/MainForm.h"
+#include "exchange/ExchangeFile.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
 
@@ -89,11 +88,9 @@ void TForm1::RunExternalTransform() {
 }
 
 std::string TForm1::GetTransformDrawingPath() {
-  exchange::ResetExchangeData();
-  exchange::ReadExchangeFile(ProgramFolder + kExchangeFile);
-  const std::string path = exchange::ExchangeDrawingPath;
-  exchange::FreeExchangeData();
-  return path;
+  exchange::ExchangeReader reader;
+  reader.ReadExchangeFile(ProgramFolder + kExchangeFile);
+  return reader.ExchangeDrawingPath;
 }
 
 std::string TForm1::FindJwCadExe() {

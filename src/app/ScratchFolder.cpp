@@ -47,6 +47,12 @@ bool ScratchFolder::CreateIn(const std::string& root) {
   return false;
 }
 
+std::string ScratchFolder::AddDocumentFolder() {
+  if (path_.empty()) return "";
+  const std::string folder = path_ + "doc-" + std::to_string(++documents_) + "\\";
+  return platform::MakeFolder(folder) ? folder : "";
+}
+
 void ScratchFolder::Remove() {
   if (path_.empty()) return;
   platform::RemoveTree(path_);

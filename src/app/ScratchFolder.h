@@ -22,6 +22,9 @@ class ScratchFolder {
   bool Create(const std::string& programFolder);
   // The run's folder, ending in a backslash; "" before Create or after Remove.
   const std::string& Path() const { return path_; }
+  // Makes a folder for one document's extracted images inside the run's folder and gives
+  // its path (ending in a backslash); "" when there is no run folder or it cannot be made.
+  std::string AddDocumentFolder();
   // Removes the run's folder with its files, its lock file, and TEMP itself when empty.
   void Remove();
 
@@ -33,6 +36,7 @@ class ScratchFolder {
 
   std::string root_;
   std::string path_;
+  int documents_ = 0;
   platform::RunLock lock_;
 };
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Unit1.h"
+#include "app/MainForm.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleShell.h"
 #include "platform/Platform.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 #include "relocation/ImageReference.h"
 #include "relocation/ImageRelocation.h"
 
@@ -56,15 +56,15 @@ struct Reference {
   bool exists = false;
 };
 
-std::vector<Reference> CollectReferences(const jww::TJwwData& d) {
+std::vector<Reference> CollectReferences(const jww::TJwwData& d, const std::string& drawingPath) {
   std::vector<Reference> refs;
-  auto collect = [&refs](const jww::RecordArray<jww::TEntJwwText>& texts, const std::string& owner) {
+  auto collect = [&refs, &drawingPath](const jww::RecordArray<jww::TEntJwwText>& texts, const std::string& owner) {
     for (const jww::TEntJwwText& t : texts) {
       relocation::ImageReference r = relocation::ParseImageReference(t.Text);
       if (r.kind == relocation::ReferenceKind::None) continue;
       Reference ref{owner, Shown(t.Text), std::move(r), "", false};
       if (ref.parsed.kind == relocation::ReferenceKind::Image) {
-        const std::string path = relocation::ResolveImagePath(ref.parsed.path, &ref.exists);
+        const std::string path = relocation::ResolveImagePath(ref.parsed.path, drawingPath, &ref.exists);
         ref.resolved = platform::NativePathForDisplay(path);
       }
       refs.push_back(std::move(ref));
@@ -137,11 +137,11 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d) {
   for (const Dangling& list : dangling) {
     Out("    [" + list.owner + "] " + std::to_string(list.numbers.size()) + ": " + Numbers(list.numbers, " "));
   }
-  Out("  embedded images " + std::to_string(jww::EmbeddedImages.size()));
-  for (const jww::TBindImageType& image : jww::EmbeddedImages) {
+  Out("  embedded images " + std::to_string(d.EmbeddedImages.size()));
+  for (const jww::TBindImageType& image : d.EmbeddedImages) {
     Out("    " + Shown(image.Name) + " " + std::to_string(image.Size) + " bytes");
   }
-  const std::vector<Reference> refs = CollectReferences(d);
+  const std::vector<Reference> refs = CollectReferences(d, file.sjis);
   Out("  image references " + std::to_string(refs.size()));
   for (const Reference& r : refs) {
     Out("    [" + r.owner + "] " + KindName(r.parsed.kind) + " " + r.text);
@@ -169,13 +169,13 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, bool last
            Numbers(dangling[i].numbers, ", ") + "]}";
   }
   out += "], \"embeddedImages\": [";
-  for (std::size_t i = 0; i < jww::EmbeddedImages.size(); ++i) {
-    const jww::TBindImageType& image = jww::EmbeddedImages[i];
+  for (std::size_t i = 0; i < d.EmbeddedImages.size(); ++i) {
+    const jww::TBindImageType& image = d.EmbeddedImages[i];
     out += (i ? ", " : "") + std::string("{\"name\": ") + JsonString(Shown(image.Name)) +
            ", \"size\": " + std::to_string(image.Size) + "}";
   }
   out += "], \"imageReferences\": [";
-  const std::vector<Reference> refs = CollectReferences(d);
+  const std::vector<Reference> refs = CollectReferences(d, file.sjis);
   for (std::size_t i = 0; i < refs.size(); ++i) {
     out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(refs[i].owner) +
            ", \"kind\": \"" + KindName(refs[i].parsed.kind) + "\", \"text\": " + JsonString(refs[i].text);
@@ -207,7 +207,6 @@ int Inspect(const std::vector<platform::Argument>& args) {
     Complain("inspect needs at least one drawing");
     return kUsage;
   }
-  jww::TempFolder.clear();  // nothing is extracted
   int status = kOk;
   if (json) Out("[");
   for (std::size_t i = 0; i < files.size(); ++i) {
@@ -229,7 +228,6 @@ int Inspect(const std::vector<platform::Argument>& args) {
     }
   }
   if (json) Out("]");
-  jww::ClearEmbeddedImages();
   return status;
 }
 

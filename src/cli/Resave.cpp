@@ -1,7 +1,7 @@
 #include "app/ScratchFolder.h"
-#include "app/UnitGval.h"
 #include "cli/Commands.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
+#include "text/ShiftJis.h"
 
 namespace cli {
 
@@ -16,10 +16,10 @@ int Resave(const std::vector<platform::Argument>& args) {
       return kUsage;
     }
   }
-  app::SetProgramFolder();
   app::ScratchFolder scratch;
-  jww::TempFolder = scratch.Create(app::ProgramFolder) ? scratch.Path() : "";
+  scratch.Create(text::ExtractFilePath(platform::ProgramFilePath()));
   jww::TJwwData drawing;
+  drawing.TempFolder = scratch.AddDocumentFolder();
   int status = kOk;
   if (!drawing.LoadFromFile(args[0].sjis)) {
     Complain("cannot read the drawing " + args[0].display);
@@ -28,11 +28,9 @@ int Resave(const std::vector<platform::Argument>& args) {
     Complain("cannot write " + args[1].display);
     status = kFailed;
   }
-  jww::DeleteExtractedFiles();
-  jww::DeleteUnpackedFiles();
-  jww::ClearEmbeddedImages();
+  drawing.DeleteExtractedFiles();
+  drawing.DeleteUnpackedFiles();
   scratch.Remove();
-  jww::TempFolder.clear();
   return status;
 }
 

@@ -5,7 +5,8 @@
 
 #include "jww/ArchiveReader.h"
 #include "jww/ArchiveWriter.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
+#include "jww/StringCleanup.h"
 
 namespace jww {
 namespace {

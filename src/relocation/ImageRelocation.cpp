@@ -9,14 +9,7 @@
 
 namespace relocation {
 
-std::vector<CopiedImage> CopiedImages;
-
 namespace {
-
-// First table entry for each upper-cased source path, so a lookup costs the same
-// however many images the drawing has.
-std::unordered_map<std::string, std::size_t> copiedIndex;
-std::size_t indexedCount = 0;
 
 // "^@BM": an image reference; "_@BM": one switched off
 constexpr std::string_view kReferencePrefix = "^@BM";
@@ -24,58 +17,38 @@ constexpr std::string_view kDisabledPrefix = "_@BM";
 // The auxiliary-line colour a switched-off reference takes.
 constexpr std::uint16_t kAuxiliaryColor = 9;
 
-// Brings the index in line with the table, which callers may have emptied themselves.
-void SyncIndex() {
-  if (CopiedImages.size() < indexedCount) {
-    copiedIndex.clear();
-    indexedCount = 0;
-  }
-  for (; indexedCount < CopiedImages.size(); ++indexedCount) {
-    copiedIndex.emplace(text::UpperCase(CopiedImages[indexedCount].SourcePath), indexedCount);
-  }
-}
-
-const CopiedImage* FindCopied(const std::string& path) {
-  SyncIndex();
-  const std::string key = text::UpperCase(path);
-  auto it = copiedIndex.find(key);
-  if (it != copiedIndex.end() && text::UpperCase(CopiedImages[it->second].SourcePath) != key) {
-    indexedCount = CopiedImages.size() + 1;  // entries were replaced in place: index afresh
-    SyncIndex();
-    it = copiedIndex.find(key);
-  }
-  return it == copiedIndex.end() ? nullptr : &CopiedImages[it->second];
-}
-
-void AddCopied(const std::string& path, const std::string& name) {
-  CopiedImages.push_back({path, name});
-  SyncIndex();
-}
-
 bool IsAbsolute(const std::string& path) {
   return (!path.empty() && (path[0] == '\\' || path[0] == '/')) || (path.size() >= 2 && path[1] == ':');
 }
 
-void RelocateText(jww::TEntJwwText& t, const std::string& folder, const RelocationOptions& options,
-                  std::int32_t& found, std::int32_t& missing, std::int32_t& failedCopies) {
+// What one pass of relocation works with.
+struct Pass {
+  const std::string& drawingPath;
+  const std::string& folder;
+  const RelocationOptions& options;
+  CopiedImageTable& copied;
+  std::int32_t& failedCopies;
+};
+
+void RelocateText(jww::TEntJwwText& t, const Pass& pass, std::int32_t& found, std::int32_t& missing) {
   const ImageReference ref = ParseImageReference(t.Text);
   if (ref.kind != ReferenceKind::Image) return;
   bool exists = false;
-  const std::string path = ResolveImagePath(ref.path, &exists);
+  const std::string path = ResolveImagePath(ref.path, pass.drawingPath, &exists);
   if (exists) {
     std::string name;
-    if (const CopiedImage* copied = FindCopied(path)) {
+    if (const CopiedImage* copied = pass.copied.Find(path)) {
       name = copied->FileName;
     } else {
       // the reference still names where the image should be; the caller learns of it
-      if (!PlaceImage(options.NameWithPath, path, folder, name)) ++failedCopies;
-      AddCopied(path, name);
+      if (!PlaceImage(pass.options.NameWithPath, path, pass.folder, name)) ++pass.failedCopies;
+      pass.copied.Add(path, name);
     }
     t.Text.bytes = CutReference(std::string(kReferencePrefix) + name + ref.tail);
     ++found;
     return;
   }
-  if (options.DisableMissingImages) {
+  if (pass.options.DisableMissingImages) {
     t.Text.bytes = CutReference(std::string(kDisabledPrefix) + path + ref.tail);
     t.TextType = 0;
     t.PenColor = kAuxiliaryColor;
@@ -85,19 +58,28 @@ void RelocateText(jww::TEntJwwText& t, const std::string& folder, const Relocati
 
 }  // namespace
 
-void ClearCopiedImages() {
-  CopiedImages = {};
-  copiedIndex = {};
-  indexedCount = 0;
+const CopiedImage* CopiedImageTable::Find(const std::string& sourcePath) const {
+  const auto it = index_.find(text::UpperCase(sourcePath));
+  return it == index_.end() ? nullptr : &entries_[it->second];
 }
 
-std::string ResolveImagePath(const std::string& path, bool* exists) {
+void CopiedImageTable::Add(const std::string& sourcePath, const std::string& fileName) {
+  entries_.push_back({sourcePath, fileName});
+  index_.emplace(text::UpperCase(sourcePath), entries_.size() - 1);
+}
+
+void CopiedImageTable::clear() {
+  entries_ = {};
+  index_ = {};
+}
+
+std::string ResolveImagePath(const std::string& path, const std::string& drawingPath, bool* exists) {
   // a relative path is taken from the drawing's folder, never from the working folder
   const bool absolute = IsAbsolute(path);
-  const std::string resolved = absolute ? path : text::ExtractFilePath(jww::SourceDrawingPath) + path;
+  const std::string resolved = absolute ? path : text::ExtractFilePath(drawingPath) + path;
   // a drawing read from memory has no folder of its own; a device is never an image
   if (exists) {
-    *exists = (absolute || !jww::SourceDrawingPath.empty()) && !text::IsDeviceName(text::ExtractFileName(resolved)) &&
+    *exists = (absolute || !drawingPath.empty()) && !text::IsDeviceName(text::ExtractFileName(resolved)) &&
               platform::FileExists(resolved);
   }
   return resolved;
@@ -114,16 +96,13 @@ std::string CutReference(const std::string& s) {
   return s.substr(0, end);
 }
 
-void RelocateImages(jww::TJwwData& drawing, const std::string& destinationFolder, const RelocationOptions& options,
-                    RelocationCounters& counters) {
-  for (jww::TEntJwwText& t : drawing.Texts) {
-    RelocateText(t, destinationFolder, options, counters.ImageTextCount, counters.MissingImageCount,
-                 counters.FailedCopyCount);
-  }
+void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath, const std::string& destinationFolder,
+                    const RelocationOptions& options, CopiedImageTable& copiedImages, RelocationCounters& counters) {
+  const Pass pass{sourceDrawingPath, destinationFolder, options, copiedImages, counters.FailedCopyCount};
+  for (jww::TEntJwwText& t : drawing.Texts) RelocateText(t, pass, counters.ImageTextCount, counters.MissingImageCount);
   for (jww::TEntJwwBlockDef& def : drawing.BlockDefs) {
     for (jww::TEntJwwText& t : def.Texts) {
-      RelocateText(t, destinationFolder, options, counters.BlockImageTextCount, counters.BlockMissingImageCount,
-                   counters.FailedCopyCount);
+      RelocateText(t, pass, counters.BlockImageTextCount, counters.BlockMissingImageCount);
     }
   }
 }

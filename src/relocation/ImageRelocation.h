@@ -4,9 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 
 namespace relocation {
 
@@ -16,10 +17,23 @@ struct CopiedImage {
   std::string FileName;    // its name in the destination folder
 };
 
-// The images placed for the drawing being converted, in the order first met.
-extern std::vector<CopiedImage> CopiedImages;
-// Empties the table.
-void ClearCopiedImages();
+// The images placed for the drawing being converted, in the order first met; an image is
+// found by its source path whatever the letter case.
+class CopiedImageTable {
+ public:
+  // The entry of the image at sourcePath, or nullptr.
+  const CopiedImage* Find(const std::string& sourcePath) const;
+  void Add(const std::string& sourcePath, const std::string& fileName);
+  void clear();
+  std::size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  const std::vector<CopiedImage>& Entries() const { return entries_; }
+
+ private:
+  std::vector<CopiedImage> entries_;
+  // the first entry of each upper-cased source path
+  std::unordered_map<std::string, std::size_t> index_;
+};
 
 struct RelocationOptions {
   bool DisableMissingImages = false;  // switch off references to missing images
@@ -38,15 +52,16 @@ struct RelocationCounters {
 constexpr std::size_t kMaxReferenceBytes = 255;
 
 // The file an image path names: an absolute path as written, a relative one under the
-// folder of SourceDrawingPath. `exists` tells whether a file is found under the result
-// (a device name such as NUL or COM1 never is one).
-std::string ResolveImagePath(const std::string& path, bool* exists = nullptr);
+// folder of the drawing at drawingPath. `exists` tells whether a file is found under the
+// result (a device name such as NUL or COM1 never is one).
+std::string ResolveImagePath(const std::string& path, const std::string& drawingPath, bool* exists = nullptr);
 // The text cut to kMaxReferenceBytes, never inside a double-byte character.
 std::string CutReference(const std::string& text);
 
-// Walks the drawing's texts, then every block definition's, placing each referenced image
-// in destinationFolder (ending in a backslash) and rewriting its reference.
-void RelocateImages(jww::TJwwData& drawing, const std::string& destinationFolder, const RelocationOptions& options,
-                    RelocationCounters& counters);
+// Walks the texts of the drawing read from sourceDrawingPath, then every block
+// definition's, placing each referenced image in destinationFolder (ending in a
+// backslash), noting it in copiedImages, and rewriting its reference.
+void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath, const std::string& destinationFolder,
+                    const RelocationOptions& options, CopiedImageTable& copiedImages, RelocationCounters& counters);
 
 }  // namespace relocation

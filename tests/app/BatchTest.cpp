@@ -8,7 +8,6 @@
 
 #include "FaultInjection.h"
 #include "FormFixture.h"
-#include "app/UnitGval.h"
 #include "platform/Platform.h"
 
 namespace apptest {
@@ -299,7 +298,7 @@ TEST_F(TForm1Batch, FailedSaveInSameFolderModeKeepsTheSource) {
   const std::string source = root / "work\\sample.jww";
   ASSERT_TRUE(fixture::WriteDrawing(source, fixture::SampleDrawing(700)));
   const std::vector<unsigned char> before = testsupport::ReadFileBytes(source);
-  jww::TempFolder = root / "no scratch folder\\";
+  ASSERT_TRUE(platform::RemoveTree(TForm1Probe::DocumentTempFolder(form)));
   form.RadioButton3.SetChecked(true);
   std::vector<bool> converted;
   form.OnLogLine = [&converted](const LogLine& line) {
@@ -317,10 +316,10 @@ TEST_F(TForm1Batch, ConvertFileStartsFromACleanState) {
   const std::string out = Folder("out");
   std::string result;
   ASSERT_TRUE(form.ConvertFile(Write("a.jww", DrawingWithTexts({Reference("img\\a.bmp")})), out + "a.jww", result));
-  EXPECT_EQ(app::CopiedImages.size(), 1u);
+  EXPECT_EQ(form.CopiedImages.size(), 1u);
   EXPECT_FALSE(form.ConvertFile(root / "missing.jww", out + "missing.jww", result));
   EXPECT_EQ(result, kFailed);
-  EXPECT_TRUE(app::CopiedImages.empty());
+  EXPECT_TRUE(form.CopiedImages.empty());
   ASSERT_TRUE(form.ConvertFile(Write("b.jww", DrawingWithTexts({Reference("img\\b.bmp")})), out + "b.jww", result));
   EXPECT_EQ(result, OkText(1, 1, 0, 0, 0));
 }

@@ -1,6 +1,5 @@
 #include "FormFixture.h"
 
-#include "app/UnitGval.h"
 #include "platform/Platform.h"
 
 namespace apptest {
@@ -41,9 +40,6 @@ fixture::Drawing DrawingWithTexts(const std::vector<std::string>& texts, const s
 }
 
 std::vector<std::string> TextsOf(const std::string& path) {
-  const std::string savedTemp = jww::TempFolder;
-  const std::string savedSource = jww::SourceDrawingPath;
-  jww::TempFolder.clear();
   std::vector<std::string> texts;
   jww::TJwwData d;
   if (d.LoadFromFile(path)) {
@@ -52,17 +48,12 @@ std::vector<std::string> TextsOf(const std::string& path) {
       for (const jww::TEntJwwText& t : def.Texts) texts.push_back(t.Text.bytes);
     }
   }
-  jww::ClearEmbeddedImages();
-  jww::TempFolder = savedTemp;
-  jww::SourceDrawingPath = savedSource;
   return texts;
 }
 
 std::string AsString(const std::vector<unsigned char>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 FormTest::FormTest() : form(shell, root / "Quorvane.exe") {
-  savedProgramFolder_ = app::ProgramFolder;
-  savedTempFolder_ = jww::TempFolder;
   desktop = Folder("Desktop");
   documents = Folder("Documents");
   shell.specialFolders[platform::SpecialFolderId::Desktop] = root / "Desktop";
@@ -71,9 +62,6 @@ FormTest::FormTest() : form(shell, root / "Quorvane.exe") {
 
 FormTest::~FormTest() {
   form.CloseWithoutSavingSettings();
-  app::ProgramFolder = savedProgramFolder_;
-  jww::TempFolder = savedTempFolder_;
-  jww::SourceDrawingPath.clear();
 }
 
 std::string FormTest::Write(const std::string& name, const fixture::Drawing& drawing) {

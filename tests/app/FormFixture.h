@@ -9,9 +9,9 @@
 
 #include "FakeShell.h"
 #include "TestSupport.h"
-#include "app/Unit1.h"
+#include "app/MainForm.h"
 #include "fixture/DrawingBuilder.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 
 namespace app {
 
@@ -21,6 +21,8 @@ class TForm1Probe {
   static const std::vector<std::string>& Queue(const TForm1& f) { return f.FileQueue; }
   static std::int32_t FileCount(const TForm1& f) { return f.FileCount; }
   static std::int32_t OpenFilterIndex(const TForm1& f) { return f.OpenFilterIndex; }
+  // The folder the form's drawing object extracts embedded images into.
+  static std::string DocumentTempFolder(const TForm1& f) { return f.Drawing ? f.Drawing->TempFolder : ""; }
 };
 
 }  // namespace app
@@ -74,10 +76,6 @@ class FormTest : public ::testing::Test {
   app::TForm1 form;
   std::string desktop;    // the fake desktop folder, with a backslash
   std::string documents;  // the fake documents folder
-
- private:
-  std::string savedProgramFolder_;
-  std::string savedTempFolder_;
 };
 
 }  // namespace apptest

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "FormFixture.h"
-#include "app/UnitGval.h"
 #include "platform/Platform.h"
 
 namespace apptest {
@@ -23,10 +22,11 @@ TEST_F(TForm1Startup, NoParametersLeavesTheWindowIdle) {
   EXPECT_TRUE(form.ListBox1.Items.empty());
   EXPECT_TRUE(shell.messages.empty());
   EXPECT_EQ(shell.escapeQueries, 0);
-  EXPECT_EQ(app::ProgramFolder, root.Path());
-  // a folder of this run's own inside TEMP beside the program
-  EXPECT_EQ(jww::TempFolder.rfind(root / "TEMP\\run-", 0), 0u) << jww::TempFolder;
-  EXPECT_TRUE(platform::FolderExists(jww::TempFolder));
+  EXPECT_EQ(form.ProgramFolder, root.Path());
+  // a folder of this run's own inside TEMP beside the program, one of the document's in it
+  const std::string scratch = TForm1Probe::DocumentTempFolder(form);
+  EXPECT_EQ(scratch.rfind(root / "TEMP\\run-", 0), 0u) << scratch;
+  EXPECT_TRUE(platform::FolderExists(scratch));
   EXPECT_TRUE(form.RadioButton1.Checked());
   EXPECT_TRUE(form.RadioButton5.Checked());
   EXPECT_EQ(TForm1Probe::OpenFilterIndex(form), 1);
@@ -41,9 +41,9 @@ TEST_F(TForm1Startup, NoParametersLeavesTheWindowIdle) {
 TEST_F(TForm1Startup, ScratchFolderThatCannotBeMadeFallsBackToTheUserTemporaryFolder) {
   testsupport::WriteFileText(root / "TEMP", "a file in the way");
   form.FormShow({});
-  EXPECT_NE(jww::TempFolder, root / "TEMP\\");
-  EXPECT_TRUE(platform::FolderExists(jww::TempFolder));
-  const std::string fallback = jww::TempFolder;
+  const std::string fallback = TForm1Probe::DocumentTempFolder(form);
+  EXPECT_EQ(fallback.find(root / "TEMP\\"), std::string::npos);
+  EXPECT_TRUE(platform::FolderExists(fallback));
   form.FormClose();
   EXPECT_FALSE(platform::FolderExists(fallback));
 }

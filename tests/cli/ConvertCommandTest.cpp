@@ -5,7 +5,7 @@
 #include "ProgramRun.h"
 #include "TestSupport.h"
 #include "fixture/DrawingBuilder.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 
 #ifndef _WIN32
@@ -79,10 +79,7 @@ TEST_F(ConvertCommand, ConvertsIntoAFolderAndPrintsTheLog) {
   EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Native("plan.jww"), kArrow + Native("out\\plan.jww"),
                                                     kResultMark + OkText(1, 1)}));
   jww::TJwwData converted;
-  const std::string savedTemp = jww::TempFolder;
-  jww::TempFolder.clear();
   ASSERT_TRUE(converted.LoadFromFile(root / "out\\plan.jww"));
-  jww::TempFolder = savedTemp;
   EXPECT_EQ(converted.Header.Version, 700);
   ASSERT_EQ(converted.Texts.size(), 1u);
   EXPECT_EQ(converted.Texts[0].Text.bytes, Reference("a.bmp"));
@@ -185,10 +182,7 @@ TEST_F(ConvertCommand, RelativeReferencesNeverComeFromTheWorkingFolder) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Contains(r.err, ok.substr(kResultMark.size()))) << r.err;
   jww::TJwwData converted;
-  const std::string savedTemp = jww::TempFolder;
-  jww::TempFolder.clear();
   ASSERT_TRUE(converted.LoadFromFile(bin + "TEMP.JWW"));
-  jww::TempFolder = savedTemp;
   ASSERT_EQ(converted.Texts.size(), 2u);
   EXPECT_EQ(converted.Texts[0].Text.bytes, Reference("both~1.bmp"));
   EXPECT_EQ(converted.Texts[1].Text.bytes, Reference("only.bmp"));
@@ -214,22 +208,19 @@ TEST_F(ConvertCommand, RunsAtTheSameTimeKeepTheirEmbeddedImagesApart) {
     runs.push_back({"convert", "--to", Native("out" + name), "--plain-names", Native(name + ".jww")});
   }
   testsupport::TempFolder scratch;
-  const std::string savedTemp = jww::TempFolder;
   for (int round = 0; round < 4; ++round) {
     const std::vector<RunResult> results = RunTogether(program, runs, root.Path());
     for (int i = 0; i < kRuns; ++i) {
       SCOPED_TRACE("round " + std::to_string(round) + ", drawing " + std::to_string(i));
       EXPECT_EQ(results[i].status, 0) << results[i].out << results[i].err;
-      jww::TempFolder = scratch.Path();
       jww::TJwwData converted;
+      converted.TempFolder = scratch.Path();
       EXPECT_TRUE(converted.LoadFromFile(root / ("outd" + std::to_string(i) + "\\d" + std::to_string(i) + ".jww")));
       const std::string held = AsString(testsupport::ReadFileBytes(scratch / "pic.bmp"));
       EXPECT_TRUE(held == pictures[i]) << "holds " << held.size() << " bytes, the first '" << held.substr(0, 1) << "'";
-      jww::DeleteUnpackedFiles();
-      jww::ClearEmbeddedImages();
+      converted.DeleteUnpackedFiles();
     }
   }
-  jww::TempFolder = savedTemp;
   // every run removed its own scratch folder
   EXPECT_FALSE(platform::FolderExists(root / "bin\\TEMP\\"));
 }

@@ -5,7 +5,7 @@
 #include "ProgramRun.h"
 #include "TestSupport.h"
 #include "fixture/DrawingBuilder.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 #include "platform/Unicode.h"
 
@@ -124,13 +124,11 @@ TEST_F(InspectResave, InspectNamesDanglingInsertsAndResaveDropsThem) {
 TEST_F(InspectResave, ResaveWritesVersion700AndKeepsEmbeddedImages) {
   RunResult r = Quorvane({"resave", "plan.jww", Native("again.jww")});
   EXPECT_EQ(r.status, 0) << r.err;
-  jww::TempFolder.clear();
   jww::TJwwData d;
   ASSERT_TRUE(d.LoadFromFile(root / "again.jww"));
   EXPECT_EQ(d.Header.Version, 700);
-  EXPECT_EQ(jww::EmbeddedImages.size(), 1u);  // still referred to from a definition
-  EXPECT_EQ(d.BlockDefs.size(), 2u);           // the unused definition is left out
-  jww::ClearEmbeddedImages();
+  EXPECT_EQ(d.EmbeddedImages.size(), 1u);  // still referred to from a definition
+  EXPECT_EQ(d.BlockDefs.size(), 2u);        // the unused definition is left out
   EXPECT_EQ(platform::ListFolder(root / "bin\\").size(), 1u);  // the scratch folder is gone
 
   r = Quorvane({"resave", "plan.jww"});

@@ -1,5 +1,5 @@
 // Every input the fuzzers keep (seeds and minimised findings) replayed through the same
-// targets, so that a finding stays fixed. A broken promise aborts the program.
+// targets, so that a finding stays fixed. A broken promise fails the test and names the input.
 #include <gtest/gtest.h>
 
 #include "FuzzTargets.h"

@@ -11,7 +11,7 @@
 
 #include "fixture/Hostile.h"
 #include "jww/Archive.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 
 using namespace jww;
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "TestSupport.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 
 using jww::TJwwData;
 
@@ -23,16 +23,17 @@ TEST(JwwSamples, EveryDrawingLoadsAndSavesToAFixpoint) {
   if (folder.empty()) GTEST_SKIP() << "no sample drawings";
   // a drawing with embedded images needs them extracted to write them back
   testsupport::TempFolder scratch;
-  jww::TempFolder = scratch.Path();
   for (const std::string& name : testsupport::SampleDrawings()) {
     SCOPED_TRACE(name);
     TJwwData original;
+    original.TempFolder = scratch.Path();
     ASSERT_TRUE(original.LoadFromFile(folder + name));
     EXPECT_GT(original.HeldCount(), 0u);
 
     std::vector<unsigned char> first;
     ASSERT_TRUE(original.SaveToMemory(first, 700));
     TJwwData reloaded;
+    reloaded.TempFolder = scratch.Path();
     ASSERT_TRUE(reloaded.LoadFromMemory(first.data(), first.size()));
     EXPECT_EQ(reloaded.Header.Version, 700);
     EXPECT_TRUE(SameEntities(original, reloaded));
@@ -46,17 +47,14 @@ TEST(JwwSamples, EveryDrawingLoadsAndSavesToAFixpoint) {
     std::vector<unsigned char> second;
     ASSERT_TRUE(reloaded.SaveToMemory(second, 700));
     EXPECT_TRUE(first == second) << "a second save changed the file";
-    jww::DeleteExtractedFiles();
-    jww::DeleteUnpackedFiles();
+    original.DeleteExtractedFiles();
+    original.DeleteUnpackedFiles();
   }
-  jww::ClearEmbeddedImages();
-  jww::TempFolder.clear();
 }
 
 TEST(JwwSamples, EveryPrefixFailsToLoad) {
   const std::string folder = testsupport::SamplesFolder();
   if (folder.empty()) GTEST_SKIP() << "no sample drawings";
-  jww::TempFolder.clear();
   // the smallest drawing of each kind: ANSI strings (600) and Unicode strings (700)
   for (const char* name : {"Test2.jww", "out1_in2.jww"}) {
     SCOPED_TRACE(name);
@@ -73,7 +71,6 @@ TEST(JwwSamples, EveryPrefixFailsToLoad) {
 TEST(JwwSamples, PrefixesOnDiskFailToLoad) {
   const std::string folder = testsupport::SamplesFolder();
   if (folder.empty()) GTEST_SKIP() << "no sample drawings";
-  jww::TempFolder.clear();
   const std::vector<unsigned char> bytes = testsupport::ReadFileBytes(folder + "out1_in2.jww");
   testsupport::TempFolder scratch;
   const std::string path = scratch / "cut.jww";

@@ -2,16 +2,33 @@
 // and saved again as version 700.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "TestSupport.h"
 #include "fixture/DrawingBuilder.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 
 using namespace jww;
 
 namespace {
 
+// A scratch folder these tests share, removed when they end.
+class SharedScratch : public ::testing::Environment {
+ public:
+  void SetUp() override { folder_ = std::make_unique<testsupport::TempFolder>(); }
+  void TearDown() override { folder_.reset(); }
+  static std::string Path() { return folder_ ? folder_->Path() : ""; }
+
+ private:
+  static inline std::unique_ptr<testsupport::TempFolder> folder_;
+};
+::testing::Environment* const kSharedScratch = ::testing::AddGlobalTestEnvironment(new SharedScratch);
+
+// Loads a drawing; its embedded images go to the document's scratch folder, or to the
+// shared one.
 bool Load(TJwwData& d, const fixture::Drawing& f) {
+  if (d.TempFolder.empty()) d.TempFolder = SharedScratch::Path();
   const std::vector<unsigned char> bytes = fixture::BuildDrawing(f);
   return d.LoadFromMemory(bytes.data(), bytes.size());
 }
@@ -21,24 +38,12 @@ TJwwData Resaved(TJwwData& d) {
   std::vector<unsigned char> bytes;
   EXPECT_TRUE(d.SaveToMemory(bytes, 700));
   TJwwData back;
+  back.TempFolder = d.TempFolder;
   EXPECT_TRUE(back.LoadFromMemory(bytes.data(), bytes.size()));
   return back;
 }
 
-class Versions : public ::testing::TestWithParam<std::int32_t> {
- protected:
-  void SetUp() override {
-    jww::TempFolder = scratch_.Path();
-    jww::ClearEmbeddedImages();  // a conversion starts from an empty list
-  }
-  void TearDown() override {
-    jww::DeleteExtractedFiles();
-    jww::DeleteUnpackedFiles();
-    jww::ClearEmbeddedImages();
-    jww::TempFolder.clear();
-  }
-  testsupport::TempFolder scratch_;
-};
+class Versions : public ::testing::TestWithParam<std::int32_t> {};
 
 }  // namespace
 
@@ -142,20 +147,18 @@ TEST(JwwVersions, Versions350And351HoldTheSameRecords) {
 
 TEST(JwwVersions, ImagesOnlyFrom700) {
   testsupport::TempFolder scratch;
-  jww::TempFolder = scratch.Path();
   TJwwData d;
+  d.TempFolder = scratch.Path();
   ASSERT_TRUE(Load(d, fixture::SampleDrawing(699)));
-  EXPECT_TRUE(jww::EmbeddedImages.empty());
+  EXPECT_TRUE(d.EmbeddedImages.empty());
   ASSERT_TRUE(Load(d, fixture::SampleDrawing(700)));
-  ASSERT_EQ(jww::EmbeddedImages.size(), 1u);
+  ASSERT_EQ(d.EmbeddedImages.size(), 1u);
   EXPECT_TRUE(platform::FileExists(scratch / "sample.bmp.gz"));
   TJwwData back = Resaved(d);  // still referred to by a definition: kept
-  EXPECT_EQ(jww::EmbeddedImages.size(), 1u);
-  jww::DeleteExtractedFiles();
-  jww::DeleteUnpackedFiles();
-  jww::ClearEmbeddedImages();
+  EXPECT_EQ(back.EmbeddedImages.size(), 1u);
+  d.DeleteExtractedFiles();
+  d.DeleteUnpackedFiles();
   EXPECT_TRUE(platform::ListFolder(scratch.Path()).empty());
-  jww::TempFolder.clear();
 }
 
 TEST(JwwVersions, UnknownClassesAndClassesFirstMetInDefinitions) {

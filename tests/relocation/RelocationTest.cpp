@@ -5,7 +5,7 @@
 
 #include "TestSupport.h"
 #include "jww/Archive.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 #include "relocation/ImagePlacement.h"
 #include "relocation/ImageRelocation.h"
@@ -38,11 +38,11 @@ TEntJwwText Text(const std::string& s, jww::StringForm form = jww::StringForm::A
 class Relocation : public ::testing::Test {
  protected:
   void SetUp() override {
-    ClearCopiedImages();
+    copied_.clear();
     platform::MakeFolder(source_ / "img\\");
-    jww::SourceDrawingPath = source_ / "plan.jww";
+    drawing_ = source_ / "plan.jww";
   }
-  void TearDown() override { ClearCopiedImages(); }
+  void TearDown() override { copied_.clear(); }
 
   std::string Image(const std::string& relative, const std::string& bytes, std::uint32_t dosTime = 0x5A8B6C00) {
     const std::string path = source_ / relative;
@@ -53,7 +53,7 @@ class Relocation : public ::testing::Test {
   }
   RelocationCounters Run(jww::TJwwData& d, bool plain = true, bool disable = true) {
     RelocationCounters c;
-    RelocateImages(d, out_.Path(), {disable, !plain}, c);
+    RelocateImages(d, drawing_, out_.Path(), {disable, !plain}, copied_, c);
     return c;
   }
   std::string Out(const std::string& name) {
@@ -63,6 +63,8 @@ class Relocation : public ::testing::Test {
 
   testsupport::TempFolder source_;
   testsupport::TempFolder out_;
+  std::string drawing_;  // the drawing the references belong to
+  CopiedImageTable copied_;
 };
 
 }  // namespace
@@ -85,7 +87,7 @@ TEST_F(Relocation, WorkedExample) {
   EXPECT_EQ(c.ImageTextCount, 2);
   EXPECT_EQ(c.MissingImageCount, 1);
   EXPECT_EQ(c.BlockImageTextCount + c.BlockMissingImageCount, 0);
-  ASSERT_EQ(CopiedImages.size(), 1u);
+  ASSERT_EQ(copied_.size(), 1u);
   EXPECT_EQ(Out("a.bmp"), "image a");
   EXPECT_EQ(GetFileStamp(out_ / "a.bmp"), GetFileStamp(a));
   EXPECT_EQ(platform::ListFolder(out_.Path()), std::vector<std::string>{"a.bmp"});
@@ -125,7 +127,7 @@ TEST_F(Relocation, ThroughAWholeDrawing) {
   // the saved drawing leaves it out
   EXPECT_EQ(c.ImageTextCount, 1);
   EXPECT_EQ(c.BlockImageTextCount, 2);
-  EXPECT_EQ(CopiedImages.size(), 2u);
+  EXPECT_EQ(copied_.size(), 2u);
   EXPECT_EQ(Out("c.bmp"), "c");
   jww::TJwwData result;
   ASSERT_TRUE(result.LoadFromFile(out_ / "plan.jww"));
@@ -142,7 +144,7 @@ TEST_F(Relocation, LetterCaseDuplicatesShareOneCopy) {
   def.Texts = {Text("^@BM" + source_.Path() + "Img\\A.bmp,3")};
   d.BlockDefs = {def};
   const RelocationCounters c = Run(d, false);
-  EXPECT_EQ(CopiedImages.size(), 1u);
+  EXPECT_EQ(copied_.size(), 1u);
   EXPECT_EQ(c.ImageTextCount, 2);
   EXPECT_EQ(c.BlockImageTextCount, 1);
   EXPECT_EQ(platform::ListFolder(out_.Path()).size(), 1u);
@@ -244,14 +246,14 @@ TEST_F(Relocation, ParentAndSlashPathsStayInTheDestination) {
   platform::MakeFolder(source_ / "a\\");
   platform::MakeFolder(source_ / "a\\b\\");
   Image("x.bmp", "x");
-  jww::SourceDrawingPath = source_ / "a\\b\\plan.jww";
+  drawing_ = source_ / "a\\b\\plan.jww";
   for (bool plain : {true, false}) {
-    ClearCopiedImages();
+    copied_.clear();
     testsupport::TempFolder out;
     jww::TJwwData d;
     d.Texts = {Text("^@BM..\\..\\x.bmp,1"), Text("^@BM../../x.bmp,2")};
     RelocationCounters c;
-    RelocateImages(d, out.Path(), {false, !plain}, c);
+    RelocateImages(d, drawing_, out.Path(), {false, !plain}, copied_, c);
     EXPECT_EQ(c.ImageTextCount, 2);
     for (const std::string& name : platform::ListFolder(out.Path())) {
       EXPECT_TRUE(platform::FileExists(out / name)) << name;
@@ -267,10 +269,10 @@ TEST_F(Relocation, AFailedCopyStillRewritesTheReference) {
   jww::TJwwData d;
   d.Texts = {Text("^@BMimg\\a.bmp,1"), Text("^@BMimg\\a.bmp,2")};
   RelocationCounters c;
-  RelocateImages(d, out_ / "missing\\", {false, false}, c);
+  RelocateImages(d, drawing_, out_ / "missing\\", {false, false}, copied_, c);
   EXPECT_EQ(c.ImageTextCount, 2);
   EXPECT_EQ(c.FailedCopyCount, 1);  // told once: the second reference reuses the entry
-  EXPECT_EQ(CopiedImages.size(), 1u);
+  EXPECT_EQ(copied_.size(), 1u);
   EXPECT_EQ(d.Texts[1].Text.bytes, "^@BMa.bmp,2");
   EXPECT_FALSE(platform::FolderExists(out_ / "missing\\"));
 }
@@ -279,7 +281,7 @@ TEST_F(Relocation, ASecondRunFindsItsOwnCopies) {
   Image("img\\a.bmp", "a");
   for (bool plain : {true, false}) {
     for (int run = 0; run < 2; ++run) {
-      ClearCopiedImages();
+      copied_.clear();
       jww::TJwwData d;
       d.Texts = {Text("^@BMimg\\a.bmp,1")};
       Run(d, plain);
@@ -356,11 +358,11 @@ TEST_F(Relocation, AnImageInTheDestinationIsReferencedWhereItLies) {
   const std::string a = Image("img\\a.bmp", "a");
   const std::string folder = source_ / "img\\";
   for (bool plain : {true, false}) {
-    ClearCopiedImages();
+    copied_.clear();
     jww::TJwwData d;
     d.Texts = {Text("^@BMimg\\a.bmp,1"), Text("^@BM" + source_.Path() + "IMG\\A.bmp,2")};
     RelocationCounters c;
-    RelocateImages(d, folder, {false, !plain}, c);
+    RelocateImages(d, drawing_, folder, {false, !plain}, copied_, c);
     EXPECT_EQ(c.ImageTextCount, 2);
     EXPECT_EQ(d.Texts[0].Text.bytes, "^@BMa.bmp,1");
     EXPECT_EQ(d.Texts[1].Text.bytes, "^@BMa.bmp,2");
@@ -388,7 +390,7 @@ TEST_F(Relocation, AFileInTheDestinationIsTheImageOnlyWhenStampAndBytesAreEqual)
   for (bool plain : {true, false}) {
     for (const Row& row : rows) {
       SCOPED_TRACE(std::string(row.what) + (plain ? ", plain names" : ", path names"));
-      ClearCopiedImages();
+      copied_.clear();
       testsupport::TempFolder out;
       const std::string name = MakeImageFileName(!plain, image, out.Path());
       testsupport::WriteFileText(out / name, row.bytes);
@@ -396,7 +398,7 @@ TEST_F(Relocation, AFileInTheDestinationIsTheImageOnlyWhenStampAndBytesAreEqual)
       jww::TJwwData d;
       d.Texts = {Text("^@BMimg\\a.bmp,1")};
       RelocationCounters c;
-      RelocateImages(d, out.Path(), {false, !plain}, c);
+      RelocateImages(d, drawing_, out.Path(), {false, !plain}, copied_, c);
       const std::string ext = ".bmp";
       const std::string expected = row.reused ? name : name.substr(0, name.size() - ext.size()) + "~1" + ext;
       EXPECT_EQ(d.Texts[0].Text.bytes, "^@BM" + expected + ",1");
@@ -429,11 +431,11 @@ TEST_F(Relocation, AnImageEditedBetweenTwoRunsIsCopiedAgain) {
     std::vector<std::string> texts;
     for (const char* bytes : {"before", "after!"}) {
       Image("img\\photo.jpg", bytes, std::string(bytes) == "before" ? 0x5A8B6C00 : 0x5A8B6D00);
-      ClearCopiedImages();
+      copied_.clear();
       jww::TJwwData d;
       d.Texts = {Text("^@BMimg\\photo.jpg,1")};
       RelocationCounters c;
-      RelocateImages(d, out.Path(), {false, !plain}, c);
+      RelocateImages(d, drawing_, out.Path(), {false, !plain}, copied_, c);
       texts.push_back(d.Texts[0].Text.bytes.substr(4, d.Texts[0].Text.bytes.size() - 6));
     }
     ASSERT_NE(texts[0], texts[1]);
@@ -454,11 +456,11 @@ TEST_F(Relocation, ImagesDatedOutsideWhatAStampHoldsAreCopiedOnce) {
     testsupport::TempFolder out;
     for (int run = 0; run < 3; ++run) {
       for (int drawing = 0; drawing < 2; ++drawing) {
-        ClearCopiedImages();
+        copied_.clear();
         jww::TJwwData d;
         d.Texts = {Text("^@BMimg\\old.bmp,1"), Text("^@BMimg\\future.bmp,2")};
         RelocationCounters c;
-        RelocateImages(d, out.Path(), {false, !plain}, c);
+        RelocateImages(d, drawing_, out.Path(), {false, !plain}, copied_, c);
         EXPECT_EQ(c.FailedCopyCount, 0);
       }
     }

@@ -7,7 +7,7 @@
 #include "FaultInjection.h"
 #include "TestSupport.h"
 #include "jww/Archive.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 #include "relocation/ImagePlacement.h"
 
@@ -24,15 +24,14 @@ std::string AsString(const std::vector<unsigned char>& bytes) { return std::stri
 
 // A drawing whose save reads an embedded image back from the scratch folder.
 jww::TJwwData DrawingWithImage(const std::string& scratch) {
-  jww::TempFolder = scratch;
-  jww::ClearEmbeddedImages();
   std::string picture(200000, 'p');
   testsupport::WriteFileText(scratch + "pic.bmp", picture);
   jww::TBindImageType image;
   image.Name = jww::JwwString("pic.bmp");
   image.Size = static_cast<std::int32_t>(picture.size());
-  jww::EmbeddedImages.push_back(image);
   jww::TJwwData d;
+  d.TempFolder = scratch;
+  d.EmbeddedImages.push_back(image);
   for (int i = 0; i < 3000; ++i) {
     jww::TEntJwwText t;
     t.Text = jww::JwwString(i == 0 ? "^@BM%temp%pic.bmp,1,1" : "text " + std::to_string(i));
@@ -78,8 +77,6 @@ TEST(FaultSweep, SaveToFileKeepsThePreviousFileOrWritesAWholeOne) {
     }
   }
   EXPECT_GT(failures, 0);
-  jww::ClearEmbeddedImages();
-  jww::TempFolder.clear();
   std::cout << "save: " << count << " file operations failed in turn, " << failures << " of them failed the save\n";
 }
 
@@ -140,6 +137,7 @@ TEST(FaultSweep, ExtractionLeavesWholeImagesOrNone) {
   {
     FaultPlan counting(kAllOps, 0);
     jww::TJwwData loaded;
+    loaded.TempFolder = scratch.Path();
     ASSERT_TRUE(loaded.LoadFromMemory(file.data(), file.size()));
     count = counting.Count();
   }
@@ -147,6 +145,7 @@ TEST(FaultSweep, ExtractionLeavesWholeImagesOrNone) {
   for (int n = 1; n <= count; ++n) {
     platform::RemoveFile(scratch / "pic.bmp");
     jww::TJwwData loaded;
+    loaded.TempFolder = scratch.Path();
     {
       FaultPlan plan(kAllOps, n);
       EXPECT_TRUE(loaded.LoadFromMemory(file.data(), file.size()));  // an extraction failure is not the drawing's
@@ -161,6 +160,4 @@ TEST(FaultSweep, ExtractionLeavesWholeImagesOrNone) {
     EXPECT_EQ(loaded.SaveToMemory(again, 700), extracted);
   }
   std::cout << "extraction: " << count << " file operations failed in turn\n";
-  jww::ClearEmbeddedImages();
-  jww::TempFolder.clear();
 }

@@ -8,10 +8,10 @@
 
 #include "FakeShell.h"
 #include "TestSupport.h"
-#include "app/Unit1.h"
+#include "app/MainForm.h"
 #include "fixture/DrawingBuilder.h"
 #include "fixture/Hostile.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 
 #ifndef _WIN32
@@ -49,10 +49,6 @@ class Hostile : public ::testing::Test {
   Hostile() {
     for (const char* folder : {"prog\\", "a\\", "a\\b\\", "dest\\", "outside\\"}) platform::MakeFolder(root / folder);
     testsupport::WriteFileText(root / "outside\\keep.txt", "untouched");
-  }
-  ~Hostile() override {
-    jww::TempFolder.clear();
-    jww::SourceDrawingPath.clear();
   }
   // Converts the drawing into dest\ in one naming mode; returns the result line.
   std::string Convert(const std::string& drawing, bool pathNames) {

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "exchange/JwwGaibu.h"
-#include "jww/jwwunit.h"
+#include "exchange/ExchangeFile.h"
+#include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 #include "relocation/ImagePlacement.h"
 #include "relocation/ImageRelocation.h"
@@ -26,16 +26,15 @@ int main(int argc, char** argv) {
   const std::vector<platform::Argument> args = platform::ProgramArguments(argc, argv);
   if (args.size() == 3 && args[0].display == "relocate") {
     jww::TJwwData d;
-    jww::TempFolder.clear();
     if (!d.LoadFromFile(args[1].sjis)) return 1;
     std::string folder = args[2].sjis;
     if (folder.back() != '\\') folder += '\\';
-    relocation::ClearCopiedImages();
+    relocation::CopiedImageTable copied;
     relocation::RelocationCounters counters;
     const auto start = std::chrono::steady_clock::now();
-    relocation::RelocateImages(d, folder, {false, false}, counters);
+    relocation::RelocateImages(d, args[1].sjis, folder, {false, false}, copied, counters);
     std::printf("%.4f %d %zu\n", Seconds(start), counters.ImageTextCount + counters.BlockImageTextCount,
-                relocation::CopiedImages.size());
+                copied.size());
     return 0;
   }
   if (args.size() == 3 && args[0].display == "copy") {
@@ -45,10 +44,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.size() == 2 && args[0].display == "exchange") {
-    exchange::ResetExchangeData();
+    exchange::ExchangeReader reader;
     const auto start = std::chrono::steady_clock::now();
-    const bool read = exchange::ReadExchangeFile(args[1].sjis);
-    std::printf("%.4f %zu\n", Seconds(start), exchange::ExchangeData.Order.size());
+    const bool read = reader.ReadExchangeFile(args[1].sjis);
+    std::printf("%.4f %zu\n", Seconds(start), reader.ExchangeData.Order.size());
     return read ? 0 : 1;
   }
   std::fprintf(stderr, "usage: bench-steps relocate DRAWING DEST | copy SOURCE TARGET | exchange FILE\n");

@@ -13,7 +13,7 @@
 
 #include "fixture/DrawingBuilder.h"
 #include "jww/Archive.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -164,15 +164,15 @@ int main(int argc, char** argv) {
     }
   }
   // two embedded images, kept because texts refer to them
-  TempFolder = folder + "scratch\\";
-  platform::MakeFolder(TempFolder);
+  d.TempFolder = folder + "scratch\\";
+  platform::MakeFolder(d.TempFolder);
   for (int i = 0; i < 2; ++i) {
     const std::string name = "embedded" + std::to_string(i) + ".bmp.gz";
-    if (!fixture::WriteFileBytes(TempFolder + name, image)) return 1;
+    if (!fixture::WriteFileBytes(d.TempFolder + name, image)) return 1;
     TBindImageType entry;
     entry.Name = JwwString(name);
     entry.Size = static_cast<std::int32_t>(image.size());
-    EmbeddedImages.push_back(entry);
+    d.EmbeddedImages.push_back(entry);
     Add(d, d.Texts, kTextClass, Text(random, JwwString("^@BM%temp%embedded" + std::to_string(i) + ".bmp,1,1")));
   }
   TEntJwwBlock insert;
@@ -185,9 +185,9 @@ int main(int argc, char** argv) {
   AddMix(d, random, target > 160000 ? (target - 160000) / 76 : 0);
   d.BuildBlockTree();
   const bool ok = d.SaveToFile(folder + "drawing.jww", 700);
-  DeleteExtractedFiles();
-  DeleteUnpackedFiles();
-  platform::RemoveFolder(TempFolder);
+  d.DeleteExtractedFiles();
+  d.DeleteUnpackedFiles();
+  platform::RemoveFolder(d.TempFolder);
   if (!ok) {
     std::fprintf(stderr, "make-drawing: cannot write %s\n", (args[0].display + "/drawing.jww").c_str());
     return 1;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Unit1.h"
+#include "app/MainForm.h"
 #include "platform/Shell.h"
 
 namespace ui {

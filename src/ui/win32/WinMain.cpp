@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Unit1.h"
+#include "app/MainForm.h"
 #include "platform/Shell.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32Text.h"

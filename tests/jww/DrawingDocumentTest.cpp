@@ -10,7 +10,7 @@
 #include "TestSupport.h"
 #include "jww/ArchiveReader.h"
 #include "jww/ArchiveWriter.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 #include "platform/FaultHook.h"
 #include "platform/Platform.h"
 
@@ -449,33 +449,27 @@ TEST(BlockTree, CyclesAndDeepNestingStayBounded) {
 
 class EmbeddedImages : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = jww::TempFolder;
-    jww::TempFolder = scratch_.Path();
-    jww::ClearEmbeddedImages();
+  // A document extracting into the scratch folder.
+  TJwwData Document() {
+    TJwwData d;
+    d.TempFolder = scratch_.Path();
+    return d;
   }
-  void TearDown() override {
-    jww::DeleteExtractedFiles();
-    jww::DeleteUnpackedFiles();
-    jww::ClearEmbeddedImages();
-    jww::TempFolder = saved_;
-  }
-  void AddImage(const std::string& name, const std::string& bytes) {
-    testsupport::WriteFileText(jww::TempFolder + name, bytes);
+  void AddImage(TJwwData& d, const std::string& name, const std::string& bytes) {
+    testsupport::WriteFileText(scratch_ / name, bytes);
     TBindImageType image;
     image.Name = JwwString(name);
     image.Size = static_cast<std::int32_t>(bytes.size());
-    jww::EmbeddedImages.push_back(image);
+    d.EmbeddedImages.push_back(image);
   }
   testsupport::TempFolder scratch_;
-  std::string saved_;
 };
 
 TEST_F(EmbeddedImages, KeptWhileReferencedAndExtractedOnLoad) {
-  AddImage("PHOTO.BMP.GZ", "gzipped photo");
-  AddImage("unused.bmp", "nobody refers to me");
-  AddImage("plan.png", "png");
-  TJwwData d;
+  TJwwData d = Document();
+  AddImage(d, "PHOTO.BMP.GZ", "gzipped photo");
+  AddImage(d, "unused.bmp", "nobody refers to me");
+  AddImage(d, "plan.png", "png");
   Add(d, d.Texts, kTextClass, Text("^@BM%temp%photo.bmp,10,10,0,0"));  // prefix match, any case
   TEntJwwBlockDef def = Def(1);
   Add(def, def.Texts, kTextClass, Text("^@BM%temp%plan.png,1,1"));
@@ -484,24 +478,23 @@ TEST_F(EmbeddedImages, KeptWhileReferencedAndExtractedOnLoad) {
 
   std::vector<unsigned char> bytes;
   ASSERT_TRUE(d.SaveToMemory(bytes, 700));
-  jww::DeleteExtractedFiles();
-  jww::DeleteUnpackedFiles();
-  jww::ClearEmbeddedImages();
-  EXPECT_FALSE(platform::FileExists(jww::TempFolder + "PHOTO.BMP.GZ"));
+  d.DeleteExtractedFiles();
+  d.DeleteUnpackedFiles();
+  EXPECT_FALSE(platform::FileExists(scratch_ / "PHOTO.BMP.GZ"));
 
-  TJwwData back;
+  TJwwData back = Document();
   ASSERT_TRUE(back.LoadFromMemory(bytes.data(), bytes.size()));
-  ASSERT_EQ(jww::EmbeddedImages.size(), 2u);
-  EXPECT_EQ(jww::EmbeddedImages[0].Name.bytes, "PHOTO.BMP.GZ");
-  EXPECT_EQ(jww::EmbeddedImages[1].Name.bytes, "plan.png");
-  EXPECT_EQ(AsString(testsupport::ReadFileBytes(jww::TempFolder + "PHOTO.BMP.GZ")), "gzipped photo");
-  EXPECT_EQ(AsString(testsupport::ReadFileBytes(jww::TempFolder + "plan.png")), "png");
+  ASSERT_EQ(back.EmbeddedImages.size(), 2u);
+  EXPECT_EQ(back.EmbeddedImages[0].Name.bytes, "PHOTO.BMP.GZ");
+  EXPECT_EQ(back.EmbeddedImages[1].Name.bytes, "plan.png");
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(scratch_ / "PHOTO.BMP.GZ")), "gzipped photo");
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(scratch_ / "plan.png")), "png");
 }
 
 TEST_F(EmbeddedImages, ReferencedImageMissingFromScratchFailsTheSave) {
-  AddImage("a.bmp", "a");
-  platform::RemoveFile(jww::TempFolder + "a.bmp");
-  TJwwData d;
+  TJwwData d = Document();
+  AddImage(d, "a.bmp", "a");
+  platform::RemoveFile(scratch_ / "a.bmp");
   Add(d, d.Texts, kTextClass, Text("^@BM%temp%a.bmp,1,1"));
   std::vector<unsigned char> bytes;
   EXPECT_FALSE(d.SaveToMemory(bytes, 700));
@@ -517,24 +510,23 @@ TEST_F(EmbeddedImages, ReferencedImageMissingFromScratchFailsTheSave) {
 
 TEST_F(EmbeddedImages, NamesThatReachOtherFoldersNeverTouchTheDisk) {
   testsupport::TempFolder outside;
-  TJwwData d;
-  jww::EmbeddedImages.clear();
+  TJwwData d = Document();
   for (const std::string& name : {std::string("..\\..\\x.bmp"), std::string("a/b.bmp"), std::string("C:x.bmp"),
                                  std::string(".."), std::string("ok.bmp")}) {
     TBindImageType image;
     image.Name = JwwString(name);
     image.Size = 3;
-    jww::EmbeddedImages.push_back(image);
+    d.EmbeddedImages.push_back(image);
   }
-  testsupport::WriteFileText(jww::TempFolder + "ok.bmp", "abc");
+  testsupport::WriteFileText(scratch_ / "ok.bmp", "abc");
   Add(d, d.Texts, kTextClass, Text("^@BM%temp%ok.bmp,1,1"));
   std::vector<unsigned char> bytes;
   ASSERT_TRUE(d.SaveToMemory(bytes, 700));
   // the unreferenced entries were dropped; put them back into the file by hand
-  TJwwData back;
+  TJwwData back = Document();
   ASSERT_TRUE(back.LoadFromMemory(bytes.data(), bytes.size()));
-  EXPECT_EQ(jww::EmbeddedImages.size(), 1u);
-  const std::vector<std::string> before = platform::ListFolder(jww::TempFolder);
+  EXPECT_EQ(back.EmbeddedImages.size(), 1u);
+  const std::vector<std::string> before = platform::ListFolder(scratch_.Path());
 
   const std::string tail = Hex("05 00 00 00") +                          // five images
                            Hex("0B") + "..\\..\\x.bmp" + Hex("03 00 00 00") + "xyz" +  //
@@ -544,12 +536,35 @@ TEST_F(EmbeddedImages, NamesThatReachOtherFoldersNeverTouchTheDisk) {
                            Hex("06") + "ok.bmp" + Hex("03 00 00 00") + "new";
   std::string hostile = AsString(bytes);
   hostile.replace(hostile.size() - (4 + 1 + 6 + 4 + 3), std::string::npos, tail);
-  TJwwData loaded;
+  TJwwData loaded = Document();
   ASSERT_TRUE(loaded.LoadFromMemory(hostile.data(), hostile.size()));
-  EXPECT_EQ(jww::EmbeddedImages.size(), 5u);
-  EXPECT_EQ(platform::ListFolder(jww::TempFolder), before);
-  EXPECT_EQ(AsString(testsupport::ReadFileBytes(jww::TempFolder + "ok.bmp")), "new");
+  EXPECT_EQ(loaded.EmbeddedImages.size(), 5u);
+  EXPECT_EQ(platform::ListFolder(scratch_.Path()), before);
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(scratch_ / "ok.bmp")), "new");
   EXPECT_TRUE(platform::ListFolder(outside.Path()).empty());
+}
+
+TEST_F(EmbeddedImages, TwoDocumentsKeepTheirOwnImages) {
+  // two drawings whose embedded images have one name, read one after the other
+  testsupport::TempFolder second;
+  std::vector<std::vector<unsigned char>> files;
+  for (const char* picture : {"the first picture", "the second picture"}) {
+    TJwwData d = Document();
+    AddImage(d, "pic.bmp", picture);
+    Add(d, d.Texts, kTextClass, Text("^@BM%temp%pic.bmp,1,1"));
+    files.emplace_back();
+    ASSERT_TRUE(d.SaveToMemory(files.back(), 700));
+  }
+  TJwwData first = Document();
+  TJwwData other;
+  other.TempFolder = second.Path();
+  ASSERT_TRUE(first.LoadFromMemory(files[0].data(), files[0].size()));
+  ASSERT_TRUE(other.LoadFromMemory(files[1].data(), files[1].size()));
+  std::vector<unsigned char> savedFirst, savedOther;
+  ASSERT_TRUE(first.SaveToMemory(savedFirst, 700));
+  ASSERT_TRUE(other.SaveToMemory(savedOther, 700));
+  EXPECT_TRUE(savedFirst == files[0]);
+  EXPECT_TRUE(savedOther == files[1]);
 }
 
 TEST(JwwHostile, CountsThatCannotFitFailFast) {
@@ -565,7 +580,6 @@ TEST(JwwHostile, CountsThatCannotFitFailFast) {
   // one image whose size runs past the end of the file
   std::string image = AsString(bytes);
   image.replace(image.size() - 4, 4, Hex("01 00 00 00 05") + "a.bmp" + Hex("00 00 00 10") + "short");
-  jww::TempFolder.clear();
   EXPECT_FALSE(back.LoadFromMemory(image.data(), image.size()));
 }
 
@@ -578,7 +592,6 @@ TEST(JwwSave, IntoAMissingFolderLeavesNothing) {
   EXPECT_EQ(platform::ListFolder(folder.Path()), std::vector<std::string>{"x.jww"});
   TJwwData back;
   EXPECT_TRUE(back.LoadFromFile(folder / "x.jww"));
-  EXPECT_EQ(jww::SourceDrawingPath, folder / "x.jww");
 }
 
 TEST(JwwLoad, NothingEscapesALoad) {

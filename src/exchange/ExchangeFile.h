@@ -246,20 +246,25 @@ struct TJwwExchange {
   TJwwExchange();
 };
 
-// The exchange data of the process.
-extern TJwwExchange ExchangeData;
-// The drawing named by the "file=" line (Shift-JIS, Windows form); empty when none.
-extern std::string ExchangeDrawingPath;
+// An exchange file as it is read: its values and shapes, and the drawing it names.
+class ExchangeReader {
+ public:
+  ExchangeReader() { ResetExchangeData(); }
 
-// Sets every value to its default, sizes the tables and empties every list.
-void ResetExchangeData() noexcept;
-// Reads the exchange file line by line into the exchange data; false when it does not
-// exist or cannot be read to its end (lines already read stay in effect).
-bool ReadExchangeFile(const std::string& path) noexcept;
-// Takes one line (Shift-JIS, without its line break) into the exchange data.
-void ParseExchangeLine(const std::string& line) noexcept;
-// Releases the tables and lists; the data must be reset before it is used again.
-void FreeExchangeData() noexcept;
+  // Sets every value to its default, sizes the tables and empties every list.
+  void ResetExchangeData() noexcept;
+  // Reads the exchange file line by line into the exchange data; false when it does not
+  // exist or cannot be read to its end (lines already read stay in effect).
+  bool ReadExchangeFile(const std::string& path) noexcept;
+  // Takes one line (Shift-JIS, without its line break) into the exchange data.
+  void ParseExchangeLine(const std::string& line) noexcept;
+  // Releases the tables and lists; the data must be reset before it is used again.
+  void FreeExchangeData() noexcept;
+
+  TJwwExchange ExchangeData;
+  // The drawing named by the "file=" line (Shift-JIS, Windows form); empty when none.
+  std::string ExchangeDrawingPath;
+};
 
 // Cuts a line into its tokens; tokens after the 32nd are dropped.
 ExchangeTokens SplitExchangeLine(const std::string& line);

@@ -1,4 +1,4 @@
-#include "exchange/JwwGaibu.h"
+#include "exchange/ExchangeFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,8 +10,6 @@
 
 namespace exchange {
 
-TJwwExchange ExchangeData;
-std::string ExchangeDrawingPath;
 
 TJwwExchange::TJwwExchange() {
   LayerGroupScale.fill(1.0);
@@ -54,15 +52,15 @@ std::string CutText(const std::string& s) {
 
 // Adds an item to a shape list and notes it in the order list.
 template <class Entry>
-void Record(std::vector<Entry>& list, ShapeKind kind, Entry entry) {
-  TJwwExchange& data = ExchangeData;
+void Record(TJwwExchange& data, std::vector<Entry>& list, ShapeKind kind, Entry entry) {
   list.push_back(std::move(entry));
   data.Order.push_back({kind, static_cast<std::int32_t>(list.size() - 1)});
 }
 
 class LineParser {
  public:
-  explicit LineParser(const ExchangeTokens& tokens) : tokens_(tokens), key_(tokens.Token[0]), data_(ExchangeData) {}
+  LineParser(const ExchangeTokens& tokens, TJwwExchange& data, std::string& drawingPath)
+      : tokens_(tokens), key_(tokens.Token[0]), data_(data), drawingPath_(drawingPath) {}
 
   void Parse() {
     if (ParseFile() || ParseHeader() || ParseAttribute() || ParseFlag() || ParsePointValue() || ParseMode() ||
@@ -101,7 +99,7 @@ class LineParser {
   bool ParseFile() {
     const std::size_t at = key_.find("file=");
     if (at == std::string::npos) return false;
-    ExchangeDrawingPath = key_.substr(at + 5);
+    drawingPath_ = key_.substr(at + 5);
     return true;
   }
 
@@ -328,21 +326,21 @@ class LineParser {
     static_cast<TJwwEntHead&>(s) = TakeHead();
     s.Color = data_.Current.ColorEx;
     s.X1 = p1.X, s.Y1 = p1.Y, s.X2 = p2.X, s.Y2 = p2.Y;
-    Record(data_.Solids2, ShapeKind::Solid2, std::move(s));
+    Record(data_, data_.Solids2, ShapeKind::Solid2, std::move(s));
   }
   void RecordSolid(Pt p1, Pt p2, Pt p3) {
     TJwwEntSolid3 s;
     static_cast<TJwwEntHead&>(s) = TakeHead();
     s.Color = data_.Current.ColorEx;
     s.X1 = p1.X, s.Y1 = p1.Y, s.X2 = p2.X, s.Y2 = p2.Y, s.X3 = p3.X, s.Y3 = p3.Y;
-    Record(data_.Solids3, ShapeKind::Solid3, std::move(s));
+    Record(data_, data_.Solids3, ShapeKind::Solid3, std::move(s));
   }
   void RecordSolid(Pt p1, Pt p2, Pt p3, Pt p4) {
     TJwwEntSolid4 s;
     static_cast<TJwwEntHead&>(s) = TakeHead();
     s.Color = data_.Current.ColorEx;
     s.X1 = p1.X, s.Y1 = p1.Y, s.X2 = p2.X, s.Y2 = p2.Y, s.X3 = p3.X, s.Y3 = p3.Y, s.X4 = p4.X, s.Y4 = p4.Y;
-    Record(data_.Solids4, ShapeKind::Solid4, std::move(s));
+    Record(data_, data_.Solids4, ShapeKind::Solid4, std::move(s));
   }
 
   // Three points of which two coincide make a two-point solid.
@@ -383,7 +381,7 @@ class LineParser {
     s.Color = data_.Current.ColorEx;
     for (int i = 0; i < 7; ++i) s.Value[static_cast<std::size_t>(i)] = Real(i + 1);
     s.Number = Int(8);
-    Record(list, kind, std::move(s));
+    Record(data_, list, kind, std::move(s));
   }
 
   void RecordSolidSo(std::vector<TJwwEntSolidSo>& list, ShapeKind kind) {
@@ -391,7 +389,7 @@ class LineParser {
     static_cast<TJwwEntHead&>(s) = TakeHead();
     s.Color = data_.Current.ColorEx;
     for (int i = 0; i < 8; ++i) s.Value[static_cast<std::size_t>(i)] = Real(i + 1);
-    Record(list, kind, std::move(s));
+    Record(data_, list, kind, std::move(s));
   }
 
   bool ParseShape() {
@@ -399,14 +397,14 @@ class LineParser {
       TJwwEntCircle c;
       static_cast<TJwwEntHead&>(c) = TakeHead();
       c.X = Real(1), c.Y = Real(2), c.R = Real(3);
-      Record(data_.Circles, ShapeKind::Circle, std::move(c));
+      Record(data_, data_.Circles, ShapeKind::Circle, std::move(c));
       return true;
     }
     if (key_ == "ci" && Count() >= 8) {
       TJwwEntArc a;
       static_cast<TJwwEntHead&>(a) = TakeHead();
       for (int i = 0; i < 7; ++i) a.Value[static_cast<std::size_t>(i)] = Real(i + 1);
-      Record(data_.Arcs, ShapeKind::Arc, std::move(a));
+      Record(data_, data_.Arcs, ShapeKind::Arc, std::move(a));
       return true;
     }
     if (Count() >= 6) {
@@ -416,9 +414,9 @@ class LineParser {
           TJwwEntTextLine tl;
           tl.Line = data_.PendingLine;
           tl.Text = MakeText(code);
-          Record(data_.TextLines, ShapeKind::TextLine, std::move(tl));
+          Record(data_, data_.TextLines, ShapeKind::TextLine, std::move(tl));
         } else {
-          Record(data_.Texts, ShapeKind::Text, MakeText(code));
+          Record(data_, data_.Texts, ShapeKind::Text, MakeText(code));
         }
         return true;
       }
@@ -428,7 +426,7 @@ class LineParser {
       static_cast<TJwwEntHead&>(p) = TakeHead();
       p.PenColor = data_.Current.PointValue;
       p.X = Real(1), p.Y = Real(2);
-      Record(data_.Points, ShapeKind::Point, std::move(p));
+      Record(data_, data_.Points, ShapeKind::Point, std::move(p));
       return true;
     }
     if (key_ == "pt" && Count() >= 6) {
@@ -437,7 +435,7 @@ class LineParser {
       p.PenColor = data_.Current.PointValue;
       for (int i = 0; i < 4; ++i) p.Value[static_cast<std::size_t>(i)] = Real(i + 1);
       p.Number = Int(5);
-      Record(data_.PointValues, ShapeKind::PointValue, std::move(p));
+      Record(data_, data_.PointValues, ShapeKind::PointValue, std::move(p));
       return true;
     }
     if (key_ == "BL" && Count() >= 4) {
@@ -445,7 +443,7 @@ class LineParser {
       static_cast<TJwwEntHead&>(b) = TakeHead();
       b.X = Real(1), b.Y = Real(2);
       b.Name = tokens_.Token[3];
-      Record(data_.Blocks, ShapeKind::Block, std::move(b));
+      Record(data_, data_.Blocks, ShapeKind::Block, std::move(b));
       return true;
     }
     if (key_ == "sl" && Count() == 5) {
@@ -485,12 +483,13 @@ class LineParser {
     static_cast<TJwwEntHead&>(line) = TakeHead();
     line.PolylineNo = data_.PolylineMode ? data_.PolylineNo : 0;
     line.X1 = Real(0), line.Y1 = Real(1), line.X2 = Real(2), line.Y2 = Real(3);
-    Record(data_.Lines, ShapeKind::Line, std::move(line));
+    Record(data_, data_.Lines, ShapeKind::Line, std::move(line));
   }
 
   const ExchangeTokens& tokens_;
   const std::string& key_;
   TJwwExchange& data_;
+  std::string& drawingPath_;
 };
 
 // Releases a vector's storage.
@@ -539,7 +538,7 @@ ExchangeTokens SplitExchangeLine(const std::string& line) {
   return tokens;
 }
 
-void ResetExchangeData() noexcept {
+void ExchangeReader::ResetExchangeData() noexcept {
   try {
     ExchangeData = TJwwExchange();
     ExchangeDrawingPath.clear();
@@ -553,17 +552,17 @@ void ResetExchangeData() noexcept {
   }
 }
 
-void ParseExchangeLine(const std::string& line) noexcept {
+void ExchangeReader::ParseExchangeLine(const std::string& line) noexcept {
   try {
     const ExchangeTokens tokens = SplitExchangeLine(line);
     if (tokens.Count == 0) return;
-    LineParser(tokens).Parse();
+    LineParser(tokens, ExchangeData, ExchangeDrawingPath).Parse();
   } catch (...) {
     // out of memory: the line is passed over
   }
 }
 
-bool ReadExchangeFile(const std::string& path) noexcept {
+bool ExchangeReader::ReadExchangeFile(const std::string& path) noexcept {
   try {
     if (!platform::FileExists(path)) return false;
     platform::InputFile file;
@@ -600,7 +599,7 @@ bool ReadExchangeFile(const std::string& path) noexcept {
   }
 }
 
-void FreeExchangeData() noexcept {
+void ExchangeReader::FreeExchangeData() noexcept {
   TJwwExchange& data = ExchangeData;
   Release(data.LayerGroupValue);
   Release(data.LayerGroupName);

@@ -1,4 +1,4 @@
-// Records of the drawing file, and the process-wide values of the drawing reader.
+// The records of a drawing file, as they are held in memory.
 #pragma once
 
 #include <array>
@@ -10,8 +10,6 @@
 #include "jww/RecordArray.h"
 
 namespace jww {
-
-class ArchiveWriter;
 
 // Common attributes that open every entity (13 bytes in files before 351, 15 after).
 struct TEntJwwBase {
@@ -268,29 +266,5 @@ struct TBindImageType {
 
   bool operator==(const TBindImageType&) const = default;
 };
-
-// The scratch folder embedded images are extracted into (ends in a backslash).
-extern std::string TempFolder;
-// Embedded images of the last drawing read; their files lie in TempFolder.
-extern std::vector<TBindImageType> EmbeddedImages;
-// Full path of the drawing being converted.
-extern std::string SourceDrawingPath;
-
-// Empties EmbeddedImages.
-void ClearEmbeddedImages();
-// Deletes the scratch files of embedded images stored compressed (".gz").
-void DeleteExtractedFiles();
-// Deletes the scratch files of embedded images under their names without ".gz".
-void DeleteUnpackedFiles();
-// True for a name that can only mean a file directly inside the scratch folder.
-bool IsPlainFileName(const JwwString& name);
-
-// The writer's clean-up of a string: control characters and "^m" pairs dropped, and a
-// result that is empty written as one space.
-JwwString CleanForWrite(const JwwString& s);
-// Writes a string through the writer's clean-up, copying it only when something changes.
-void WriteCleanString(ArchiveWriter& ar, const JwwString& s);
-// True when the string holds nothing but blanks (ASCII or ideographic) and controls.
-bool IsBlank(const JwwString& s);
 
 }  // namespace jww

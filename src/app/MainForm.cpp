@@ -1,29 +1,11 @@
-#include "app/Unit1.h"
+#include "app/MainForm.h"
 
 #include <utility>
 
 #include "app/FormTexts.h"
-#include "app/UnitGval.h"
 #include "text/ShiftJis.h"
 
 namespace app {
-
-void RadioButton::SetChecked(bool on) {
-  checked_ = on;
-  if (!on) return;
-  for (RadioButton* other = next_; other != this; other = other->next_) other->checked_ = false;
-}
-
-void RadioButton::Group(std::initializer_list<RadioButton*> buttons) {
-  RadioButton* previous = nullptr;
-  RadioButton* first = nullptr;
-  for (RadioButton* button : buttons) {
-    if (first == nullptr) first = button;
-    if (previous != nullptr) previous->next_ = button;
-    previous = button;
-  }
-  if (previous != nullptr) previous->next_ = first;
-}
 
 TForm1::TForm1(platform::Shell& shell, std::string programFile)
     : shell_(shell), programFile_(std::move(programFile)) {
@@ -69,12 +51,12 @@ void TForm1::FormShow(const std::vector<std::string>& parameters) {
   try {
     shown_ = true;
     // the front end registers the window as a drop target
-    SetProgramFolder(programFile_);
+    ProgramFolder = text::ExtractFilePath(programFile_);
     LoadSettings(SettingsPath());
-    jww::ClearEmbeddedImages();
     // a folder of this run's own: another run's extracted images never meet these
-    TempFolder = scratch_.Create(ProgramFolder) ? scratch_.Path() : "";
-    Drawing = std::make_unique<jww::TJwwData>();
+    scratch_.Create(ProgramFolder);
+    Drawing.reset();
+    Document();
     FileCount = 0;
     FileQueue.clear();
     if (parameters.size() == 1) {
@@ -108,7 +90,6 @@ void TForm1::Shutdown(bool saveSettings) {
     ResetConversion();
     Drawing.reset();
     scratch_.Remove();
-    TempFolder.clear();
   } catch (...) {
   }
 }
@@ -161,6 +142,14 @@ void TForm1::AddFile(const std::string& path) {
     ++FileCount;
   } catch (...) {
   }
+}
+
+jww::TJwwData& TForm1::Document() {
+  if (!Drawing) {
+    Drawing = std::make_unique<jww::TJwwData>();
+    Drawing->TempFolder = scratch_.AddDocumentFolder();
+  }
+  return *Drawing;
 }
 
 void TForm1::StartBatchIfQueued() {

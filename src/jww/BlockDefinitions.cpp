@@ -1,4 +1,4 @@
-// Block definitions, the block nesting tree, and the embedded images.
+// Block definitions and the block nesting tree.
 #include <algorithm>
 #include <cmath>
 #include <deque>
@@ -8,7 +8,8 @@
 
 #include "jww/ArchiveReader.h"
 #include "jww/ArchiveWriter.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
+#include "jww/StringCleanup.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
 
@@ -17,11 +18,6 @@ namespace {
 
 // The smallest block definition: tag, old base, three dwords, empty name, count.
 constexpr std::uint64_t kMinBlockDefBytes = 2 + 13 + 12 + 1 + 2;
-// The smallest embedded image entry: empty name and its size.
-constexpr std::uint64_t kMinImageBytes = 1 + 4;
-constexpr std::size_t kCopyBlock = 64 * 1024;
-// "^@BM%temp%": a text that refers to an image stored in the drawing
-constexpr std::string_view kEmbeddedPrefix = "^@BM%temp%";
 
 struct Matrix {
   double m11, m12, m21, m22;
@@ -238,102 +234,6 @@ void TJwwData::WriteBlockDefs(ArchiveWriter& ar, std::int32_t v) const {
     WriteCleanString(ar, def.Name);
     ar.AdvanceMapCounter();
     WriteEntities(ar, def, v);
-  }
-}
-
-void TJwwData::ReadImages(ArchiveReader& ar) {
-  ClearEmbeddedImages();
-  const std::int32_t count = ar.ReadI32();
-  if (count <= 0) return;
-  ar.CheckFits(static_cast<std::uint32_t>(count), kMinImageBytes);
-  EmbeddedImages.resize(static_cast<std::size_t>(count));
-  std::vector<unsigned char> block(kCopyBlock);
-  for (TBindImageType& image : EmbeddedImages) {
-    image.Name = ar.ReadCleanString();
-    image.Size = ar.ReadI32();
-    if (image.Size < 0) throw ArchiveError("negative image size");
-    ar.CheckFits(static_cast<std::uint32_t>(image.Size), 1);
-    std::uint64_t left = static_cast<std::uint32_t>(image.Size);
-    if (left == 0) continue;
-    // only a plain name inside the scratch folder is ever written to disk
-    platform::OutputFile out;
-    const std::string path = TempFolder + image.Name.bytes;
-    bool extracting = !TempFolder.empty() && IsPlainFileName(image.Name) && out.Create(path);
-    try {
-      while (left > 0) {
-        const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
-        ar.ReadBytes(block.data(), take);
-        left -= take;
-        if (extracting && out.Write(block.data(), take) != take) {
-          // a failed extraction is dropped; the reader stays in step with the file
-          out.Close();
-          platform::RemoveFile(path);
-          extracting = false;
-        }
-      }
-    } catch (...) {
-      if (extracting) {
-        out.Close();
-        platform::RemoveFile(path);
-      }
-      throw;
-    }
-    if (extracting && !out.Close()) platform::RemoveFile(path);
-  }
-}
-
-void TJwwData::WriteImages(ArchiveWriter& ar) const {
-  for (TBindImageType& image : EmbeddedImages) image.Used = 0;
-  auto mark = [](const RecordArray<TEntJwwText>& texts) {
-    for (const TEntJwwText& t : texts) {
-      const std::string& s = t.Text.Sjis();
-      if (s.size() <= kEmbeddedPrefix.size() || s.compare(0, kEmbeddedPrefix.size(), kEmbeddedPrefix) != 0) continue;
-      const std::size_t comma = s.find(',');
-      if (comma == std::string::npos) continue;
-      const std::string ref = text::UpperCase(s.substr(kEmbeddedPrefix.size(), comma - kEmbeddedPrefix.size()));
-      if (ref.empty()) continue;
-      for (TBindImageType& image : EmbeddedImages) {
-        if (image.Name.IsSjis() && text::UpperCase(image.Name.bytes).compare(0, ref.size(), ref) == 0) {
-          image.Used = 1;
-          break;
-        }
-      }
-    }
-  };
-  mark(Texts);
-  for (const TEntJwwBlockDef& def : BlockDefs) mark(def.Texts);
-
-  std::int32_t count = 0;
-  for (TBindImageType& image : EmbeddedImages) {
-    if (image.Used != 1) continue;
-    if (image.Size == 0) {
-      image.Used = 0;  // an empty image was never extracted
-      continue;
-    }
-    // an image still referred to must not vanish from the drawing
-    if (!IsPlainFileName(image.Name) || !platform::FileExists(TempFolder + image.Name.bytes)) {
-      throw ArchiveError("embedded image missing from the scratch folder");
-    }
-    ++count;
-  }
-  ar.WriteI32(count);
-  std::vector<unsigned char> block(kCopyBlock);
-  for (const TBindImageType& image : EmbeddedImages) {
-    if (image.Used != 1) continue;
-    ar.WriteString(image.Name);
-    platform::InputFile in;
-    if (!in.Open(TempFolder + image.Name.bytes) || in.Size() > 0x7FFFFFFF) {
-      throw ArchiveError("embedded image cannot be read back");
-    }
-    const std::uint64_t size = in.Size();
-    ar.WriteI32(static_cast<std::int32_t>(size));
-    std::uint64_t left = size;
-    while (left > 0) {
-      const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
-      if (in.Read(block.data(), take) != take) throw ArchiveError("embedded image cannot be read back");
-      ar.WriteBytes(block.data(), take);
-      left -= take;
-    }
   }
 }
 

@@ -1,4 +1,4 @@
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
 
 #include <new>
 
@@ -58,7 +58,6 @@ bool TJwwData::Load(ByteSource& source) {
 bool TJwwData::LoadFromFile(const std::string& path) {
   Reset();
   try {
-    SourceDrawingPath = path;
     platform::InputFile file;
     if (!file.Open(path)) return false;
     FileSource source(file);

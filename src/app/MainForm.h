@@ -11,7 +11,8 @@
 
 #include "app/Controls.h"
 #include "app/ScratchFolder.h"
-#include "jww/jwwunit.h"
+#include "jww/DrawingDocument.h"
+#include "relocation/ImageRelocation.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 
@@ -138,6 +139,12 @@ class TForm1 {
 
   std::int32_t QueuedFileCount() const { return FileCount; }
 
+  // The program's folder, ending in a backslash (set at start-up).
+  std::string ProgramFolder;
+  // The drawing being converted, and the images placed for it so far.
+  std::string SourceDrawingPath;
+  relocation::CopiedImageTable CopiedImages;
+
  private:
   friend class TForm1Probe;
 
@@ -145,6 +152,8 @@ class TForm1 {
   void Message(const std::string& text);
   void Shutdown(bool saveSettings);
   void StartBatchIfQueued();
+  // The drawing object, made (with a scratch folder of its own) when there is none.
+  jww::TJwwData& Document();
 
   std::int32_t FileCount = 0;
   std::vector<std::string> FileQueue;

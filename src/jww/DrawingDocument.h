@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "jww/jwwtype.h"
+#include "jww/DrawingRecords.h"
 
 namespace jww {
 
@@ -22,6 +22,9 @@ void CopyBase(const TEntJwwBase& source, TEntJwwBase& target);
 // Writes a base with the clean-up of an attribute kind (a class number 1-8).
 void WriteBase(ArchiveWriter& ar, std::int32_t version, const TEntJwwBase& base, int kind);
 
+// True for a name that can only mean a file directly inside the scratch folder.
+bool IsPlainFileName(const JwwString& name);
+
 class TJwwData : public EntityList {
  public:
   TJwwData();
@@ -34,7 +37,7 @@ class TJwwData : public EntityList {
 
   // Reads a drawing of version 220 or later; false when it cannot be read whole.
   bool LoadFromFile(const std::string& path);
-  // Reads a drawing from bytes in memory (as LoadFromFile, without SourceDrawingPath).
+  // Reads a drawing from bytes in memory.
   bool LoadFromMemory(const void* data, std::size_t size);
   // Writes the drawing as the given version through a temporary file that replaces
   // the target only when complete; false leaves the target as it was.
@@ -54,6 +57,19 @@ class TJwwData : public EntityList {
   std::int32_t MapBlockNumber(std::int32_t number) const;
   // Index in BlockDefs of the first definition with the number, or -1 (after BuildBlockTree).
   std::int32_t FindBlockDef(std::int32_t number) const;
+
+  // Empties EmbeddedImages.
+  void ClearEmbeddedImages();
+  // Deletes the scratch files of embedded images stored compressed (".gz").
+  void DeleteExtractedFiles();
+  // Deletes the scratch files of embedded images under their names without ".gz".
+  void DeleteUnpackedFiles();
+
+  // The folder this document extracts its embedded images into (ending in a backslash);
+  // "" extracts nothing. Two documents never share one.
+  std::string TempFolder;
+  // Embedded images of the drawing last read; their files lie in TempFolder.
+  std::vector<TBindImageType> EmbeddedImages;
 
   TEntJwwHeader Header;
   std::vector<TEntJwwLayerGroup> LayerGroups;
@@ -82,7 +98,7 @@ class TJwwData : public EntityList {
   void ReadBlockDefs(ArchiveReader& ar);
   void WriteBlockDefs(ArchiveWriter& ar, std::int32_t version) const;
   void ReadImages(ArchiveReader& ar);
-  void WriteImages(ArchiveWriter& ar) const;
+  void WriteImages(ArchiveWriter& ar);
 
   // (number, index) of every definition, sorted: the first of a number comes first
   std::vector<std::pair<std::int32_t, std::int32_t>> defsByNumber_;

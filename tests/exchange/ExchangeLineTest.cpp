@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "JwwGaibuFixture.h"
+#include "ExchangeFixture.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ const std::string kGothic = "<\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E>
 const std::string kMincho = "<\x82\x6C\x82\x72 \x96\xBE\x92\xA9>";               // <ＭＳ 明朝>
 const std::string kHyo = "\x95\x5C";                                             // 表, second byte '\'
 
-TEST_F(JwwGaibu, SplitsLinesIntoTokens) {
+TEST_F(ExchangeFile, SplitsLinesIntoTokens) {
   struct Row {
     std::string line;
     std::vector<std::string> tokens;
@@ -41,19 +41,19 @@ TEST_F(JwwGaibu, SplitsLinesIntoTokens) {
   }
 }
 
-TEST_F(JwwGaibu, TokensAfterTheThirtySecondAreDropped) {
+TEST_F(ExchangeFile, TokensAfterTheThirtySecondAreDropped) {
   std::string line = "sl";
   for (int i = 1; i < 40; ++i) line.append(" ").append(std::to_string(i));
   const ExchangeTokens t = SplitExchangeLine(line + "   ");
   EXPECT_EQ(t.Count, kMaxTokens);
   EXPECT_EQ(t.Token[31], "31");
-  ParseExchangeLine(line);  // still a four-point solid from tokens 1 to 8
+  reader.ParseExchangeLine(line);  // still a four-point solid from tokens 1 to 8
   ASSERT_EQ(Data().Solids4.size(), 1u);
   EXPECT_EQ(Data().Solids4[0].X4, 7.0);
   EXPECT_EQ(Data().Solids4[0].Y4, 8.0);
 }
 
-TEST_F(JwwGaibu, ReadsHeaderValuesAndPassesOverShortOrUnknownKeys) {
+TEST_F(ExchangeFile, ReadsHeaderValuesAndPassesOverShortOrUnknownKeys) {
   Parse({"hq 5", "hk 30.5", "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16", "hzs 420 297",
          "hcw 1 2 3 4 5 6 7 8 9 10", "hch 11 12 13 14 15 16 17 18 19 20", "hcd 0.5 0 0 0 0 0 0 0 0 9",
          "hcc 1 2 3 4 5 6 7 8 9 $A", "bz", "hn 1 2 3 4"});
@@ -69,7 +69,7 @@ TEST_F(JwwGaibu, ReadsHeaderValuesAndPassesOverShortOrUnknownKeys) {
   EXPECT_TRUE(Data().Bz);
   EXPECT_EQ(Data().Hn[3], 4.0);
 
-  ResetExchangeData();
+  reader.ResetExchangeData();
   Parse({"hk", "hs 9 9", "hzs 5", "hcw 1 2 3 4 5 6 7 8 9", "hn 1 2"});
   EXPECT_EQ(Data().Hk, 0.0);
   EXPECT_EQ(Data().LayerGroupScale[0], 1.0);
@@ -77,12 +77,12 @@ TEST_F(JwwGaibu, ReadsHeaderValuesAndPassesOverShortOrUnknownKeys) {
   EXPECT_EQ(Data().TextWidth[0], 3.0);
   EXPECT_EQ(Data().Hn[0], 0.0);
   EXPECT_TRUE(Data().Order.empty());
-  ParseExchangeLine("hs 1 2 3");  // four tokens and no key that takes them: a line
+  reader.ParseExchangeLine("hs 1 2 3");  // four tokens and no key that takes them: a line
   ASSERT_EQ(Data().Lines.size(), 1u);
   EXPECT_EQ(Data().Lines[0].X2, 2.0);
 }
 
-TEST_F(JwwGaibu, SelectsLayersAndKeepsTheFirstOnes) {
+TEST_F(ExchangeFile, SelectsLayersAndKeepsTheFirstOnes) {
   Parse({"lg3 5", "lyB 7", "lgn" + kHyo, "lyn\"a b", "lgA", "lyZ 4", "lgZ", "lga", "lg"});
   EXPECT_EQ(Data().First.LayerGroup, 3);
   EXPECT_EQ(Data().First.Layer, 11);
@@ -95,12 +95,12 @@ TEST_F(JwwGaibu, SelectsLayersAndKeepsTheFirstOnes) {
   EXPECT_EQ(Data().Current.LayerGroup, 0);
 
   Parse({"lgF", "lyF"});
-  ParseExchangeLine("1 2 3 4");
+  reader.ParseExchangeLine("1 2 3 4");
   EXPECT_EQ(Data().Lines[0].LayerGroup, 15);
   EXPECT_EQ(Data().Lines[0].Layer, 15);
 }
 
-TEST_F(JwwGaibu, SetsColoursTypesAndWidths) {
+TEST_F(ExchangeFile, SetsColoursTypesAndWidths) {
   Parse({"lc5 99", "lt2", "lw3"});
   EXPECT_EQ(Data().Current.ColorEx, 0);  // a value is an extended colour only with colour 10
   Parse({"lc10 $FF8000", "lt4", "lw1", "hhp12ln"});
@@ -108,7 +108,7 @@ TEST_F(JwwGaibu, SetsColoursTypesAndWidths) {
   EXPECT_EQ(Data().First.PenColor, 5);
   EXPECT_EQ(Data().First.LineType, 2);
   EXPECT_EQ(Data().First.PenWidth, 3);
-  ParseExchangeLine("sl 0 0 1 0");
+  reader.ParseExchangeLine("sl 0 0 1 0");
   ASSERT_EQ(Data().Solids2.size(), 1u);
   const TJwwEntSolid2& s = Data().Solids2[0];
   EXPECT_EQ(s.PenColor, 10);
@@ -118,7 +118,7 @@ TEST_F(JwwGaibu, SetsColoursTypesAndWidths) {
   EXPECT_EQ(s.Color, 0xFF8000);
 }
 
-TEST_F(JwwGaibu, SetsFontTextTypeAndPlacement) {
+TEST_F(ExchangeFile, SetsFontTextTypeAndPlacement) {
   EXPECT_EQ(Data().Current.FontName, kGothic);
   Parse({"cn\"$" + kMincho, "cn$", "cn\"$" + kGothic});
   EXPECT_EQ(Data().Current.FontName, kGothic);
@@ -133,12 +133,12 @@ TEST_F(JwwGaibu, SetsFontTextTypeAndPlacement) {
   Parse({"cc9"});
   EXPECT_EQ(Data().Current.Align, 0);
 
-  ResetExchangeData();
+  reader.ResetExchangeData();
   Parse({"cn$", "cn$" + kHyo});
   EXPECT_EQ(Data().First.FontName, kHyo);
 }
 
-TEST_F(JwwGaibu, DefinesPointsWithMarkers) {
+TEST_F(ExchangeFile, DefinesPointsWithMarkers) {
   struct Row {
     std::string line;
     int number;
@@ -146,7 +146,7 @@ TEST_F(JwwGaibu, DefinesPointsWithMarkers) {
   };
   const Row rows[] = {{"hp1- 10 20", 1, 1}, {"hp2ln 1 2", 2, 2}, {"hp3ci 1 2", 3, 3},
                       {"hp4ch 1 2", 4, 4},  {"hp99 1 2", 99, 0}};
-  for (const Row& row : rows) ParseExchangeLine(row.line);
+  for (const Row& row : rows) reader.ParseExchangeLine(row.line);
   Parse({"hp0 1 2", "hp100 1 2", "hpx 1 2", "hp5 1"});  // outside 1 to 99, or too few tokens
   EXPECT_EQ(Data().PointDefCount, 5);
   for (const Row& row : rows) {
@@ -160,7 +160,7 @@ TEST_F(JwwGaibu, DefinesPointsWithMarkers) {
   EXPECT_FALSE(Data().PointDefs[0].Defined);
 }
 
-TEST_F(JwwGaibu, FlagBitsGoWithTheNextShapeOnly) {
+TEST_F(ExchangeFile, FlagBitsGoWithTheNextShapeOnly) {
   Parse({"z1", "z3", "z1", "z5", "pn7", "pt 1 2", "pt 3 4"});
   ASSERT_EQ(Data().Points.size(), 2u);
   EXPECT_EQ(Data().Points[0].Flag, 1 + 4 + 16);
@@ -168,7 +168,7 @@ TEST_F(JwwGaibu, FlagBitsGoWithTheNextShapeOnly) {
   EXPECT_EQ(Data().Points[0].PenColor, 7);
 }
 
-TEST_F(JwwGaibu, NumbersPolylinesAndIgnoresThreeNumbers) {
+TEST_F(ExchangeFile, NumbersPolylinesAndIgnoresThreeNumbers) {
   Parse({"1 2 3", "pl", "0 0 1 1", "1 1 2 2", "pl", "lgn" + kHyo, "2 2 3 3", "lc2", "3 3 4 4", "pl", "#",
          "4 4 5 5", "pl", "ci 0 0 1", "5 5 6 6"});
   std::vector<int> numbers;
@@ -177,7 +177,7 @@ TEST_F(JwwGaibu, NumbersPolylinesAndIgnoresThreeNumbers) {
   EXPECT_EQ(Data().Lines[0].X2, 1.0);
 }
 
-TEST_F(JwwGaibu, RecordsTextsWithTheirTypeSizes) {
+TEST_F(ExchangeFile, RecordsTextsWithTheirTypeSizes) {
   Parse({"hcw 1 2 3 4 5 6 7 8 9 10", "hcc 1 2 3 4 5 6 7 8 9 10", "cn2", "cc4",
          "ch 0 0 1 0 \"a b  c", "cn0 5 6 0.5 3", "c2 1 2 3 4 x", "cn11", "cv 1 2 3 4 y", "ch 1 2 3"});
   ASSERT_EQ(Data().Texts.size(), 3u);
@@ -198,11 +198,11 @@ TEST_F(JwwGaibu, RecordsTextsWithTheirTypeSizes) {
   EXPECT_EQ(Data().Lines.size(), 1u);      // a text key with four tokens is a line
 
   const char* keys[] = {"ch", "cv", "cs", "cr", "co", "cp", "ct", "ck", "cz", "c2"};
-  for (const char* key : keys) ParseExchangeLine(std::string(key) + " 0 0 0 0 t");
+  for (const char* key : keys) reader.ParseExchangeLine(std::string(key) + " 0 0 0 0 t");
   for (int code = 0; code < 10; ++code) EXPECT_EQ(Data().Texts[3 + static_cast<std::size_t>(code)].Code, code);
 }
 
-TEST_F(JwwGaibu, CutsLongTextsBetweenCharacters) {
+TEST_F(ExchangeFile, CutsLongTextsBetweenCharacters) {
   std::string longText = "a";
   for (int i = 0; i < 200; ++i) longText += kHyo;
   Parse({"cn\"$" + std::string(300, 'f'), "ch 0 0 1 0 \"" + longText});
@@ -210,11 +210,11 @@ TEST_F(JwwGaibu, CutsLongTextsBetweenCharacters) {
   EXPECT_EQ(t.FontName, std::string(255, 'f'));
   EXPECT_EQ(t.Text, longText.substr(0, 255));  // "a" and 127 characters: 255 bytes
 
-  ParseExchangeLine("ch 0 0 1 0 \"" + longText.substr(1));
+  reader.ParseExchangeLine("ch 0 0 1 0 \"" + longText.substr(1));
   EXPECT_EQ(Data().Texts.at(1).Text.size(), 254u);  // the 128th character does not fit
 }
 
-TEST_F(JwwGaibu, PairsAMessageLineWithItsText) {
+TEST_F(ExchangeFile, PairsAMessageLineWithItsText) {
   Parse({"msg", "0 0 9 9", "lc3", "0 0 10 0", "cs 1 2 3 4 label", "0 0 1 1", "msg", "5 5 6 6", "ch 1 2 3 4 t"});
   ASSERT_EQ(Data().TextLines.size(), 1u);
   const TJwwEntTextLine& tl = Data().TextLines[0];
@@ -227,7 +227,7 @@ TEST_F(JwwGaibu, PairsAMessageLineWithItsText) {
   EXPECT_FALSE(Data().MessageMode);
 }
 
-TEST_F(JwwGaibu, RecordsOtherShapesInFileOrder) {
+TEST_F(ExchangeFile, RecordsOtherShapesInFileOrder) {
   Parse({"ci 1 2 3", "ci 1 2 3 4 5 6 7", "ci 1 2 3 4 5", "pt 1 2 3 4 5", "BL 10 20 " + kHyo, "BL 1 2",
          "sc 1 2 3 4 5 6 7 8", "se 1 2 3 4 5 6 7 -1", "so 1 2 3 4 5 6 7 8", "sg 8 7 6 5 4 3 2 1", "sl 1 2 3 4 5",
          "1 2 3 4"});
@@ -247,7 +247,7 @@ TEST_F(JwwGaibu, RecordsOtherShapesInFileOrder) {
   EXPECT_EQ(Data().SolidsSg[0].Value[7], 1.0);
 }
 
-TEST_F(JwwGaibu, MakesSolidsOfDistinctPoints) {
+TEST_F(ExchangeFile, MakesSolidsOfDistinctPoints) {
   struct Row {
     std::string line;
     ShapeKind kind;
@@ -272,7 +272,7 @@ TEST_F(JwwGaibu, MakesSolidsOfDistinctPoints) {
       {"sl 0 0 1 0 1 1 0 1 99", ShapeKind::Solid4, {0, 0, 1, 0, 1, 1, 0, 1}},
   };
   for (const Row& row : rows) {
-    ResetExchangeData();
+    reader.ResetExchangeData();
     Parse({"lc10 77", row.line});
     ASSERT_EQ(Data().Order.size(), 1u) << row.line;
     EXPECT_EQ(Data().Order[0].Kind, row.kind) << row.line;
@@ -294,13 +294,13 @@ TEST_F(JwwGaibu, MakesSolidsOfDistinctPoints) {
     EXPECT_EQ(points, row.points) << row.line;
     EXPECT_EQ(color, 77) << row.line;
   }
-  ResetExchangeData();
+  reader.ResetExchangeData();
   Parse({"sl 1 2 3 4 5", "sl 1 2 3 4 5 6 7"});  // six or eight tokens make nothing
   EXPECT_TRUE(Data().Order.empty());
 }
 
-TEST_F(JwwGaibu, ManyShapesKeepTheirOrder) {
-  for (int i = 0; i < 2500; ++i) ParseExchangeLine(std::to_string(i) + " 0 1 1");
+TEST_F(ExchangeFile, ManyShapesKeepTheirOrder) {
+  for (int i = 0; i < 2500; ++i) reader.ParseExchangeLine(std::to_string(i) + " 0 1 1");
   ASSERT_EQ(Data().Lines.size(), 2500u);
   EXPECT_EQ(Data().Order[1234], (TJwwEntOrder{ShapeKind::Line, 1234}));
   EXPECT_EQ(Data().Lines[1234].X1, 1234.0);

@@ -2,15 +2,11 @@
 
 #include <string>
 
-#include "JwwGaibuFixture.h"
+#include "ExchangeFixture.h"
 #include "TestSupport.h"
 
 namespace {
 
-using exchange::ExchangeDrawingPath;
-using exchange::FreeExchangeData;
-using exchange::ReadExchangeFile;
-using exchange::ResetExchangeData;
 using testsupport::TempFolder;
 using testsupport::WriteFileText;
 
@@ -49,12 +45,12 @@ std::string ExchangeFileText(const std::string& drawingPath) {
          "BL 5 5 door\r\n";
 }
 
-TEST_F(JwwGaibu, ReadsAnExchangeFile) {
+TEST_F(ExchangeFile, ReadsAnExchangeFile) {
   TempFolder folder;
   const std::string drawing = "C:\\jww\\" + kHyo + "\\plan a.jww";
   WriteFileText(folder / "JWC_TEMP.TXT", ExchangeFileText(drawing));
-  ASSERT_TRUE(ReadExchangeFile(folder / "JWC_TEMP.TXT"));
-  EXPECT_EQ(ExchangeDrawingPath, drawing);
+  ASSERT_TRUE(reader.ReadExchangeFile(folder / "JWC_TEMP.TXT"));
+  EXPECT_EQ(reader.ExchangeDrawingPath, drawing);
   EXPECT_EQ(Data().LayerGroupScale[1], 50.0);
   EXPECT_EQ(Data().LayerGroupName[0], kZumen);
   EXPECT_EQ(Data().LayerValue[1], 2);
@@ -69,7 +65,7 @@ TEST_F(JwwGaibu, ReadsAnExchangeFile) {
   EXPECT_EQ(Data().Blocks.at(0).Name, "door");
 }
 
-TEST_F(JwwGaibu, TakesTheDrawingPathAsWritten) {
+TEST_F(ExchangeFile, TakesTheDrawingPathAsWritten) {
   struct Row {
     std::string content;
     std::string path;
@@ -86,52 +82,52 @@ TEST_F(JwwGaibu, TakesTheDrawingPathAsWritten) {
   };
   TempFolder folder;
   for (const Row& row : rows) {
-    ResetExchangeData();
+    reader.ResetExchangeData();
     WriteFileText(folder / "JWC_TEMP.TXT", row.content);
-    EXPECT_TRUE(ReadExchangeFile(folder / "JWC_TEMP.TXT")) << row.content;
-    EXPECT_EQ(ExchangeDrawingPath, row.path) << row.content;
+    EXPECT_TRUE(reader.ReadExchangeFile(folder / "JWC_TEMP.TXT")) << row.content;
+    EXPECT_EQ(reader.ExchangeDrawingPath, row.path) << row.content;
   }
 }
 
-TEST_F(JwwGaibu, ReadsLinesAcrossBlockBoundaries) {
+TEST_F(ExchangeFile, ReadsLinesAcrossBlockBoundaries) {
   std::string content;
   for (int i = 0; i < 7280; ++i) content += "1 2 3 4\r\n";    // 65520 bytes
   content += "file=C:\\" + std::string(30, 'x') + ".jww\r\n";  // crosses the first 64 KiB
   content += "2 2 3 3";
   TempFolder folder;
   WriteFileText(folder / "big.txt", content);
-  ASSERT_TRUE(ReadExchangeFile(folder / "big.txt"));
-  EXPECT_EQ(ExchangeDrawingPath, "C:\\" + std::string(30, 'x') + ".jww");
+  ASSERT_TRUE(reader.ReadExchangeFile(folder / "big.txt"));
+  EXPECT_EQ(reader.ExchangeDrawingPath, "C:\\" + std::string(30, 'x') + ".jww");
   EXPECT_EQ(Data().Lines.size(), 7281u);
   EXPECT_EQ(Data().Lines.back().X1, 2.0);
 }
 
-TEST_F(JwwGaibu, MissingFileLeavesTheDefaults) {
+TEST_F(ExchangeFile, MissingFileLeavesTheDefaults) {
   TempFolder folder;
-  EXPECT_FALSE(ReadExchangeFile(folder / "JWC_TEMP.TXT"));
-  EXPECT_FALSE(ReadExchangeFile(folder.Path()));  // a folder is no file
-  EXPECT_FALSE(ReadExchangeFile(""));
-  EXPECT_TRUE(ExchangeDrawingPath.empty());
+  EXPECT_FALSE(reader.ReadExchangeFile(folder / "JWC_TEMP.TXT"));
+  EXPECT_FALSE(reader.ReadExchangeFile(folder.Path()));  // a folder is no file
+  EXPECT_FALSE(reader.ReadExchangeFile(""));
+  EXPECT_TRUE(reader.ExchangeDrawingPath.empty());
   EXPECT_EQ(Data().PaperWidth, 1189.0);
   EXPECT_EQ(Data().Current.FontName, exchange::kDefaultFontName);
   EXPECT_TRUE(Data().First.LayerGroupUnread);
 }
 
-TEST_F(JwwGaibu, FreeThenResetGivesACleanState) {
+TEST_F(ExchangeFile, FreeThenResetGivesACleanState) {
   TempFolder folder;
   WriteFileText(folder / "JWC_TEMP.TXT", ExchangeFileText("C:\\a.jww"));
-  ASSERT_TRUE(ReadExchangeFile(folder / "JWC_TEMP.TXT"));
-  FreeExchangeData();
+  ASSERT_TRUE(reader.ReadExchangeFile(folder / "JWC_TEMP.TXT"));
+  reader.FreeExchangeData();
   EXPECT_TRUE(Data().Order.empty());
   EXPECT_TRUE(Data().LayerName.empty());
   // used again without a reset: nothing is stored in the released tables
-  EXPECT_TRUE(ReadExchangeFile(folder / "JWC_TEMP.TXT"));
+  EXPECT_TRUE(reader.ReadExchangeFile(folder / "JWC_TEMP.TXT"));
   Parse({"lgF 3", "lyF 3", "lynx", "hp5 1 2"});
   EXPECT_TRUE(Data().LayerValue.empty());
   EXPECT_TRUE(Data().PointDefs.empty());
 
-  ResetExchangeData();
-  EXPECT_TRUE(ExchangeDrawingPath.empty());
+  reader.ResetExchangeData();
+  EXPECT_TRUE(reader.ExchangeDrawingPath.empty());
   EXPECT_EQ(Data().LayerGroupValue.size(), 16u);
   EXPECT_EQ(Data().LayerName.size(), 256u);
   EXPECT_EQ(Data().PointDefs.size(), 100u);

@@ -1,0 +1,22 @@
+#include "app/Controls.h"
+
+namespace app {
+
+void RadioButton::SetChecked(bool on) {
+  checked_ = on;
+  if (!on) return;
+  for (RadioButton* other = next_; other != this; other = other->next_) other->checked_ = false;
+}
+
+void RadioButton::Group(std::initializer_list<RadioButton*> buttons) {
+  RadioButton* previous = nullptr;
+  RadioButton* first = nullptr;
+  for (RadioButton* button : buttons) {
+    if (first == nullptr) first = button;
+    if (previous != nullptr) previous->next_ = button;
+    previous = button;
+  }
+  if (previous != nullptr) previous->next_ = first;
+}
+
+}  // namespace app
