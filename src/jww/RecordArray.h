@@ -10,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 namespace jww {
@@ -21,10 +22,11 @@ class RecordArray {
   static constexpr std::size_t kPerBlock = std::max<std::size_t>(64, std::bit_floor(256 * 1024 / sizeof(T)));
 
   RecordArray() = default;
-  RecordArray(std::initializer_list<T> records) {
+  // (delegating, so that a copy that throws half-way frees what it made)
+  RecordArray(std::initializer_list<T> records) : RecordArray() {
     for (const T& r : records) push_back(r);
   }
-  RecordArray(const RecordArray& other) {
+  RecordArray(const RecordArray& other) : RecordArray() {
     for (const T& r : other) push_back(r);
   }
   RecordArray(RecordArray&& other) noexcept { Swap(other); }
@@ -54,13 +56,10 @@ class RecordArray {
   T& back() { return (*this)[size_ - 1]; }
   const T& back() const { return (*this)[size_ - 1]; }
 
-  void push_back(const T& r) { ::new (Slot()) T(r), ++size_; }
-  void push_back(T&& r) { ::new (Slot()) T(std::move(r)), ++size_; }
-  T& emplace_back() {
-    T* slot = ::new (Slot()) T();
-    ++size_;
-    return *slot;
-  }
+  // r may be one of this array's own records
+  void push_back(const T& r) { Emplace(r); }
+  void push_back(T&& r) { Emplace(std::move(r)); }
+  T& emplace_back() { return Emplace(); }
   void pop_back() {
     back().~T();
     --size_;
@@ -124,13 +123,22 @@ class RecordArray {
     blocks_ = table;
   }
 
-  // Room for one more record, growing the first block (by moving its few records) until
-  // it is full size, and adding full blocks after that.
-  T* Slot() {
+  // Makes one more record from args, growing the first block (by moving its few records)
+  // until it is full size, and adding full blocks after that. The record is made before
+  // the records move, so args may name one of them; if making it throws, nothing changes.
+  template <typename... Args>
+  T& Emplace(Args&&... args) {
+    static_assert(std::is_nothrow_move_constructible_v<T>, "records move without throwing");
     if (size_ < kPerBlock && size_ == firstCapacity_) {
       if (blockCount_ == 0) ReserveBlock();
       const std::size_t grown = std::min(kPerBlock, std::max<std::size_t>(1, std::size_t{firstCapacity_} * 2));
       T* block = std::allocator<T>().allocate(grown);
+      try {
+        ::new (block + size_) T(std::forward<Args>(args)...);
+      } catch (...) {
+        std::allocator<T>().deallocate(block, grown);
+        throw;
+      }
       for (std::size_t i = 0; i < size_; ++i) {
         ::new (block + i) T(std::move(blocks_[0][i]));
         blocks_[0][i].~T();
@@ -142,12 +150,17 @@ class RecordArray {
       }
       blocks_[0] = block;
       firstCapacity_ = static_cast<std::uint32_t>(grown);
-    } else if (size_ >= kPerBlock && size_ % kPerBlock == 0 && size_ / kPerBlock == blockCount_) {
+      return block[size_++];
+    }
+    if (size_ >= kPerBlock && size_ % kPerBlock == 0 && size_ / kPerBlock == blockCount_) {
       ReserveBlock();
       blocks_[blockCount_] = std::allocator<T>().allocate(kPerBlock);
       ++blockCount_;
     }
-    return blocks_[size_ / kPerBlock] + size_ % kPerBlock;
+    T* slot = blocks_[size_ / kPerBlock] + size_ % kPerBlock;
+    ::new (slot) T(std::forward<Args>(args)...);
+    ++size_;
+    return *slot;
   }
 
   void Swap(RecordArray& other) noexcept {

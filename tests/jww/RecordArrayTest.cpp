@@ -2,6 +2,7 @@
 // moves, and records that own memory (the sanitizers watch for leaks).
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 #include "jww/RecordArray.h"
@@ -48,5 +49,50 @@ TEST(RecordArray, GrowsAcrossBlocksWithoutLosingRecords) {
     moved = {Make(7), Make(8)};
     ASSERT_EQ(moved.size(), 2u);
     EXPECT_EQ(moved[1], Make(8));
+  }
+}
+
+TEST(RecordArray, ARecordOfItsOwnCanBeAddedAtAnySize) {
+  // the first block moves its records while it grows: the record copied must not go with it
+  RecordArray<Named> records;
+  for (int i = 0; i < 300; ++i) {
+    const std::size_t last = records.size() - (records.empty() ? 0 : 1);
+    records.push_back(records.empty() ? Make(0) : records[last]);
+    records.back().id = i;
+    EXPECT_EQ(records.back().name, Make(0).name) << i;
+  }
+}
+
+namespace {
+
+// A record whose copy fails at a chosen moment, counting the records alive.
+struct Fragile {
+  static inline int alive = 0;
+  static inline int copiesLeft = -1;
+  std::string name = "a record whose name lives on the heap";
+  Fragile() { ++alive; }
+  Fragile(const Fragile& other) : name(other.name) {
+    if (copiesLeft == 0) throw std::bad_alloc();
+    if (copiesLeft > 0) --copiesLeft;
+    ++alive;
+  }
+  Fragile(Fragile&& other) noexcept : name(std::move(other.name)) { ++alive; }
+  ~Fragile() { --alive; }
+};
+
+}  // namespace
+
+TEST(RecordArray, AFailingCopyLeavesNothingBehind) {
+  for (int failAt : {0, 1, 5, 63, 64, 200}) {
+    RecordArray<Fragile> records;
+    for (int i = 0; i < 256; ++i) records.emplace_back();  // the next one grows the first block
+    const int before = Fragile::alive;
+    Fragile::copiesLeft = failAt;
+    EXPECT_THROW({ RecordArray<Fragile> copy(records); }, std::bad_alloc) << failAt;
+    Fragile::copiesLeft = 0;
+    EXPECT_THROW(records.push_back(records[0]), std::bad_alloc);
+    Fragile::copiesLeft = -1;
+    EXPECT_EQ(Fragile::alive, before) << failAt;  // and the sanitizer sees no block leaked
+    EXPECT_EQ(records.size(), 256u);
   }
 }
