@@ -12,12 +12,6 @@ namespace {
 
 constexpr std::int32_t kSavedVersion = 700;
 
-// The folder with a backslash appended unless its last whole character is one; so ""
-// becomes "\" and a name ending in 表 (95 5C) still gets its backslash.
-std::string WithBackslash(const std::string& folder) {
-  return text::RightBytes(folder, 1) == "\\" ? folder : folder + "\\";
-}
-
 }  // namespace
 
 void TForm1::RunBatch() {
@@ -32,12 +26,12 @@ void TForm1::RunBatch() {
         const bool desktop = RadioButton1.Checked();
         const std::string found =
             shell_.SpecialFolder(desktop ? platform::SpecialFolderId::Desktop : platform::SpecialFolderId::Documents);
-        folder = WithBackslash(found);
+        folder = text::IncludeTrailingBackslash(found);
         // a special folder the shell cannot name is reported rather than taken for "\"
         shown = found.empty() ? (desktop ? RadioButton1.Caption : RadioButton2.Caption) : folder;
         if (found.empty()) folder.clear();
       } else {
-        folder = WithBackslash(Edit1.Text);
+        folder = text::IncludeTrailingBackslash(Edit1.Text);
         shown = folder;
       }
       if (folder.empty() || !platform::FolderExists(folder)) {

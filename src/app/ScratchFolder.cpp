@@ -65,12 +65,17 @@ void ScratchFolder::Remove() {
 void ScratchFolder::RemoveDeadRuns(const std::string& root) {
   for (const std::string& name : platform::ListFolder(root)) {
     if (!StartsWith(name, kRunPrefix)) continue;
-    if (EndsWith(name, kLockExtension)) {
-      const std::string folder = root + name.substr(0, name.size() - (sizeof kLockExtension - 1)) + "\\";
-      if (!platform::FolderExists(folder) && !platform::RunLock::IsHeld(root + name)) platform::RemoveFile(root + name);
-    } else if (platform::FolderExists(root + name + "\\") && !platform::RunLock::IsHeld(root + name + kLockExtension)) {
-      platform::RemoveTree(root + name + "\\");
-      if (platform::FileExists(root + name + kLockExtension)) platform::RemoveFile(root + name + kLockExtension);
+    const bool lockFile = EndsWith(name, kLockExtension);
+    const std::string run = root + (lockFile ? name.substr(0, name.size() - (sizeof kLockExtension - 1)) : name);
+    if (!lockFile && !platform::FolderExists(run + "\\")) continue;
+    // a run's folder goes only while its lock is held here, so the run cannot be alive
+    platform::RunLock stale;
+    if (stale.TakeOver(run + kLockExtension)) {
+      if (platform::FolderExists(run + "\\")) platform::RemoveTree(run + "\\");
+      stale.Release();
+    } else if (!lockFile && !platform::FileExists(run + kLockExtension)) {
+      // a folder whose run ended while it was being removed, leaving no lock
+      platform::RemoveTree(run + "\\");
     }
   }
 }

@@ -10,6 +10,7 @@
 
 #include "cli/Commands.h"
 #include "platform/Platform.h"
+#include "text/ShiftJis.h"
 
 namespace cli {
 
@@ -27,14 +28,6 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 #else
 void OnInterrupt(int) { interrupted = true; }
 #endif
-
-// An absolute path in the internal form: "\..." or "X:\...".
-bool IsWholePath(const std::string& line) {
-  if (line.empty()) return false;
-  if (line[0] == '\\') return true;
-  const unsigned char drive = static_cast<unsigned char>(line[0]);
-  return line.size() >= 3 && drive < 0x80 && line[1] == ':' && line[2] == '\\';
-}
 
 }  // namespace
 
@@ -55,7 +48,7 @@ void ConsoleShell::ShowMessage(const std::string&, const std::string& text) {
     std::size_t end = text.find("\r\n", start);
     if (end == std::string::npos) end = text.size();
     const std::string line = text.substr(start, end - start);
-    Complain(IsWholePath(line) ? platform::NativePathForDisplay(line) : platform::ToUtf8(line));
+    Complain(text::IsAbsolutePath(line) ? platform::NativePathForDisplay(line) : platform::ToUtf8(line));
     start = end + 2;
   } while (start < text.size());
 }

@@ -39,9 +39,7 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // A path relative to the working folder made whole, with "." and ".." worked out.
 std::string FullPath(const std::string& path) {
-  const bool whole = (!path.empty() && IsSeparator(path[0])) ||
-                     (path.size() >= 2 && static_cast<unsigned char>(path[0]) < 0x80 && path[1] == ':');
-  if (whole) return path;
+  if (platform::IsFullPath(path)) return path;
   std::string result = platform::CurrentFolder();
   const std::size_t root = text::ExtractFilePath(result.substr(0, 3)).size();  // "\" or "C:\"
   std::string name;

@@ -13,20 +13,6 @@ const std::string_view kClassNames[9] = {
     "CDataSunpou", "CDataSolid", "CDataBlock", "CDataList",
 };
 
-const std::string& JwwString::Sjis() const {
-  static const std::string kNone;
-  return IsSjis() ? bytes : kNone;
-}
-
-std::u16string JwwString::Units() const {
-  std::u16string units(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                     (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-  }
-  return units;
-}
-
 std::size_t FileSource::Read(void* buffer, std::size_t n) { return file_.Read(buffer, n); }
 bool FileSource::Failed() const { return file_.Failed(); }
 std::uint64_t FileSource::Size() const { return file_.Size(); }

@@ -101,11 +101,7 @@ JwwString ArchiveReader::ReadString() {
   CheckFits(length, 2);
   std::string raw(static_cast<std::size_t>(length) * 2, '\0');
   ReadBytes(raw.data(), raw.size());
-  std::u16string units(length, u'\0');
-  for (std::size_t i = 0; i < length; ++i) {
-    units[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
-                                     (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
-  }
+  const std::u16string units = UnitsOf(raw);
   std::string sjis;
   if (platform::Utf16ToCp932(units, sjis)) return JwwString(std::move(sjis), StringForm::Unicode);
   return JwwString(std::move(raw), StringForm::Utf16);
@@ -117,14 +113,7 @@ JwwString ArchiveReader::ReadCleanString() {
     if (!text::HasNoControlChars(s.bytes)) s.bytes = text::RemoveControlChars(s.bytes);
     return s;
   }
-  // UTF-16 units below 0x20 are the control characters of that form
-  std::string kept;
-  kept.reserve(s.bytes.size());
-  for (std::size_t i = 0; i + 1 < s.bytes.size(); i += 2) {
-    if (s.bytes[i + 1] == 0 && static_cast<unsigned char>(s.bytes[i]) < 0x20) continue;
-    kept.append(s.bytes, i, 2);
-  }
-  s.bytes = std::move(kept);
+  s.bytes = BytesOf(WithoutControlUnits(s.Units()));
   return s;
 }
 

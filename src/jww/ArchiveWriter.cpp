@@ -60,11 +60,7 @@ void ArchiveWriter::WriteString(const JwwString& s) {
       WriteString(JwwString(s.bytes, StringForm::Ansi));
       return;
     }
-    raw.resize(units.size() * 2);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-      raw[2 * i] = static_cast<char>(units[i] & 0xFF);
-      raw[2 * i + 1] = static_cast<char>(units[i] >> 8);
-    }
+    raw = BytesOf(units);
   }
   // the Unicode marker, then the length in UTF-16 units
   WriteU8(0xFF);

@@ -30,4 +30,12 @@ struct JwwString {
   bool operator==(const JwwString&) const = default;
 };
 
+// UTF-16LE bytes as their units, and units as UTF-16LE bytes.
+std::u16string UnitsOf(const std::string& bytes);
+std::string BytesOf(const std::u16string& units);
+// A unit that is a control character of the UTF-16 form.
+constexpr bool IsControlUnit(char16_t u) { return u < 0x20; }
+// The units without their control characters.
+std::u16string WithoutControlUnits(std::u16string units);
+
 }  // namespace jww

@@ -5,35 +5,24 @@
 
 namespace jww {
 
-namespace {
-
-std::uint16_t UnitAt(const std::string& bytes, std::size_t i) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                    (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-}
-
-}  // namespace
-
 JwwString CleanForWrite(const JwwString& s) {
   if (s.IsSjis()) {
     std::string cleaned = text::CleanJwwText(s.bytes);
     if (cleaned.empty()) cleaned.push_back(' ');
     return JwwString(std::move(cleaned), s.form);
   }
-  const std::size_t units = s.bytes.size() / 2;
-  std::string kept;
-  kept.reserve(s.bytes.size());
-  for (std::size_t i = 0; i < units; ++i) {
-    const std::uint16_t u = UnitAt(s.bytes, i);
-    if (u == '^' && i + 1 < units && UnitAt(s.bytes, i + 1) == 'm') {
+  const std::u16string units = s.Units();
+  std::u16string kept;
+  kept.reserve(units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (units[i] == u'^' && i + 1 < units.size() && units[i + 1] == u'm') {
       ++i;
       continue;
     }
-    if (u < 0x20) continue;
-    kept.append(s.bytes, 2 * i, 2);
+    if (!IsControlUnit(units[i])) kept.push_back(units[i]);
   }
-  if (kept.empty()) kept = std::string(" \0", 2);
-  return JwwString(std::move(kept), StringForm::Utf16);
+  if (kept.empty()) kept = u" ";
+  return JwwString(BytesOf(kept), StringForm::Utf16);
 }
 
 void WriteCleanString(ArchiveWriter& ar, const JwwString& s) {
@@ -46,9 +35,8 @@ void WriteCleanString(ArchiveWriter& ar, const JwwString& s) {
 
 bool IsBlank(const JwwString& s) {
   if (s.IsSjis()) return text::RemoveBlanks(s.bytes).empty();
-  for (std::size_t i = 0; i < s.bytes.size() / 2; ++i) {
-    const std::uint16_t u = UnitAt(s.bytes, i);
-    if (u >= 0x20 && u != 0x3000) return false;
+  for (const char16_t u : s.Units()) {
+    if (!IsControlUnit(u) && u != u'\u3000') return false;
   }
   return true;
 }

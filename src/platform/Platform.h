@@ -50,6 +50,9 @@ std::vector<std::string> ListFolder(const std::string& folder);
 // Deletes a folder with everything in it, never following symbolic links.
 bool RemoveTree(const std::string& folder);
 
+// True when the system takes a path typed by the user as it stands rather than under the
+// working folder: one that starts from a root (a drive, on Windows, counts as one).
+bool IsFullPath(const std::string& path);
 // Full path of the running program file.
 std::string ProgramFilePath();
 // The process's working folder, ending in a backslash.
@@ -135,10 +138,11 @@ class RunLock {
 
   // Creates the lock file and holds it; false when the name is taken or it cannot be made.
   bool Acquire(const std::string& path);
-  // Lets go of the lock and deletes its file.
+  // Takes hold of the lock file a run left that is no longer alive, so that what it
+  // marked can be removed; false while a live run holds it, or when there is none.
+  bool TakeOver(const std::string& path);
+  // Deletes the lock file and lets go of it.
   void Release();
-  // True while a live run holds the lock file under path.
-  static bool IsHeld(const std::string& path);
 
  private:
   std::intptr_t handle_ = -1;

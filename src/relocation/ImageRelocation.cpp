@@ -17,10 +17,6 @@ constexpr std::string_view kDisabledPrefix = "_@BM";
 // The auxiliary-line colour a switched-off reference takes.
 constexpr std::uint16_t kAuxiliaryColor = 9;
 
-bool IsAbsolute(const std::string& path) {
-  return (!path.empty() && (path[0] == '\\' || path[0] == '/')) || (path.size() >= 2 && path[1] == ':');
-}
-
 // What one pass of relocation works with.
 struct Pass {
   const std::string& drawingPath;
@@ -75,7 +71,7 @@ void CopiedImageTable::clear() {
 
 std::string ResolveImagePath(const std::string& path, const std::string& drawingPath, bool* exists) {
   // a relative path is taken from the drawing's folder, never from the working folder
-  const bool absolute = IsAbsolute(path);
+  const bool absolute = text::IsAbsolutePath(path);
   const std::string resolved = absolute ? path : text::ExtractFilePath(drawingPath) + path;
   // a drawing read from memory has no folder of its own; a device is never an image
   if (exists) {

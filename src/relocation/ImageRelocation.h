@@ -27,7 +27,6 @@ class CopiedImageTable {
   void clear();
   std::size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
-  const std::vector<CopiedImage>& Entries() const { return entries_; }
 
  private:
   std::vector<CopiedImage> entries_;

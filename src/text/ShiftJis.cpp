@@ -100,15 +100,6 @@ std::string MidBytes(const std::string& s, int start, int count, int& taken) {
   return result;
 }
 
-void StrToBuf(unsigned char* buffer, const std::string& s, int n) {
-  const std::int64_t count = std::min<std::int64_t>(Magnitude(n), static_cast<std::int64_t>(s.size()));
-  if (count > 0) std::memcpy(buffer, s.data(), static_cast<std::size_t>(count));
-}
-
-void FillBuf(unsigned char* buffer, unsigned char v, int n) {
-  if (n > 0) std::memset(buffer, v, static_cast<std::size_t>(n));
-}
-
 std::string RemoveBlanks(const std::string& s) {
   std::string result;
   for (std::size_t i = 0; i < s.size();) {
@@ -296,10 +287,6 @@ std::string UpperCase(const std::string& s) {
   return result;
 }
 
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && UpperCase(a) == UpperCase(b);
-}
-
 std::size_t LastSeparator(const std::string& path) {
   std::size_t found = std::string::npos;
   for (std::size_t i = 0; i < path.size();) {
@@ -345,6 +332,12 @@ std::string ExtractFileExt(const std::string& path) {
 std::string ChangeFileExt(const std::string& path, const std::string& ext) {
   const std::size_t dot = ExtensionDot(path);
   return (dot == std::string::npos ? path : path.substr(0, dot)) + ext;
+}
+
+bool HasDrive(const std::string& path) { return path.size() >= 2 && path[1] == ':'; }
+
+bool IsAbsolutePath(const std::string& path) {
+  return (!path.empty() && (path[0] == '\\' || path[0] == '/')) || HasDrive(path);
 }
 
 std::string IncludeTrailingBackslash(const std::string& path) {

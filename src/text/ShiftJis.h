@@ -21,10 +21,6 @@ std::string CharCopy(const std::string& s, int index, int count);
 std::string RightBytes(const std::string& s, int n);
 // Whole characters lying inside bytes start .. start+count-1; `taken` gets their length.
 std::string MidBytes(const std::string& s, int start, int count, int& taken);
-// Copies the first min(|n|, length) bytes of s to the buffer; no terminator.
-void StrToBuf(unsigned char* buffer, const std::string& s, int n);
-// Sets the first n bytes of the buffer to v.
-void FillBuf(unsigned char* buffer, unsigned char v, int n);
 // Drops ASCII and ideographic spaces and control bytes.
 std::string RemoveBlanks(const std::string& s);
 // Drops control bytes and "^m" pairs; a non-empty string that loses everything is " ".
@@ -47,8 +43,6 @@ double TextToFloat(const std::string& s);
 
 // Upper-cases ASCII a-z only, never touching the second byte of a character.
 std::string UpperCase(const std::string& s);
-// Byte-for-byte equality after UpperCase of both.
-bool SameTextIgnoringCase(const std::string& a, const std::string& b);
 
 // Position (0-based) of the last path separator ('\', '/' or ':') that is not the
 // second byte of a double-byte character; npos when there is none.
@@ -61,6 +55,11 @@ std::string ExtractFileName(const std::string& path);
 std::string ExtractFileExt(const std::string& path);
 // The path with its extension replaced (ext includes the dot).
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
+// True for a path that names a drive: its second byte is ":" ("C:\x", "C:x").
+bool HasDrive(const std::string& path);
+// True for a path that starts from a root: its first byte is "\" or "/", or it names a
+// drive. Any other path is relative.
+bool IsAbsolutePath(const std::string& path);
 // The path with a backslash appended unless its last character is one.
 std::string IncludeTrailingBackslash(const std::string& path);
 // True for a file name that Windows takes for a device: CON, NUL, AUX, PRN, COM1-9 or

@@ -48,6 +48,30 @@ TEST_F(TForm1Startup, ScratchFolderThatCannotBeMadeFallsBackToTheUserTemporaryFo
   EXPECT_FALSE(platform::FolderExists(fallback));
 }
 
+TEST_F(TForm1Startup, ScratchFoldersOfRunsNoLongerAliveAreRemoved) {
+  // a run that died left its folder (and, on POSIX, its lock file); another is alive
+  const std::string temp = Folder("TEMP");
+  Folder("TEMP\\run-0000dead");
+  testsupport::WriteFileText(temp + "run-0000dead\\pic.bmp", "left behind");
+  testsupport::WriteFileText(temp + "run-0000dead.lock", "");
+  Folder("TEMP\\run-00000002");  // a folder whose run left no lock at all
+  platform::RunLock alive;
+  ASSERT_TRUE(alive.Acquire(temp + "run-0000beef.lock"));
+  Folder("TEMP\\run-0000beef");
+  testsupport::WriteFileText(temp + "run-0000beef\\pic.bmp", "in use");
+  testsupport::WriteFileText(temp + "notes.txt", "not a run's");
+  form.FormShow({});
+  EXPECT_FALSE(platform::FolderExists(temp + "run-0000dead\\"));
+  EXPECT_FALSE(platform::FileExists(temp + "run-0000dead.lock"));
+  EXPECT_FALSE(platform::FolderExists(temp + "run-00000002\\"));
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(temp + "run-0000beef\\pic.bmp")), "in use");
+  EXPECT_TRUE(platform::FileExists(temp + "notes.txt"));
+  form.FormClose();
+  EXPECT_TRUE(platform::FolderExists(temp + "run-0000beef\\"));  // TEMP stays while anything is in it
+  platform::RemoveTree(temp + "run-0000beef\\");
+  alive.Release();
+}
+
 TEST_F(TForm1Startup, TransformSwitchAloneRunsTheModeAndCloses) {
   for (const char* parameter : {"-G", "/G", "-g", "/g"}) {
     testsupport::FakeShell modeShell;

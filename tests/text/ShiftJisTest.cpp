@@ -22,7 +22,6 @@ using text::CleanJwwText;
 using text::ExtractFileExt;
 using text::ExtractFileName;
 using text::ExtractFilePath;
-using text::FillBuf;
 using text::IncludeTrailingBackslash;
 using text::IsLeadByte;
 using text::LastSeparator;
@@ -30,8 +29,6 @@ using text::MidBytes;
 using text::RemoveBlanks;
 using text::RemoveControlChars;
 using text::RightBytes;
-using text::SameTextIgnoringCase;
-using text::StrToBuf;
 using text::TextToBool;
 using text::TextToFloat;
 using text::TextToInt;
@@ -205,49 +202,6 @@ TEST(ShiftJis, MidBytes) {
 }
 
 // ---- buffers ----------------------------------------------------------------------
-
-TEST(ShiftJis, StrToBufCopiesAtMostTheStringAndNoTerminator) {
-  const struct {
-    std::string s;
-    int n;
-    std::string expected;  // the 6-byte buffer afterwards, "~" where it was untouched
-  } rows[] = {
-      {"abc", 5, "abc~~~"},
-      {"abc", 3, "abc~~~"},
-      {"abc", 2, "ab~~~~"},
-      {"abc", -2, "ab~~~~"},
-      {"abc", 0, "~~~~~~"},
-      {"", 6, "~~~~~~"},
-      {"abc", INT_MIN, "abc~~~"},
-      {"abc", INT_MAX, "abc~~~"},
-      {std::string("a\0b", 3), 6, std::string("a\0b~~~", 6)},
-      {"a" + kHyo, 2, "a\x95~~~~"},  // a plain byte count, it may cut a character
-  };
-  for (const auto& row : rows) {
-    std::array<unsigned char, 6> buffer;
-    buffer.fill('~');
-    StrToBuf(buffer.data(), row.s, row.n);
-    EXPECT_EQ(std::string(buffer.begin(), buffer.end()), row.expected) << Show(row.s) << " n " << row.n;
-  }
-  StrToBuf(nullptr, "", 10);  // nothing to copy, nothing touched
-  StrToBuf(nullptr, "abc", 0);
-}
-
-TEST(ShiftJis, FillBuf) {
-  const struct {
-    int n;
-    std::string expected;  // the 5-byte buffer afterwards, "~" where it was untouched
-  } rows[] = {{3, "zzz~~"}, {5, "zzzzz"}, {0, "~~~~~"}, {-1, "~~~~~"}, {INT_MIN, "~~~~~"}};
-  for (const auto& row : rows) {
-    std::array<unsigned char, 5> buffer;
-    buffer.fill('~');
-    FillBuf(buffer.data(), 'z', row.n);
-    EXPECT_EQ(std::string(buffer.begin(), buffer.end()), row.expected) << row.n;
-  }
-  FillBuf(nullptr, 0, 0);
-}
-
-// ---- cleaning ---------------------------------------------------------------------
 
 TEST(ShiftJis, RemoveBlanks) {
   const struct {
@@ -555,26 +509,6 @@ TEST(ShiftJis, UpperCaseFoldsAsciiLettersOnly) {
   for (const auto& row : rows) EXPECT_EQ(UpperCase(row.s), row.expected) << Show(row.s);
 }
 
-TEST(ShiftJis, SameTextIgnoringCase) {
-  const struct {
-    std::string a;
-    std::string b;
-    bool same;
-  } rows[] = {
-      {"", "", true},
-      {"abc", "ABC", true},
-      {"img\\A.BMP", "IMG\\a.bmp", true},
-      {"a" + kHyo, "A" + kHyo, true},
-      {"\x83\x61", "\x83\x41", false},  // two different characters
-      {"abc", "abcd", false},
-      {"abc", "abd", false},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(SameTextIgnoringCase(row.a, row.b), row.same) << Show(row.a) << " " << Show(row.b);
-    EXPECT_EQ(SameTextIgnoringCase(row.b, row.a), row.same) << Show(row.b) << " " << Show(row.a);
-  }
-}
-
 // ---- paths --------------------------------------------------------------------------
 
 TEST(ShiftJis, LastSeparator) {
@@ -711,7 +645,7 @@ TEST(ShiftJis, NoHelperFailsOnAnyInput) {
     (void)TextToInt(s);
     (void)TextToFloat(s);
     ASSERT_EQ(UpperCase(s).size(), s.size());
-    ASSERT_TRUE(SameTextIgnoringCase(s, UpperCase(s))) << Show(s);
+    ASSERT_EQ(UpperCase(UpperCase(s)), UpperCase(s)) << Show(s);
     (void)LastSeparator(s);
     ASSERT_EQ(ExtractFilePath(s) + ExtractFileName(s), s) << Show(s);
     (void)ExtractFileExt(s);

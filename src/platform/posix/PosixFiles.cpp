@@ -374,15 +374,23 @@ void RunLock::Release() {
   path_.clear();
 }
 
-bool RunLock::IsHeld(const std::string& path) {
+bool RunLock::TakeOver(const std::string& path) {
+  Release();
   std::string native;
   if (!posix::FindExisting(path, native)) return false;
-  const int fd = open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  // a lock file this process may not open is someone's to remove, not ours
-  if (fd < 0) return errno != ENOENT;
-  const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-  close(fd);
-  return held;
+  const int fd = open(native.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  // held, and still the file of that name, until Release deletes it
+  struct stat held;
+  struct stat named;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &held) != 0 || stat(native.c_str(), &named) != 0 ||
+      held.st_dev != named.st_dev || held.st_ino != named.st_ino) {
+    close(fd);
+    return false;
+  }
+  handle_ = fd;
+  path_ = native;
+  return true;
 }
 
 }  // namespace platform

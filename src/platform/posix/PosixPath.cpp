@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/posix/PosixText.h"
+#include "text/ShiftJis.h"
 
 namespace platform::posix {
 
@@ -152,7 +153,7 @@ bool FindNative(const std::string& exact, std::string& native) {
 bool DecodePath(const std::string& path, std::string& native) {
   native.clear();
   if (path.empty() || path.find('\0') != std::string::npos) return false;
-  if (path.size() >= 2 && path[1] == ':') return false;  // a drive letter
+  if (text::HasDrive(path)) return false;  // no drive on this system
   // decoded first, so the second byte 0x5C of a double-byte character stays put
   if (!Cp932ToUtf8(path, native)) return false;
   std::replace(native.begin(), native.end(), '\\', '/');

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/Unicode.h"
 #include "platform/posix/PosixPath.h"
+#include "text/ShiftJis.h"
 
 namespace platform {
 
@@ -31,6 +32,11 @@ void WriteAll(int fd, const std::string& bytes) {
 }
 
 }  // namespace
+
+bool IsFullPath(const std::string& path) {
+  // a drive names nothing here: "C:\\x" is a relative name
+  return text::IsAbsolutePath(path) && !text::HasDrive(path);
+}
 
 std::string ProgramFilePath() {
   std::string native(256, '\0');

@@ -373,17 +373,17 @@ void RunLock::Release() {
   path_.clear();
 }
 
-bool RunLock::IsHeld(const std::string& path) {
+bool RunLock::TakeOver(const std::string& path) {
+  Release();
   std::wstring wide;
   if (!WidePath(path, wide)) return false;
-  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    CloseHandle(file);
-    return false;
-  }
-  const DWORD error = GetLastError();
-  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+  // a live run holds its lock shared with nobody; a lock file it left goes when let go
+  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  path_ = path;
+  return true;
 }
 
 }  // namespace platform

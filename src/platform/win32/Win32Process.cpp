@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Text.h"
+#include "text/ShiftJis.h"
 
 namespace platform {
 
@@ -69,6 +70,8 @@ void WriteTo(DWORD which, const std::string& utf8) {
 }
 
 }  // namespace
+
+bool IsFullPath(const std::string& path) { return text::IsAbsolutePath(path); }
 
 std::string ProgramFilePath() {
   std::wstring wide(MAX_PATH, L'\0');
