@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Wide.h"
 #include "platform/Shell.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32Text.h"
@@ -171,3 +172,11 @@ void ShowUnrepresentableName(HWND owner, const std::wstring& name) {
 }
 
 }  // namespace platform::win32
+
+namespace platform {
+
+void ShowUnrepresentableName(void* owner, const std::wstring& name) {
+  win32::ShowUnrepresentableName(static_cast<HWND>(owner), name);
+}
+
+}  // namespace platform

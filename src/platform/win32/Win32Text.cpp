@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/Platform.h"
+#include "platform/Wide.h"
 #include "platform/Unicode.h"
 
 namespace platform::win32 {
@@ -75,5 +76,9 @@ bool Utf16ToCp932(const std::u16string& units, std::string& sjis) {
 }
 
 std::string NativePathForDisplay(const std::string& path) { return ToUtf8(path); }
+
+std::wstring ToWide(const std::string& sjis) { return win32::ToWide(sjis); }
+
+bool FromWide(const std::wstring& wide, std::string& sjis) { return win32::FromWide(wide, sjis); }
 
 }  // namespace platform

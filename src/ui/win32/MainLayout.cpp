@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/win32/Win32Text.h"
+#include "platform/Wide.h"
 #include "ui/win32/ControlIds.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/MainWindow.h"
@@ -74,7 +74,7 @@ HWND MakePage(HWND parent, int id) {
 }
 
 void AddTab(HWND tabs, int index, const std::string& caption) {
-  std::wstring text = platform::win32::ToWide(caption);
+  std::wstring text = platform::ToWide(caption);
   TCITEMW item{};
   item.mask = TCIF_TEXT;
   item.pszText = text.data();
@@ -136,7 +136,7 @@ void MainWindow::CreateControls() {
 
   statusBar1_ = MakeControl(hwnd_, STATUSCLASSNAMEW, "", 0, 0, kIdStatusBar1);
   SendMessageW(statusBar1_, SB_SIMPLE, TRUE, 0);
-  const std::wstring status = platform::win32::ToWide(form_.StatusBar1.SimpleText);
+  const std::wstring status = platform::ToWide(form_.StatusBar1.SimpleText);
   SendMessageW(statusBar1_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(status.c_str()));
 }
 
@@ -144,7 +144,7 @@ void MainWindow::CreateControls() {
 // holds them.
 void MainWindow::ApplyFonts() {
   const HFONT old[] = {font_, linkFont_, buttonFont_, listFont_};
-  const std::wstring face = platform::win32::ToWide(form_.FontName);
+  const std::wstring face = platform::ToWide(form_.FontName);
   font_ = MakeFont(face, Px(form_.FontHeight), false);
   linkFont_ = MakeFont(face, Px(form_.FontHeight), true);
   buttonFont_ = MakeFont(face, Px(kButton1FontHeight), false);
@@ -207,7 +207,7 @@ void MainWindow::PlaceControls() {
     PlaceControl(control, Px(p.x), Px(p.y), Px(p.width), Px(p.height));
   };
   auto placeButton = [this](HWND control, const std::string& caption, const Place& p) {
-    const int fit = TextExtent(font_, platform::win32::ToWide(caption)).cx + Px(kMarkWidth);
+    const int fit = TextExtent(font_, platform::ToWide(caption)).cx + Px(kMarkWidth);
     PlaceControl(control, Px(p.x), Px(p.y), std::min(fit, Px(p.width)), Px(p.height));
   };
 
@@ -222,7 +222,7 @@ void MainWindow::PlaceControls() {
   // the intake panel: Label2 along its top, the link centred below it
   const RECT panel = PanelRect();
   PlaceControl(label2_, Px(2), panel.top + Px(5), width - Px(4), Px(kLabelHeight));
-  const SIZE link = TextExtent(linkFont_, platform::win32::ToWide(form_.Label3.Caption));
+  const SIZE link = TextExtent(linkFont_, platform::ToWide(form_.Label3.Caption));
   const int linkTop =
       panel.top + Px(5 + kLabelHeight) + (panel.bottom - panel.top - Px(5 + kLabelHeight) - link.cy) / 2;
   PlaceControl(label3_, (width - link.cx) / 2, linkTop, link.cx + 1, link.cy);

@@ -6,8 +6,7 @@
 #include <cwctype>
 #include <utility>
 
-#include "platform/win32/Win32Shell.h"
-#include "platform/win32/Win32Text.h"
+#include "platform/Wide.h"
 #include "ui/win32/ControlIds.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/Widgets.h"
@@ -22,7 +21,7 @@ namespace {
 
 // The key that follows "&" in a caption, upper-cased; 0 when there is none.
 wchar_t AccessKey(const std::string& caption) {
-  const std::wstring wide = platform::win32::ToWide(caption);
+  const std::wstring wide = platform::ToWide(caption);
   for (std::size_t i = 0; i + 1 < wide.size(); ++i) {
     if (wide[i] != L'&') continue;
     if (wide[i + 1] == L'&') {
@@ -104,7 +103,7 @@ bool MainWindow::RegisterClasses(HINSTANCE instance) {
 
 bool MainWindow::Create(HINSTANCE instance) {
   if (!RegisterClasses(instance)) return false;
-  const std::wstring caption = platform::win32::ToWide(form_.Caption);
+  const std::wstring caption = platform::ToWide(form_.Caption);
   // a fixed single border with the system menu and the minimise box only
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   hwnd_ = CreateWindowExW(0, kMainWindowClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -412,10 +411,10 @@ void MainWindow::OnDropFiles(HDROP drop) {
     const UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
     path.resize(got);
     std::string sjis;
-    if (platform::win32::FromWide(path, sjis)) {
+    if (platform::FromWide(path, sjis)) {
       paths.push_back(std::move(sjis));
     } else {
-      platform::win32::ShowUnrepresentableName(hwnd_, path);
+      platform::ShowUnrepresentableName(hwnd_, path);
     }
   }
   DragFinish(drop);

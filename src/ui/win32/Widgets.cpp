@@ -1,17 +1,17 @@
 #include "ui/win32/Widgets.h"
 
-#include "platform/win32/Win32Text.h"
+#include "platform/Wide.h"
 
 namespace ui {
 
 HWND MakeControl(HWND parent, const wchar_t* className, const std::string& text, DWORD style, DWORD exStyle, int id) {
-  const std::wstring wide = platform::win32::ToWide(text);
+  const std::wstring wide = platform::ToWide(text);
   return CreateWindowExW(exStyle, className, wide.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 void SetControlText(HWND control, const std::string& text) {
-  SetWindowTextW(control, platform::win32::ToWide(text).c_str());
+  SetWindowTextW(control, platform::ToWide(text).c_str());
 }
 
 std::wstring ControlTextWide(HWND control) {
@@ -26,13 +26,13 @@ std::wstring ControlTextWide(HWND control) {
 std::string ControlTextShiftJis(HWND control) {
   const std::wstring wide = ControlTextWide(control);
   std::string sjis;
-  if (platform::win32::FromWide(wide, sjis)) return sjis;
+  if (platform::FromWide(wide, sjis)) return sjis;
   sjis.clear();
   for (std::size_t i = 0; i < wide.size();) {
     const bool pair = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]);
     const std::size_t units = pair ? 2 : 1;
     std::string one;
-    sjis += platform::win32::FromWide(wide.substr(i, units), one) ? one : std::string("?");
+    sjis += platform::FromWide(wide.substr(i, units), one) ? one : std::string("?");
     i += units;
   }
   return sjis;
@@ -60,7 +60,7 @@ void MoveTabStopToChecked(HWND const* buttons, int count) {
 }
 
 int AppendListLine(HWND list, const std::string& text) {
-  const std::wstring wide = platform::win32::ToWide(text);
+  const std::wstring wide = platform::ToWide(text);
   SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
   const auto font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
   return TextExtent(font, wide).cx;

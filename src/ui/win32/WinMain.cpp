@@ -11,8 +11,7 @@
 
 #include "app/MainForm.h"
 #include "platform/Shell.h"
-#include "platform/win32/Win32Shell.h"
-#include "platform/win32/Win32Text.h"
+#include "platform/Wide.h"
 #include "ui/win32/MainWindow.h"
 
 namespace {
@@ -27,8 +26,8 @@ std::vector<std::string> CommandLineParameters(HWND owner) {
   if (arguments == nullptr) return parameters;
   for (int i = 1; i < count; ++i) {
     std::string sjis;
-    if (!platform::win32::FromWide(arguments[i], sjis)) {
-      platform::win32::ShowUnrepresentableName(owner, arguments[i]);
+    if (!platform::FromWide(arguments[i], sjis)) {
+      platform::ShowUnrepresentableName(owner, arguments[i]);
       sjis.clear();
     }
     parameters.push_back(sjis);
