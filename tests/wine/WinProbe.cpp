@@ -14,6 +14,11 @@
 //   winprobe page                  print the index of the page in front
 //   winprobe log                   print the log's lines
 //   winprobe scroll                scroll the log to its end
+//   winprobe rows PIXELS FACE      print the log's row height, then the height of a line
+//                                  in FACE at PIXELS (at 96 dpi) on this screen
+//   winprobe ink ID                print where dark pixels lie across a control on the
+//                                  screen: "LEFT RIGHT WIDTH", LEFT and RIGHT the first
+//                                  and last such column, WIDTH the control's
 //   winprobe layout                print the client size and every control's place
 //   winprobe move X Y              move the window
 //   winprobe close                 ask the window to close
@@ -36,6 +41,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -69,7 +75,7 @@ int Fail(const std::wstring& why) {
 int Usage() {
   WriteUtf8(GetStdHandle(STD_ERROR_HANDLE),
             L"usage: winprobe wait|gone|drop|drop-selftest|click|key|press|focus|settext|"
-            L"text|checked|page|log|scroll|layout|move|close|dialog|type|browse|"
+            L"text|checked|page|log|scroll|rows|ink|layout|move|close|dialog|type|browse|"
             L"escape ...\n");
   return 2;
 }
@@ -293,6 +299,86 @@ int ScrollLog() {
   return 0;
 }
 
+int ScreenDpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// The log's row height beside the height a line of the font takes: its cell and the
+// leading it asks for.
+int Rows(int designPixels, const std::wstring& face) {
+  const HWND list = Control(MainWindow(), ui::kIdListBox1);
+  if (list == nullptr) return Fail(L"no log");
+  DWORD_PTR row = 0;
+  if (!SendMessageTimeoutW(list, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &row)) {
+    return Fail(L"the window does not answer");
+  }
+  const HFONT font =
+      CreateFontW(-MulDiv(designPixels, ScreenDpi(), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+  const HDC screen = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(screen, font);
+  TEXTMETRICW metrics{};
+  const bool measured = GetTextMetricsW(screen, &metrics) != FALSE;
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(font);
+  if (!measured) return Fail(L"cannot measure " + face);
+  Print(std::to_wstring(row) + L" " + std::to_wstring(metrics.tmHeight + metrics.tmExternalLeading));
+  return 0;
+}
+
+// Columns of the control's screen image that hold dark (text) pixels.
+int Ink(int id) {
+  const HWND control = Control(MainWindow(), id);
+  if (control == nullptr) return Fail(L"no control " + std::to_wstring(id));
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return Fail(L"the control has no area");
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP image = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = image != nullptr ? SelectObject(memory, image) : nullptr;
+  const bool copied =
+      image != nullptr && BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+  GdiFlush();
+  int left = -1;
+  int right = -1;
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  for (int x = 0; copied && x < width; ++x) {
+    for (int y = 0; y < height; ++y) {
+      const std::uint32_t p = pixels[static_cast<std::size_t>(y * width + x)];
+      const auto red = static_cast<int>((p >> 16) & 0xFF);
+      const auto green = static_cast<int>((p >> 8) & 0xFF);
+      const auto blue = static_cast<int>(p & 0xFF);
+      if (299 * red + 587 * green + 114 * blue >= 80 * 1000) continue;  // lighter than text
+      if (left < 0) left = x;
+      right = x;
+      break;
+    }
+  }
+  if (old != nullptr) SelectObject(memory, old);
+  if (image != nullptr) DeleteObject(image);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (!copied) return Fail(L"cannot read the screen");
+  if (left < 0) return Fail(L"no dark pixels");
+  Print(std::to_wstring(left) + L" " + std::to_wstring(right) + L" " + std::to_wstring(width));
+  return 0;
+}
+
 struct LayoutContext {
   HWND window;
 };
@@ -473,6 +559,8 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"log" && argc == 2) return Log();
   if (command == L"layout" && argc == 2) return Layout();
   if (command == L"scroll" && argc == 2) return ScrollLog();
+  if (command == L"rows" && argc == 4) return Rows(number(2), argv[3]);
+  if (command == L"ink" && argc == 3) return Ink(number(2));
   if (command == L"move" && argc == 4) {
     const HWND window = MainWindow();
     if (window == nullptr) return Fail(L"no window");
