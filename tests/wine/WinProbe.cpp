@@ -9,23 +9,39 @@
 //   winprobe press tab|up|down     press a key in the control that has the focus
 //   winprobe focus                 print the identifier of the control that has the focus
 //   winprobe settext ID TEXT       put a text into a control
+//   winprobe text ID               print a control's text
 //   winprobe checked ID            print 1 when a button is checked, else 0
 //   winprobe page                  print the index of the page in front
 //   winprobe log                   print the log's lines
+//   winprobe scroll                scroll the log to its end
+//   winprobe rows PIXELS FACE      print the log's row height, then the height of a line
+//                                  in FACE at PIXELS (at 96 dpi) on this screen
+//   winprobe ink ID                print where dark pixels lie across a control on the
+//                                  screen: "LEFT RIGHT WIDTH", LEFT and RIGHT the first
+//                                  and last such column, WIDTH the control's
 //   winprobe layout                print the client size and every control's place
 //   winprobe move X Y              move the window
 //   winprobe close                 ask the window to close
 //   winprobe dialog TITLE SECONDS [ok|cancel|none]
 //                                  wait for a dialog box, print its texts, press a button
+//   winprobe type TITLE SECONDS TEXT
+//                                  type a text into the file-name box of a file dialog
+//   winprobe browse TITLE SECONDS NAME
+//                                  open a folder of a file dialog's list by typing its
+//                                  name there and pressing Enter; print the folder shown
+//   winprobe escape SECONDS        hold Escape down until the window answers again after
+//                                  its batch, at most SECONDS; print how long it was held
 //
 // Output is UTF-8. Exit status 0 on success, 1 on failure (with a line on stderr), 2 on
 // a usage error.
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -59,7 +75,8 @@ int Fail(const std::wstring& why) {
 int Usage() {
   WriteUtf8(GetStdHandle(STD_ERROR_HANDLE),
             L"usage: winprobe wait|gone|drop|drop-selftest|click|key|press|focus|settext|"
-            L"checked|page|log|layout|move|close|dialog ...\n");
+            L"text|checked|page|log|scroll|rows|ink|layout|move|close|dialog|type|browse|"
+            L"escape ...\n");
   return 2;
 }
 
@@ -272,6 +289,96 @@ int Log() {
   return 0;
 }
 
+int ScrollLog() {
+  const HWND list = Control(MainWindow(), ui::kIdListBox1);
+  if (list == nullptr) return Fail(L"no log");
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(list, WM_VSCROLL, SB_BOTTOM, 0, SMTO_ABORTIFHUNG, kSendTimeout, &result)) {
+    return Fail(L"the window does not answer");
+  }
+  return 0;
+}
+
+int ScreenDpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// The log's row height beside the height a line of the font takes: its cell and the
+// leading it asks for.
+int Rows(int designPixels, const std::wstring& face) {
+  const HWND list = Control(MainWindow(), ui::kIdListBox1);
+  if (list == nullptr) return Fail(L"no log");
+  DWORD_PTR row = 0;
+  if (!SendMessageTimeoutW(list, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &row)) {
+    return Fail(L"the window does not answer");
+  }
+  const HFONT font =
+      CreateFontW(-MulDiv(designPixels, ScreenDpi(), 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+  const HDC screen = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(screen, font);
+  TEXTMETRICW metrics{};
+  const bool measured = GetTextMetricsW(screen, &metrics) != FALSE;
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(font);
+  if (!measured) return Fail(L"cannot measure " + face);
+  Print(std::to_wstring(row) + L" " + std::to_wstring(metrics.tmHeight + metrics.tmExternalLeading));
+  return 0;
+}
+
+// Columns of the control's screen image that hold dark (text) pixels.
+int Ink(int id) {
+  const HWND control = Control(MainWindow(), id);
+  if (control == nullptr) return Fail(L"no control " + std::to_wstring(id));
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return Fail(L"the control has no area");
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP image = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = image != nullptr ? SelectObject(memory, image) : nullptr;
+  const bool copied =
+      image != nullptr && BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+  GdiFlush();
+  int left = -1;
+  int right = -1;
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  for (int x = 0; copied && x < width; ++x) {
+    for (int y = 0; y < height; ++y) {
+      const std::uint32_t p = pixels[static_cast<std::size_t>(y * width + x)];
+      const auto red = static_cast<int>((p >> 16) & 0xFF);
+      const auto green = static_cast<int>((p >> 8) & 0xFF);
+      const auto blue = static_cast<int>(p & 0xFF);
+      if (299 * red + 587 * green + 114 * blue >= 80 * 1000) continue;  // lighter than text
+      if (left < 0) left = x;
+      right = x;
+      break;
+    }
+  }
+  if (old != nullptr) SelectObject(memory, old);
+  if (image != nullptr) DeleteObject(image);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (!copied) return Fail(L"cannot read the screen");
+  if (left < 0) return Fail(L"no dark pixels");
+  Print(std::to_wstring(left) + L" " + std::to_wstring(right) + L" " + std::to_wstring(width));
+  return 0;
+}
+
 struct LayoutContext {
   HWND window;
 };
@@ -323,18 +430,95 @@ BOOL CALLBACK PrintStatic(HWND child, LPARAM) {
   return TRUE;
 }
 
-int Dialog(const std::wstring& title, DWORD seconds, const std::wstring& button) {
+// A visible dialog box by its title, waited for; null when none came.
+HWND WaitForDialog(const std::wstring& title, DWORD seconds) {
   const ULONGLONG end = GetTickCount64() + seconds * 1000ull;
   DialogSearch search{&title, nullptr};
   for (;;) {
     EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) break;
-    if (GetTickCount64() >= end) return Fail(L"no dialog titled " + title);
+    if (search.found != nullptr) return search.found;
+    if (GetTickCount64() >= end) return nullptr;
     Sleep(kPollMilliseconds);
   }
-  EnumChildWindows(search.found, PrintStatic, 0);
-  if (button != L"none") PostMessageW(search.found, WM_COMMAND, button == L"cancel" ? IDCANCEL : IDOK, 0);
+}
+
+int Dialog(const std::wstring& title, DWORD seconds, const std::wstring& button) {
+  const HWND dialog = WaitForDialog(title, seconds);
+  if (dialog == nullptr) return Fail(L"no dialog titled " + title);
+  EnumChildWindows(dialog, PrintStatic, 0);
+  if (button != L"none") PostMessageW(dialog, WM_COMMAND, button == L"cancel" ? IDCANCEL : IDOK, 0);
   return 0;
+}
+
+// Opens a folder of the dialog's list from the keyboard: its name typed into the list
+// selects it, Enter opens it. The dialog then shows it in its folder box.
+int Browse(const std::wstring& title, DWORD seconds, const std::wstring& name) {
+  const HWND dialog = WaitForDialog(title, seconds);
+  if (dialog == nullptr) return Fail(L"no dialog titled " + title);
+  const HWND view = GetDlgItem(dialog, lst2);
+  const HWND list = view != nullptr ? FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+  if (list == nullptr) return Fail(L"no file list in " + title);
+  DWORD_PTR result = 0;
+  for (wchar_t unit : name) SendMessageTimeoutW(list, WM_CHAR, unit, 1, SMTO_ABORTIFHUNG, kSendTimeout, &result);
+  SendMessageTimeoutW(list, WM_KEYDOWN, VK_RETURN, 1, SMTO_ABORTIFHUNG, kSendTimeout, &result);
+  SendMessageTimeoutW(list, WM_KEYUP, VK_RETURN, 1 | (3u << 30), SMTO_ABORTIFHUNG, kSendTimeout, &result);
+  const ULONGLONG end = GetTickCount64() + 10000;
+  std::wstring shown;
+  while ((shown = TextOf(GetDlgItem(dialog, cmb2))) != name && GetTickCount64() < end) Sleep(kPollMilliseconds);
+  Print(shown);
+  return shown == name ? 0 : Fail(L"the dialog shows " + shown);
+}
+
+BOOL CALLBACK MatchEdit(HWND child, LPARAM data) {
+  if (ClassOf(child) != L"Edit") return TRUE;
+  *reinterpret_cast<HWND*>(data) = child;
+  return FALSE;
+}
+
+// Types into the file-name box (a combo box in the explorer-style dialogs, an edit box in
+// the old ones) as the keyboard would: the text there is selected and replaced.
+int Type(const std::wstring& title, DWORD seconds, const std::wstring& text) {
+  const HWND dialog = WaitForDialog(title, seconds);
+  if (dialog == nullptr) return Fail(L"no dialog titled " + title);
+  HWND box = GetDlgItem(dialog, cmb13);
+  if (box == nullptr) box = GetDlgItem(dialog, edt1);
+  HWND edit = box != nullptr && ClassOf(box) == L"Edit" ? box : nullptr;
+  if (box != nullptr && edit == nullptr) EnumChildWindows(box, MatchEdit, reinterpret_cast<LPARAM>(&edit));
+  if (edit == nullptr) return Fail(L"no file-name box in " + title);
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(edit, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kSendTimeout, &result)) {
+    return Fail(L"the dialog does not answer");
+  }
+  for (wchar_t unit : text) SendMessageTimeoutW(edit, WM_CHAR, unit, 1, SMTO_ABORTIFHUNG, kSendTimeout, &result);
+  if (TextOf(edit) != text) return Fail(L"the file-name box reads " + TextOf(edit));
+  return 0;
+}
+
+void SendKey(WORD key, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &input, sizeof input);
+}
+
+// Escape held as the keyboard holds it, so the window's asynchronous key state sees it.
+// A window busy with its batch takes no messages; once it answers, the batch is over.
+int HoldEscape(DWORD seconds) {
+  const HWND window = MainWindow();
+  if (window == nullptr) return Fail(L"no window");
+  const ULONGLONG start = GetTickCount64();
+  const ULONGLONG end = start + seconds * 1000ull;
+  SendKey(VK_ESCAPE, false);
+  bool answered = false;
+  while (!answered && GetTickCount64() < end) {
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 200, &result) != 0;
+  }
+  SendKey(VK_ESCAPE, true);
+  Print(std::to_wstring(GetTickCount64() - start) + L" ms");
+  return answered ? 0 : Fail(L"the window did not answer while Escape was held");
 }
 
 int Run(int argc, wchar_t** argv) {
@@ -364,10 +548,19 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"press" && argc == 3) return Press(argv[2]);
   if (command == L"focus" && argc == 2) return Focus();
   if (command == L"settext" && argc == 4) return SetText(number(2), argv[3]);
+  if (command == L"text" && argc == 3) {
+    const HWND control = Control(MainWindow(), number(2));
+    if (control == nullptr) return Fail(L"no control " + std::to_wstring(number(2)));
+    Print(TextOf(control));
+    return 0;
+  }
   if (command == L"checked" && argc == 3) return Checked(number(2));
   if (command == L"page" && argc == 2) return Page();
   if (command == L"log" && argc == 2) return Log();
   if (command == L"layout" && argc == 2) return Layout();
+  if (command == L"scroll" && argc == 2) return ScrollLog();
+  if (command == L"rows" && argc == 4) return Rows(number(2), argv[3]);
+  if (command == L"ink" && argc == 3) return Ink(number(2));
   if (command == L"move" && argc == 4) {
     const HWND window = MainWindow();
     if (window == nullptr) return Fail(L"no window");
@@ -380,6 +573,9 @@ int Run(int argc, wchar_t** argv) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;
   }
+  if (command == L"type" && argc == 5) return Type(argv[2], static_cast<DWORD>(number(3)), argv[4]);
+  if (command == L"browse" && argc == 5) return Browse(argv[2], static_cast<DWORD>(number(3)), argv[4]);
+  if (command == L"escape" && argc == 3) return HoldEscape(static_cast<DWORD>(number(2)));
   if (command == L"dialog" && (argc == 4 || argc == 5)) {
     return Dialog(argv[2], static_cast<DWORD>(number(3)), argc == 5 ? argv[4] : L"ok");
   }

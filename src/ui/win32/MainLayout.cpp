@@ -24,8 +24,9 @@ constexpr int kGroupBox1Height = 65;
 constexpr int kPanel1Height = 41;
 constexpr int kButton1FontHeight = 11;
 constexpr int kListFontHeight = 12;
-constexpr int kListItemHeight = 12;
 constexpr int kLabelHeight = 15;
+// the status bar draws its text this far in from its edges
+constexpr int kStatusTextInset = 4;
 
 struct Place {
   int x;
@@ -64,6 +65,15 @@ HFONT MakeFont(const std::wstring& face, int pixels, bool underline) {
   return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE, SHIFTJIS_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                      face.c_str());
+}
+
+// The font at the given height, or smaller until the text fits the width.
+HFONT FittingFont(const std::wstring& face, int pixels, const std::wstring& text, int width) {
+  for (;; --pixels) {
+    const HFONT font = MakeFont(face, pixels, false);
+    if (pixels <= 1 || font == nullptr || TextExtent(font, text).cx <= width) return font;
+    DeleteObject(font);
+  }
 }
 
 void UseFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
@@ -143,21 +153,28 @@ void MainWindow::CreateControls() {
 // The fonts for the present dpi, given to the controls; the old ones go once no control
 // holds them.
 void MainWindow::ApplyFonts() {
-  const HFONT old[] = {font_, linkFont_, buttonFont_, listFont_};
+  const HFONT old[] = {font_, linkFont_, buttonFont_, listFont_, statusFont_};
   const std::wstring face = platform::ToWide(form_.FontName);
   font_ = MakeFont(face, Px(form_.FontHeight), false);
   linkFont_ = MakeFont(face, Px(form_.FontHeight), true);
   buttonFont_ = MakeFont(face, Px(kButton1FontHeight), false);
   listFont_ = MakeFont(face, Px(kListFontHeight), false);
+  // the warning is read whole: its font gives way where the form's is too wide for it
+  const int statusWidth = Px(app::TForm1::ClientWidth) - 2 * Px(kStatusTextInset);
+  statusFont_ =
+      FittingFont(face, Px(form_.FontHeight), platform::ToWide(form_.StatusBar1.SimpleText), statusWidth);
 
   const HWND formFont[] = {groupBox1_, destination_[0], destination_[1], destination_[2], destination_[3], edit1_,
                            label2_,    pageControl1_,   checkBox1_,      label8_,         groupBox2_,      naming_[0],
-                           naming_[1], label4_,         label7_,         label10_,        statusBar1_};
+                           naming_[1], label4_,         label7_,         label10_};
   for (HWND control : formFont) UseFont(control, font_);
   UseFont(label3_, linkFont_);
   UseFont(button1_, buttonFont_);
   UseFont(listBox1_, listFont_);
-  SendMessageW(listBox1_, LB_SETITEMHEIGHT, 0, Px(kListItemHeight));
+  UseFont(statusBar1_, statusFont_);
+  // a row as tall as a line of the font, so nothing drawn below the baseline is cut
+  const int row = LineHeight(listFont_);
+  if (row > 0) SendMessageW(listBox1_, LB_SETITEMHEIGHT, 0, row);
 
   for (HFONT font : old) {
     if (font != nullptr) DeleteObject(font);

@@ -57,7 +57,7 @@ MainWindow::~MainWindow() {
   form_.OnLogLine = nullptr;
   form_.OnFileDone = nullptr;
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
-  for (HFONT font : {font_, linkFont_, buttonFont_, listFont_}) {
+  for (HFONT font : {font_, linkFont_, buttonFont_, listFont_, statusFont_}) {
     if (font != nullptr) DeleteObject(font);
   }
   for (HICON icon : {bigIcon_, smallIcon_}) {

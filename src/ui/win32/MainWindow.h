@@ -94,6 +94,7 @@ class MainWindow {
   HFONT linkFont_ = nullptr;    // the same, underlined, for Label3
   HFONT buttonFont_ = nullptr;  // Button1
   HFONT listFont_ = nullptr;    // ListBox1
+  HFONT statusFont_ = nullptr;  // StatusBar1
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
 

@@ -77,6 +77,17 @@ SIZE TextExtent(HFONT font, const std::wstring& text) {
   return size;
 }
 
+int LineHeight(HFONT font) {
+  TEXTMETRICW metrics{};
+  const HDC dc = GetDC(nullptr);
+  if (dc == nullptr) return 0;
+  const HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
+  const BOOL measured = GetTextMetricsW(dc, &metrics);
+  if (old != nullptr) SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return measured ? static_cast<int>(metrics.tmHeight + metrics.tmExternalLeading) : 0;
+}
+
 void PlaceControl(HWND control, int x, int y, int width, int height) {
   SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -27,6 +27,8 @@ int AppendListLine(HWND list, const std::string& text);
 
 // The extent of a text in a font.
 SIZE TextExtent(HFONT font, const std::wstring& text);
+// The height a line of text takes in a font: its cell and the leading it asks for.
+int LineHeight(HFONT font);
 
 void PlaceControl(HWND control, int x, int y, int width, int height);
 
