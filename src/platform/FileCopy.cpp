@@ -2,14 +2,10 @@
 #include <memory>
 
 #include "platform/Platform.h"
-#include "text/ShiftJis.h"
 
 namespace platform {
 
 namespace {
-
-// Names tried for the temporary file of a save.
-constexpr int kMaxTempNames = 100;
 
 // Large files go through 1 MiB at a time; a small one takes one read and one write.
 constexpr std::size_t kCopyBufferSize = 1 << 20;
@@ -22,19 +18,6 @@ CopyOutcome DropTarget(OutputFile& target, const std::string& path) {
 }
 
 }  // namespace
-
-bool OutputFile::CreateTemporaryFor(const std::string& target, std::string& temp) {
-  // "~name.qvtmp", then "~name.1.qvtmp" ...: another run may be saving a file of that name
-  const std::string stem = text::ExtractFilePath(target) + "~" + text::ExtractFileName(target);
-  for (int n = 0; n < kMaxTempNames; ++n) {
-    temp = stem;
-    if (n > 0) temp.append(".").append(std::to_string(n));
-    temp += ".qvtmp";
-    if (Create(temp, true)) return true;
-    if (!NameTaken()) return false;
-  }
-  return false;
-}
 
 CopyOutcome CopyFileContents(const std::string& source, const std::string& target) {
   InputFile in;
