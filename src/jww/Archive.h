@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -60,13 +61,18 @@ class FieldReader {
 
  private:
   void Field(std::uint8_t& v) { v = *p_++; }
-  void Field(std::uint16_t& v) { v = static_cast<std::uint16_t>(Take(2)); }
-  void Field(std::int32_t& v) { v = static_cast<std::int32_t>(static_cast<std::uint32_t>(Take(4))); }
-  void Field(double& v) { v = std::bit_cast<double>(Take(8)); }
-  std::uint64_t Take(int n) {
-    std::uint64_t v = 0;
-    for (int i = n; i-- > 0;) v = (v << 8) | p_[i];
-    p_ += n;
+  void Field(std::uint16_t& v) { v = Take<std::uint16_t>(); }
+  void Field(std::int32_t& v) { v = static_cast<std::int32_t>(Take<std::uint32_t>()); }
+  void Field(double& v) { v = std::bit_cast<double>(Take<std::uint64_t>()); }
+  template <typename U>
+  U Take() {
+    U v = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&v, p_, sizeof v);  // the file's byte order is the machine's
+    } else {
+      for (std::size_t i = sizeof v; i-- > 0;) v = static_cast<U>((v << 8) | p_[i]);
+    }
+    p_ += sizeof v;
     return v;
   }
   const unsigned char* p_;
