@@ -20,6 +20,7 @@
 
 namespace jww {
 
+// Runs a description as a read: every field is filled from the archive.
 class RecordReader {
  public:
   static constexpr bool kStoring = false;
@@ -27,10 +28,12 @@ class RecordReader {
 
   // The next n bytes (at most ArchiveReader::kMaxTake), decoded field by field.
   FieldReader Fields(std::size_t n) { return FieldReader(ar_.Take(n), n); }
+  // The fields as one block of their total width.
   template <typename... T>
   void Block(T&... fields) {
     Fields((sizeof(T) + ...))(fields...);
   }
+  // The fields one by one.
   template <typename... T>
   void operator()(T&... fields) {
     (Field(fields), ...);
@@ -39,6 +42,7 @@ class RecordReader {
   void String(JwwString& s) { s = ar_.ReadCleanString(); }
   // A counted string as stored, control characters and all.
   void RawString(JwwString& s) { s = ar_.ReadString(); }
+  // Exactly n bytes.
   void Bytes(std::string& s, std::size_t n) {
     s.assign(n, '\0');
     ar_.ReadBytes(s.data(), n);
@@ -59,6 +63,7 @@ class RecordReader {
   ArchiveReader& ar_;
 };
 
+// Runs a description as a write: every field goes to the archive as the copy holds it.
 class RecordWriter {
  public:
   static constexpr bool kStoring = true;
@@ -66,16 +71,20 @@ class RecordWriter {
 
   // Room for the next n bytes (at most a few hundred), encoded field by field.
   FieldWriter Fields(std::size_t n) { return FieldWriter(ar_.Room(n), n); }
+  // The fields as one block of their total width.
   template <typename... T>
   void Block(const T&... fields) {
     Fields((sizeof(T) + ...))(fields...);
   }
+  // The fields one by one.
   template <typename... T>
   void operator()(const T&... fields) {
     (Field(fields), ...);
   }
+  // Counted strings in the form they were read in.
   void String(const JwwString& s) { ar_.WriteString(s); }
   void RawString(const JwwString& s) { ar_.WriteString(s); }
+  // Exactly n bytes.
   void Bytes(const std::string& s, std::size_t n) {
     assert(s.size() == n);
     ar_.WriteBytes(s.data(), n);
