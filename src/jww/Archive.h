@@ -2,8 +2,10 @@
 #pragma once
 
 #include <bit>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,39 +44,66 @@ enum ClassNo : int {
 // "CDataSen" ... "CDataList", indexed by class number (entry 0 is empty).
 extern const std::string_view kClassNames[9];
 
-// Little-endian fields decoded one after another from bytes already read.
+// Little-endian fields decoded one after another from a block of bytes already read:
+// f(a, b, ...) fills each field in turn, and the block is used up exactly.
 class FieldReader {
  public:
-  explicit FieldReader(const unsigned char* p) : p_(p) {}
-  std::uint8_t U8() { return *p_++; }
-  std::uint16_t U16() { return static_cast<std::uint16_t>(Take(2)); }
-  std::int32_t I32() { return static_cast<std::int32_t>(static_cast<std::uint32_t>(Take(4))); }
-  double F64() { return std::bit_cast<double>(Take(8)); }
+  static constexpr bool kStoring = false;
+  FieldReader(const unsigned char* p, std::size_t n) : p_(p), end_(p + n) {}
+  ~FieldReader() { assert(p_ == end_); }
+  FieldReader(const FieldReader&) = delete;
+  FieldReader& operator=(const FieldReader&) = delete;
+
+  template <typename... T>
+  void operator()(T&... fields) {
+    (Field(fields), ...);
+  }
 
  private:
-  std::uint64_t Take(int n) {
-    std::uint64_t v = 0;
-    for (int i = n; i-- > 0;) v = (v << 8) | p_[i];
-    p_ += n;
+  void Field(std::uint8_t& v) { v = *p_++; }
+  void Field(std::uint16_t& v) { v = Take<std::uint16_t>(); }
+  void Field(std::int32_t& v) { v = static_cast<std::int32_t>(Take<std::uint32_t>()); }
+  void Field(double& v) { v = std::bit_cast<double>(Take<std::uint64_t>()); }
+  template <typename U>
+  U Take() {
+    U v = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&v, p_, sizeof v);  // the file's byte order is the machine's
+    } else {
+      for (std::size_t i = sizeof v; i-- > 0;) v = static_cast<U>((v << 8) | p_[i]);
+    }
+    p_ += sizeof v;
     return v;
   }
   const unsigned char* p_;
+  [[maybe_unused]] const unsigned char* end_;
 };
 
-// Little-endian fields encoded one after another into room already reserved.
+// Little-endian fields encoded one after another into a block of room already reserved:
+// f(a, b, ...) writes each field in turn, and the block is filled exactly.
 class FieldWriter {
  public:
-  explicit FieldWriter(unsigned char* p) : p_(p) {}
-  void U8(std::uint8_t v) { *p_++ = v; }
-  void U16(std::uint16_t v) { Put(v, 2); }
-  void I32(std::int32_t v) { Put(static_cast<std::uint32_t>(v), 4); }
-  void F64(double v) { Put(std::bit_cast<std::uint64_t>(v), 8); }
+  static constexpr bool kStoring = true;
+  FieldWriter(unsigned char* p, std::size_t n) : p_(p), end_(p + n) {}
+  ~FieldWriter() { assert(p_ == end_); }
+  FieldWriter(const FieldWriter&) = delete;
+  FieldWriter& operator=(const FieldWriter&) = delete;
+
+  template <typename... T>
+  void operator()(const T&... fields) {
+    (Field(fields), ...);
+  }
 
  private:
+  void Field(std::uint8_t v) { *p_++ = v; }
+  void Field(std::uint16_t v) { Put(v, 2); }
+  void Field(std::int32_t v) { Put(static_cast<std::uint32_t>(v), 4); }
+  void Field(double v) { Put(std::bit_cast<std::uint64_t>(v), 8); }
   void Put(std::uint64_t v, int n) {
     for (int i = 0; i < n; ++i) *p_++ = static_cast<unsigned char>(v >> (8 * i));
   }
   unsigned char* p_;
+  [[maybe_unused]] unsigned char* end_;
 };
 
 // Where the bytes of a load come from.

@@ -131,6 +131,29 @@ TEST_P(Versions, EntitiesAndBlocksReadAndSaveAs700) {
   EXPECT_EQ(back.Header.SolidColor, d.Header.SolidColor);
 }
 
+// Reading and writing share one description of each layout: saved as its own version,
+// a drawing reads back to the same entities and saves again to the same bytes.
+TEST_P(Versions, SavedInItsOwnLayoutReadsBackTheSame) {
+  const std::int32_t v = GetParam();
+  TJwwData d;
+  ASSERT_TRUE(Load(d, fixture::SampleDrawing(static_cast<std::uint32_t>(v))));
+  std::vector<unsigned char> first, second;
+  ASSERT_TRUE(d.SaveToMemory(first, v));
+  TJwwData back;
+  back.TempFolder = d.TempFolder;
+  ASSERT_TRUE(back.LoadFromMemory(first.data(), first.size()));
+  EXPECT_EQ(back.Header.Version, v);
+  EXPECT_EQ(back.Order, d.Order);
+  EXPECT_EQ(back.Lines, d.Lines);
+  EXPECT_EQ(back.Arcs, d.Arcs);
+  EXPECT_EQ(back.Points, d.Points);
+  EXPECT_EQ(back.Texts, d.Texts);
+  EXPECT_EQ(back.Dims, d.Dims);
+  EXPECT_EQ(back.Solids, d.Solids);
+  ASSERT_TRUE(back.SaveToMemory(second, v));
+  EXPECT_EQ(first, second);
+}
+
 INSTANTIATE_TEST_SUITE_P(Jww, Versions,
                          ::testing::Values(220, 221, 222, 223, 224, 225, 226, 229, 230, 231, 250, 300, 350, 351, 400,
                                            419, 420, 600, 699, 700));
