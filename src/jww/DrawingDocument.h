@@ -25,7 +25,7 @@ void WriteBase(ArchiveWriter& ar, std::int32_t version, const TEntJwwBase& base,
 // True for a name that can only mean a file directly inside the scratch folder.
 bool IsPlainFileName(const JwwString& name);
 
-class TJwwData : public EntityList {
+class TJwwData : public EntityList, public HeaderSection {
  public:
   TJwwData();
   virtual ~TJwwData();
@@ -71,16 +71,6 @@ class TJwwData : public EntityList {
   // Embedded images of the drawing last read; their files lie in TempFolder.
   std::vector<TBindImageType> EmbeddedImages;
 
-  TEntJwwHeader Header;
-  std::vector<TEntJwwLayerGroup> LayerGroups;
-  std::vector<TEntJwwLayer> Layers;
-  std::vector<TEntJwwPen> Pens;
-  std::vector<TEntJwwLineTypeNo> LineTypes;
-  std::vector<TEntJwwRandomLine> RandomLines;
-  std::vector<TEntJwwDoubleLine> DoubleLines;
-  std::vector<TEntJwwColorExNo> ColorsEx;
-  std::vector<TEntJwwLineTypeExNo> LineTypesEx;
-  std::vector<TEntJwwTextType> TextTypes;
   std::vector<TEntJwwBlockDef> BlockDefs;
   std::vector<TEntJwwBlockTree> BlockTree;
   std::int32_t ReferencedBlockCount = 0;

@@ -258,6 +258,20 @@ struct TEntJwwHeader {
   bool operator==(const TEntJwwHeader&) const = default;
 };
 
+// The header section: its single values and its tables.
+struct HeaderSection {
+  TEntJwwHeader Header;
+  std::vector<TEntJwwLayerGroup> LayerGroups;
+  std::vector<TEntJwwLayer> Layers;
+  std::vector<TEntJwwPen> Pens;
+  std::vector<TEntJwwLineTypeNo> LineTypes;
+  std::vector<TEntJwwRandomLine> RandomLines;
+  std::vector<TEntJwwDoubleLine> DoubleLines;
+  std::vector<TEntJwwColorExNo> ColorsEx;
+  std::vector<TEntJwwLineTypeExNo> LineTypesEx;
+  std::vector<TEntJwwTextType> TextTypes;
+};
+
 // One embedded image of the last drawing read.
 struct TBindImageType {
   JwwString Name;  // as stored, e.g. with a ".gz" ending

@@ -28,20 +28,6 @@ bool HasEyePoints(std::int32_t v) { return HasSwitches(v) && v >= 223; }
 bool HasLastSizes(std::int32_t v) { return HasSwitches(v) && v >= 225; }
 bool HasSolidColor(std::int32_t v) { return HasSwitches(v) && v >= 230; }
 
-// The header's values under the document's member names: what a save writes, after the
-// writer's clean-ups.
-struct HeaderCopy {
-  TEntJwwHeader Header;
-  std::vector<TEntJwwLayerGroup> LayerGroups;
-  std::vector<TEntJwwLayer> Layers;
-  std::vector<TEntJwwPen> Pens;
-  std::vector<TEntJwwLineTypeNo> LineTypes;
-  std::vector<TEntJwwRandomLine> RandomLines;
-  std::vector<TEntJwwDoubleLine> DoubleLines;
-  std::vector<TEntJwwColorExNo> ColorsEx;
-  std::vector<TEntJwwLineTypeExNo> LineTypesEx;
-  std::vector<TEntJwwTextType> TextTypes;
-};
 
 // Every table at its full size, whatever the version; entries added are empty.
 template <typename Owner>
@@ -69,7 +55,7 @@ void TransferSwitch11(Io& io, TEntJwwHeader& h) {
 }
 
 // The header in file order. `Owner` holds the header and its sized tables: the document
-// when reading, a cleaned HeaderCopy when writing. Reading stops after a version below 220.
+// when reading, a cleaned HeaderSection when writing. Reading stops after a version below 220.
 template <typename Io, typename Owner>
 void Transfer(Io& io, Owner& d) {
   TEntJwwHeader& h = d.Header;
@@ -162,7 +148,7 @@ bool BadUserLineType(int entry, const TEntJwwLineTypeExNo& t) {
 bool InColorRange(std::int32_t c) { return c >= 0 && c <= 0xFFFFFF; }
 
 // The writer's clean-ups: the header values a save of the version writes.
-HeaderCopy CleanForWrite(HeaderCopy c, std::int32_t v) {
+HeaderSection CleanForWrite(HeaderSection c, std::int32_t v) {
   SizeTables(c);
   TEntJwwHeader& h = c.Header;
   h.Signature = "JwwData.";
@@ -218,8 +204,8 @@ void TJwwData::ReadHeader(ArchiveReader& ar) {
 }
 
 void TJwwData::WriteHeader(ArchiveWriter& ar, std::int32_t v) const {
-  HeaderCopy clean = CleanForWrite(
-      {Header, LayerGroups, Layers, Pens, LineTypes, RandomLines, DoubleLines, ColorsEx, LineTypesEx, TextTypes}, v);
+  // what a save writes: a copy of the section after the writer's clean-ups
+  HeaderSection clean = CleanForWrite(*this, v);
   RecordWriter io(ar);
   Transfer(io, clean);
 }

@@ -16,12 +16,6 @@ namespace {
 using app::LogLine;
 using app::TForm1Probe;
 
-std::vector<std::string> SortedList(const std::string& folder) {
-  std::vector<std::string> names = platform::ListFolder(folder);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class TForm1Batch : public FormTest {
  protected:
   void SetUp() override {

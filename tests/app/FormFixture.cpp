@@ -1,5 +1,7 @@
 #include "FormFixture.h"
 
+#include <algorithm>
+
 #include "platform/Platform.h"
 
 namespace apptest {
@@ -52,6 +54,12 @@ std::vector<std::string> TextsOf(const std::string& path) {
 }
 
 std::string AsString(const std::vector<unsigned char>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+std::vector<std::string> SortedList(const std::string& folder) {
+  std::vector<std::string> names = platform::ListFolder(folder);
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 FormTest::FormTest() : form(shell, root / "Quorvane.exe") {
   desktop = Folder("Desktop");

@@ -58,6 +58,9 @@ std::vector<std::string> TextsOf(const std::string& path);
 
 std::string AsString(const std::vector<unsigned char>& bytes);
 
+// The names in a folder, sorted.
+std::vector<std::string> SortedList(const std::string& folder);
+
 class FormTest : public ::testing::Test {
  protected:
   FormTest();

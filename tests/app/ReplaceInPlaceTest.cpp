@@ -20,12 +20,6 @@ namespace {
 
 using platform::FileOp;
 
-std::vector<std::string> SortedList(const std::string& folder) {
-  std::vector<std::string> names = platform::ListFolder(folder);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class ReplaceInPlace : public FormTest {
  protected:
   void SetUp() override {

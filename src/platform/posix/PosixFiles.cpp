@@ -73,6 +73,19 @@ bool SyncFolderOf(const std::string& native) {
   return synced;
 }
 
+// Locks the lock file open as fd, which must still be the file named native (a run cleaning
+// up may have taken it away); closes fd when not.
+bool Locked(int fd, const std::string& native) {
+  struct stat held;
+  struct stat named;
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &held) == 0 && stat(native.c_str(), &named) == 0 &&
+      held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+    return true;
+  }
+  close(fd);
+  return false;
+}
+
 // Empties the folder open as `fd` (and closes it), never entering a symbolic link.
 bool EmptyFolder(int fd) {
   DIR* dir = fdopendir(fd);
@@ -353,14 +366,18 @@ bool RunLock::Acquire(const std::string& path) {
   const int fd = open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   posix::NoteCreated(native);
-  // a run cleaning up may have taken the file away between its creation and the lock
-  struct stat held;
-  struct stat named;
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &held) != 0 || stat(native.c_str(), &named) != 0 ||
-      held.st_dev != named.st_dev || held.st_ino != named.st_ino) {
-    close(fd);
-    return false;
-  }
+  if (!Locked(fd, native)) return false;
+  handle_ = fd;
+  path_ = native;
+  return true;
+}
+
+bool RunLock::TakeOver(const std::string& path) {
+  Release();
+  std::string native;
+  if (!posix::FindExisting(path, native)) return false;
+  const int fd = open(native.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0 || !Locked(fd, native)) return false;
   handle_ = fd;
   path_ = native;
   return true;
@@ -372,25 +389,6 @@ void RunLock::Release() {
   close(static_cast<int>(handle_));
   handle_ = -1;
   path_.clear();
-}
-
-bool RunLock::TakeOver(const std::string& path) {
-  Release();
-  std::string native;
-  if (!posix::FindExisting(path, native)) return false;
-  const int fd = open(native.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
-  // held, and still the file of that name, until Release deletes it
-  struct stat held;
-  struct stat named;
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &held) != 0 || stat(native.c_str(), &named) != 0 ||
-      held.st_dev != named.st_dev || held.st_ino != named.st_ino) {
-    close(fd);
-    return false;
-  }
-  handle_ = fd;
-  path_ = native;
-  return true;
 }
 
 }  // namespace platform

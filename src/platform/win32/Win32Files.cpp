@@ -69,6 +69,15 @@ bool FinalPath(const std::wstring& path, std::string& internal) {
   return win32::FromWide(resolved, internal);
 }
 
+// A lock file held by a handle shared with nobody, gone with the last handle so that a
+// dead run leaves no lock behind: CREATE_NEW makes one, OPEN_EXISTING takes one over.
+HANDLE OpenLock(const std::string& path, DWORD disposition) {
+  std::wstring wide;
+  if (!WidePath(path, wide)) return INVALID_HANDLE_VALUE;
+  return CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
+                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
 // Deletes a folder with everything in it; a folder link is removed, never entered.
 bool RemoveWideTree(const std::wstring& folder) {
   const std::wstring prefix = folder.back() == L'\\' ? folder : folder + L'\\';
@@ -355,11 +364,16 @@ RunLock::~RunLock() { Release(); }
 
 bool RunLock::Acquire(const std::string& path) {
   Release();
-  std::wstring wide;
-  if (!WidePath(path, wide)) return false;
-  // shared with nobody and gone with the last handle, so a dead run leaves no lock behind
-  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  const HANDLE file = OpenLock(path, CREATE_NEW);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  path_ = path;
+  return true;
+}
+
+bool RunLock::TakeOver(const std::string& path) {
+  Release();
+  const HANDLE file = OpenLock(path, OPEN_EXISTING);
   if (file == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<std::intptr_t>(file);
   path_ = path;
@@ -371,19 +385,6 @@ void RunLock::Release() {
   CloseHandle(AsHandle(handle_));
   handle_ = -1;
   path_.clear();
-}
-
-bool RunLock::TakeOver(const std::string& path) {
-  Release();
-  std::wstring wide;
-  if (!WidePath(path, wide)) return false;
-  // a live run holds its lock shared with nobody; a lock file it left goes when let go
-  const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  handle_ = reinterpret_cast<std::intptr_t>(file);
-  path_ = path;
-  return true;
 }
 
 }  // namespace platform
