@@ -21,7 +21,7 @@ JwwString CleanForWrite(const JwwString& s) {
     }
     if (!IsControlUnit(units[i])) kept.push_back(units[i]);
   }
-  if (kept.empty()) kept = u" ";
+  if (kept.empty()) kept.push_back(u' ');
   return JwwString(BytesOf(kept), StringForm::Utf16);
 }
 

@@ -17,7 +17,7 @@ struct Named {
   bool operator==(const Named&) const = default;
 };
 
-Named Make(int i) { return {i, "record number " + std::to_string(i) + " with a long name"}; }
+Named Make(int i) { return {i, std::string("record number ").append(std::to_string(i)).append(" with a long name")}; }
 
 }  // namespace
 
