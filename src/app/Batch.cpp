@@ -42,6 +42,7 @@ void TForm1::RunBatch() {
 
     DisableMissingImages = CheckBox1.Checked;
     NameWithPath = RadioButton5.Checked();
+    imageMode_ = ChosenImageMode();
     ListBox1.Items.clear();
     for (std::size_t i = 0; i < static_cast<std::size_t>(FileCount) && i < FileQueue.size(); ++i) {
       if (shell_.IsEscapeDown()) {
@@ -109,7 +110,7 @@ void TForm1::ResetConversion() {
 bool TForm1::RelocateImages(const std::string& folder) {
   if (!Drawing) return false;
   try {
-    const relocation::RelocationOptions options{DisableMissingImages, NameWithPath};
+    const relocation::RelocationOptions options{DisableMissingImages, NameWithPath, imageMode_};
     relocation::RelocationCounters counters{ImageTextCount, BlockImageTextCount, MissingImageCount,
                                             BlockMissingImageCount};
     relocation::RelocateImages(*Drawing, SourceDrawingPath, folder, options, CopiedImages, counters);

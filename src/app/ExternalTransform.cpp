@@ -54,6 +54,7 @@ void TForm1::RunExternalTransform() {
   try {
     DisableMissingImages = CheckBox1.Checked;
     // NameWithPath keeps the value the window started with: copies keep their plain names
+    imageMode_ = ChosenImageMode();
     const std::string path = GetTransformDrawingPath();
     if (path.empty() || text::UpperCase(text::ExtractFileExt(path)) != ".JWW") {
       Message(texts::kSaveAsJwwFirst);

@@ -41,6 +41,18 @@ TForm1::TForm1(platform::Shell& shell, std::string programFile)
   RadioButton::Group({&RadioButton5, &RadioButton6});
   RadioButton5.SetChecked(true);
   Label4.Caption = texts::kLabel4Caption;
+  GroupBox3.Caption = texts::kGroupBox3Caption;
+  RadioButton7.Caption = texts::kRadioButton7Caption;
+  RadioButton8.Caption = texts::kRadioButton8Caption;
+  RadioButton9.Caption = texts::kRadioButton9Caption;
+  RadioButton::Group({&RadioButton7, &RadioButton8, &RadioButton9});
+  RadioButton7.SetChecked(true);
+}
+
+relocation::ImageMode TForm1::ChosenImageMode() const {
+  if (RadioButton8.Checked()) return relocation::ImageMode::Embed;
+  if (RadioButton9.Checked()) return relocation::ImageMode::Separate;
+  return relocation::ImageMode::Copy;
 }
 
 TForm1::~TForm1() = default;

@@ -49,7 +49,7 @@ class TForm1 {
   std::int32_t Left = 192;
   std::int32_t Top = 133;
   static constexpr std::int32_t ClientWidth = 484;
-  static constexpr std::int32_t ClientHeight = 362;
+  static constexpr std::int32_t ClientHeight = 410;
   std::string FontName;
   std::int32_t FontHeight = 13;
 
@@ -81,6 +81,10 @@ class TForm1 {
   RadioButton RadioButton5;
   RadioButton RadioButton6;
   Label Label4;
+  GroupBox GroupBox3;
+  RadioButton RadioButton7;  // images copied beside the drawing
+  RadioButton RadioButton8;  // images stored inside the drawing
+  RadioButton RadioButton9;  // stored images separated out beside it
 
   // Called with each line as it is added to the log.
   std::function<void(const LogLine&)> OnLogLine;
@@ -139,6 +143,9 @@ class TForm1 {
 
   std::int32_t QueuedFileCount() const { return FileCount; }
 
+  // What the image buttons choose to do with a drawing's images.
+  relocation::ImageMode ChosenImageMode() const;
+
   // The program's folder, ending in a backslash (set at start-up).
   std::string ProgramFolder;
   // The drawing being converted, and the images placed for it so far.
@@ -172,6 +179,7 @@ class TForm1 {
   bool shown_ = false;
   bool closed_ = false;
   bool transformConverted_ = false;
+  relocation::ImageMode imageMode_ = relocation::ImageMode::Copy;
 };
 
 }  // namespace app

@@ -1,4 +1,4 @@
-// The settings file: twelve CR LF lines beside the program, a value known by its line.
+// The settings file: thirteen CR LF lines beside the program, a value known by its line.
 #include <array>
 #include <string>
 #include <vector>
@@ -11,7 +11,11 @@ namespace app {
 
 namespace {
 
-constexpr std::size_t kSettingsLines = 12;
+constexpr std::size_t kSettingsLines = 13;
+
+// The thirteenth line: what becomes of the images; anything else (an older file has no
+// such line) means copying them.
+constexpr const char* kImageModeTexts[] = {"0", "1", "2"};
 
 // The lines of the file; a line ends at CR LF, LF or CR. After a failed read only the
 // lines that were read whole count.
@@ -46,6 +50,7 @@ void TForm1::LoadSettings(const std::string& path) {
     CheckBox1.Checked = false;
     RadioButton5.SetChecked(true);
     RadioButton6.SetChecked(false);
+    RadioButton7.SetChecked(true);
     if (!platform::FileExists(path)) return;
 
     platform::InputFile file;
@@ -75,6 +80,14 @@ void TForm1::LoadSettings(const std::string& path) {
         [](TForm1& f, const std::string& v) { f.CheckBox1.Checked = text::TextToBool(v); },
         [](TForm1& f, const std::string& v) { f.RadioButton5.SetChecked(text::TextToBool(v)); },
         [](TForm1& f, const std::string& v) { f.RadioButton6.SetChecked(text::TextToBool(v)); },
+        [](TForm1& f, const std::string& v) {
+          RadioButton* const buttons[] = {&f.RadioButton7, &f.RadioButton8, &f.RadioButton9};
+          std::size_t chosen = 0;
+          for (std::size_t i = 0; i < std::size(kImageModeTexts); ++i) {
+            if (v == kImageModeTexts[i]) chosen = i;
+          }
+          buttons[chosen]->SetChecked(true);
+        },
     };
     const std::vector<std::string> lines = SplitLines(bytes, failed);
     for (std::size_t i = 0; i < kSettingsLines; ++i) {
@@ -103,6 +116,7 @@ void TForm1::SaveSettings(const std::string& path) {
         text::BoolToText(CheckBox1.Checked),
         text::BoolToText(RadioButton5.Checked()),
         text::BoolToText(RadioButton6.Checked()),
+        kImageModeTexts[RadioButton8.Checked() ? 1 : RadioButton9.Checked() ? 2 : 0],
     };
     std::string content;
     for (const std::string& line : lines) content += line + "\r\n";

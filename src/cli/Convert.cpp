@@ -31,6 +31,7 @@ struct ConvertOptions {
   std::optional<Destination> destination;
   std::string folder;  // --to, Shift-JIS
   std::optional<bool> pathNames;
+  std::optional<relocation::ImageMode> imageMode;
   bool disableMissing = false;
   std::vector<platform::Argument> files;
 };
@@ -86,6 +87,14 @@ bool ParseConvert(const std::vector<platform::Argument>& args, ConvertOptions& o
     options.pathNames = pathNames;
     return true;
   };
+  auto setImageMode = [&options](relocation::ImageMode mode) {
+    if (options.imageMode && *options.imageMode != mode) {
+      Complain("only one of --copy, --embed, --separate may be given");
+      return false;
+    }
+    options.imageMode = mode;
+    return true;
+  };
   bool filesOnly = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i].display;
@@ -113,6 +122,12 @@ bool ParseConvert(const std::vector<platform::Argument>& args, ConvertOptions& o
       if (!setDestination(Destination::InPlace, a)) return false;
     } else if (a == "--path-names" || a == "--plain-names") {
       if (!setNaming(a == "--path-names")) return false;
+    } else if (a == "--copy") {
+      if (!setImageMode(relocation::ImageMode::Copy)) return false;
+    } else if (a == "--embed") {
+      if (!setImageMode(relocation::ImageMode::Embed)) return false;
+    } else if (a == "--separate") {
+      if (!setImageMode(relocation::ImageMode::Separate)) return false;
     } else if (a == "--disable-missing") {
       options.disableMissing = true;
     } else {
@@ -141,6 +156,13 @@ void ApplyOptions(const ConvertOptions& options, app::TForm1& form) {
     }
   }
   if (options.pathNames) (*options.pathNames ? form.RadioButton5 : form.RadioButton6).SetChecked(true);
+  if (options.imageMode) {
+    switch (*options.imageMode) {
+      case relocation::ImageMode::Copy: form.RadioButton7.SetChecked(true); break;
+      case relocation::ImageMode::Embed: form.RadioButton8.SetChecked(true); break;
+      case relocation::ImageMode::Separate: form.RadioButton9.SetChecked(true); break;
+    }
+  }
   if (options.disableMissing) form.CheckBox1.Checked = true;
 }
 

@@ -1,11 +1,13 @@
 // inspect: what a drawing holds, its block definitions, embedded images and image
 // references. Nothing is written: embedded images are not extracted.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
 #include "jww/DrawingDocument.h"
+#include "relocation/Gzip.h"
 #include "relocation/ImageReference.h"
 #include "relocation/ImageRelocation.h"
 
@@ -54,15 +56,68 @@ struct Reference {
   relocation::ImageReference parsed;
   std::string resolved;  // where an image reference's file is looked for (native form)
   bool exists = false;
+  std::int32_t entry = -1;  // the embedded image an embedded reference names
+};
+
+// "^@BM%temp%": the name that follows, up to the first ",", is an embedded image's
+constexpr std::string_view kEmbeddedPrefix = "^@BM%temp%";
+
+// What each embedded image holds unpacked, learnt from its bytes as the drawing is read
+// (nothing is extracted).
+class ImageContents {
+ public:
+  explicit ImageContents(const jww::TJwwData& d) : d_(d) {}
+
+  void Take(std::size_t index, const unsigned char* data, std::size_t size) {
+    if (index != current_) {
+      Close();
+      current_ = index;
+      // unpacked only when the name and the bytes both say gzip, as the drafting program does
+      if (relocation::HasPackedName(d_.EmbeddedImages[index].Name.Sjis()) && relocation::HasGzipMagic(data, size)) {
+        unpacker_ = std::make_unique<relocation::Unpacker>();
+      }
+    }
+    if (unpacker_) unpacker_->Feed(data, size, [](const unsigned char*, std::size_t) { return true; });
+  }
+  // Ends the image being read.
+  void Close() {
+    if (current_ == kNone) return;
+    if (shown_.size() <= current_) shown_.resize(current_ + 1);
+    if (unpacker_) {
+      switch (unpacker_->Finish()) {
+        case relocation::UnpackResult::Whole: shown_[current_] = std::to_string(unpacker_->UnpackedSize()); break;
+        case relocation::UnpackResult::TooLarge: shown_[current_] = "too large"; break;
+        default: shown_[current_] = "corrupt"; break;
+      }
+    }
+    unpacker_.reset();
+    current_ = kNone;
+  }
+  // The unpacked size as a number, "corrupt", "too large", or "" for an image stored as it is.
+  std::string Unpacked(std::size_t index) const { return index < shown_.size() ? shown_[index] : ""; }
+
+ private:
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  const jww::TJwwData& d_;
+  std::size_t current_ = kNone;
+  std::unique_ptr<relocation::Unpacker> unpacker_;
+  std::vector<std::string> shown_;
 };
 
 std::vector<Reference> CollectReferences(const jww::TJwwData& d, const std::string& drawingPath) {
   std::vector<Reference> refs;
-  auto collect = [&refs, &drawingPath](const jww::RecordArray<jww::TEntJwwText>& texts, const std::string& owner) {
+  auto collect = [&refs, &drawingPath, &d](const jww::RecordArray<jww::TEntJwwText>& texts, const std::string& owner) {
     for (const jww::TEntJwwText& t : texts) {
       relocation::ImageReference r = relocation::ParseImageReference(t.Text);
       if (r.kind == relocation::ReferenceKind::None) continue;
-      Reference ref{owner, Shown(t.Text), std::move(r), "", false};
+      Reference ref{owner, Shown(t.Text), std::move(r), "", false, -1};
+      if (ref.parsed.kind == relocation::ReferenceKind::Embedded) {
+        const std::string& s = t.Text.Sjis();
+        const std::size_t comma = s.find(',');
+        if (comma != std::string::npos) {
+          ref.entry = d.FindEmbeddedImage(s.substr(kEmbeddedPrefix.size(), comma - kEmbeddedPrefix.size()));
+        }
+      }
       if (ref.parsed.kind == relocation::ReferenceKind::Image) {
         const std::string path = relocation::ResolveImagePath(ref.parsed.path, drawingPath, &ref.exists);
         ref.resolved = platform::NativePathForDisplay(path);
@@ -120,7 +175,12 @@ std::string Counts(const jww::EntityList& l, bool json) {
   return out;
 }
 
-void PrintText(const platform::Argument& file, const jww::TJwwData& d) {
+// The embedded image an embedded reference names, as the text report shows it.
+std::string EntryShown(const jww::TJwwData& d, std::int32_t entry) {
+  return entry < 0 ? "(no such embedded image)" : Shown(d.EmbeddedImages[static_cast<std::size_t>(entry)].Name);
+}
+
+void PrintText(const platform::Argument& file, const jww::TJwwData& d, const ImageContents& contents) {
   Out(file.display);
   Out("  version " + std::to_string(d.Header.Version));
   Out("  entities " + std::to_string(d.HeldCount()) + ": " + Counts(d, false));
@@ -138,8 +198,11 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d) {
     Out("    [" + list.owner + "] " + std::to_string(list.numbers.size()) + ": " + Numbers(list.numbers, " "));
   }
   Out("  embedded images " + std::to_string(d.EmbeddedImages.size()));
-  for (const jww::TBindImageType& image : d.EmbeddedImages) {
-    Out("    " + Shown(image.Name) + " " + std::to_string(image.Size) + " bytes");
+  for (std::size_t i = 0; i < d.EmbeddedImages.size(); ++i) {
+    const jww::TBindImageType& image = d.EmbeddedImages[i];
+    const std::string unpacked = contents.Unpacked(i);
+    Out("    " + Shown(image.Name) + " " + std::to_string(image.Size) + " bytes" +
+        (unpacked.empty() ? " (stored as it is)" : ", unpacked " + unpacked));
   }
   const std::vector<Reference> refs = CollectReferences(d, file.sjis);
   Out("  image references " + std::to_string(refs.size()));
@@ -148,10 +211,11 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d) {
     if (r.parsed.kind == relocation::ReferenceKind::Image) {
       Out("      -> " + r.resolved + (r.exists ? " (found)" : " (missing)"));
     }
+    if (r.parsed.kind == relocation::ReferenceKind::Embedded) Out("      -> " + EntryShown(d, r.entry));
   }
 }
 
-void PrintJson(const platform::Argument& file, const jww::TJwwData& d, bool last) {
+void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const ImageContents& contents, bool last) {
   std::string out = "  {\"file\": " + JsonString(file.display) + ", \"version\": " + std::to_string(d.Header.Version);
   out += ", \"entities\": {" + Counts(d, true) + "}";
   out += ", \"blockDefinitions\": [";
@@ -171,8 +235,12 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, bool last
   out += "], \"embeddedImages\": [";
   for (std::size_t i = 0; i < d.EmbeddedImages.size(); ++i) {
     const jww::TBindImageType& image = d.EmbeddedImages[i];
+    const std::string unpacked = contents.Unpacked(i);
+    const bool number = !unpacked.empty() && unpacked.find_first_not_of("0123456789") == std::string::npos;
     out += (i ? ", " : "") + std::string("{\"name\": ") + JsonString(Shown(image.Name)) +
-           ", \"size\": " + std::to_string(image.Size) + "}";
+           ", \"size\": " + std::to_string(image.Size) + ", \"gzip\": " + (unpacked.empty() ? "false" : "true") +
+           ", \"unpackedSize\": " + (number ? unpacked : "null") +
+           (unpacked.empty() || number ? "" : ", \"problem\": " + JsonString(unpacked)) + "}";
   }
   out += "], \"imageReferences\": [";
   const std::vector<Reference> refs = CollectReferences(d, file.sjis);
@@ -181,6 +249,9 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, bool last
            ", \"kind\": \"" + KindName(refs[i].parsed.kind) + "\", \"text\": " + JsonString(refs[i].text);
     if (refs[i].parsed.kind == relocation::ReferenceKind::Image) {
       out += ", \"resolvedPath\": " + JsonString(refs[i].resolved) + ", \"exists\": " + (refs[i].exists ? "true" : "false");
+    }
+    if (refs[i].parsed.kind == relocation::ReferenceKind::Embedded) {
+      out += ", \"embeddedImage\": " + (refs[i].entry < 0 ? std::string("null") : std::to_string(refs[i].entry));
     }
     out += "}";
   }
@@ -211,8 +282,14 @@ int Inspect(const std::vector<platform::Argument>& args) {
   if (json) Out("[");
   for (std::size_t i = 0; i < files.size(); ++i) {
     jww::TJwwData drawing;
+    ImageContents contents(drawing);
+    drawing.OnImageBytes = [&contents](std::size_t index, const unsigned char* data, std::size_t size) {
+      contents.Take(index, data, size);
+    };
     const std::string problem = PathProblem(files[i]);
-    if (!problem.empty() || !drawing.LoadFromFile(files[i].sjis)) {
+    const bool loaded = problem.empty() && drawing.LoadFromFile(files[i].sjis);
+    contents.Close();
+    if (!loaded) {
       Complain((problem.empty() ? "cannot read the drawing" : problem) + ": " + files[i].display);
       status = kFailed;
       if (json) {
@@ -222,9 +299,9 @@ int Inspect(const std::vector<platform::Argument>& args) {
       continue;
     }
     if (json) {
-      PrintJson(files[i], drawing, i + 1 == files.size());
+      PrintJson(files[i], drawing, contents, i + 1 == files.size());
     } else {
-      PrintText(files[i], drawing);
+      PrintText(files[i], drawing, contents);
     }
   }
   if (json) Out("]");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,12 +65,18 @@ class TJwwData : public EntityList, public HeaderSection {
   void DeleteExtractedFiles();
   // Deletes the scratch files of embedded images under their names without ".gz".
   void DeleteUnpackedFiles();
+  // Index of the embedded image a "^@BM%temp%" text names (Shift-JIS, before its ","):
+  // the first whose name begins with it, ignoring case; -1 when none or the name is empty.
+  std::int32_t FindEmbeddedImage(const std::string& referenceName) const;
 
   // The folder this document extracts its embedded images into (ending in a backslash);
   // "" extracts nothing. Two documents never share one.
   std::string TempFolder;
   // Embedded images of the drawing last read; their files lie in TempFolder.
   std::vector<TBindImageType> EmbeddedImages;
+  // When set, sees the bytes of each embedded image (its index, a piece) as they are
+  // read, whether or not they are extracted.
+  std::function<void(std::size_t, const unsigned char*, std::size_t)> OnImageBytes;
 
   std::vector<TEntJwwBlockDef> BlockDefs;
   std::vector<TEntJwwBlockTree> BlockTree;

@@ -60,6 +60,18 @@ void TJwwData::DeleteUnpackedFiles() {
   }
 }
 
+std::int32_t TJwwData::FindEmbeddedImage(const std::string& referenceName) const {
+  if (referenceName.empty()) return -1;
+  const std::string ref = text::UpperCase(referenceName);
+  for (std::size_t i = 0; i < EmbeddedImages.size(); ++i) {
+    const JwwString& name = EmbeddedImages[i].Name;
+    if (name.IsSjis() && text::UpperCase(name.bytes).compare(0, ref.size(), ref) == 0) {
+      return static_cast<std::int32_t>(i);
+    }
+  }
+  return -1;
+}
+
 void TJwwData::ReadImages(ArchiveReader& ar) {
   ClearEmbeddedImages();
   const std::int32_t count = ar.ReadI32();
@@ -67,7 +79,8 @@ void TJwwData::ReadImages(ArchiveReader& ar) {
   ar.CheckFits(static_cast<std::uint32_t>(count), kMinImageBytes);
   EmbeddedImages.resize(static_cast<std::size_t>(count));
   std::vector<unsigned char> block(kCopyBlock);
-  for (TBindImageType& image : EmbeddedImages) {
+  for (std::size_t index = 0; index < EmbeddedImages.size(); ++index) {
+    TBindImageType& image = EmbeddedImages[index];
     image.Name = ar.ReadCleanString();
     image.Size = ar.ReadI32();
     if (image.Size < 0) throw ArchiveError("negative image size");
@@ -83,6 +96,7 @@ void TJwwData::ReadImages(ArchiveReader& ar) {
         const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
         ar.ReadBytes(block.data(), take);
         left -= take;
+        if (OnImageBytes) OnImageBytes(index, block.data(), take);
         if (extracting && out.Write(block.data(), take) != take) {
           // a failed extraction is dropped; the reader stays in step with the file
           out.Close();
@@ -109,14 +123,8 @@ void TJwwData::WriteImages(ArchiveWriter& ar) {
       if (s.size() <= kEmbeddedPrefix.size() || s.compare(0, kEmbeddedPrefix.size(), kEmbeddedPrefix) != 0) continue;
       const std::size_t comma = s.find(',');
       if (comma == std::string::npos) continue;
-      const std::string ref = text::UpperCase(s.substr(kEmbeddedPrefix.size(), comma - kEmbeddedPrefix.size()));
-      if (ref.empty()) continue;
-      for (TBindImageType& image : EmbeddedImages) {
-        if (image.Name.IsSjis() && text::UpperCase(image.Name.bytes).compare(0, ref.size(), ref) == 0) {
-          image.Used = 1;
-          break;
-        }
-      }
+      const std::int32_t found = FindEmbeddedImage(s.substr(kEmbeddedPrefix.size(), comma - kEmbeddedPrefix.size()));
+      if (found >= 0) EmbeddedImages[static_cast<std::size_t>(found)].Used = 1;
     }
   };
   mark(Texts);

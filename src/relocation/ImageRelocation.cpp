@@ -1,6 +1,9 @@
 #include "relocation/ImageRelocation.h"
 
+#include <optional>
 #include <unordered_map>
+
+#include "relocation/ImageEmbedding.h"
 
 #include "platform/Platform.h"
 #include "relocation/ImagePlacement.h"
@@ -24,6 +27,7 @@ struct Pass {
   const RelocationOptions& options;
   CopiedImageTable& copied;
   std::int32_t& failedCopies;
+  ImageEmbedder* embedder;  // set in the embed mode
 };
 
 void RelocateText(jww::TEntJwwText& t, const Pass& pass, std::int32_t& found, std::int32_t& missing) {
@@ -31,6 +35,13 @@ void RelocateText(jww::TEntJwwText& t, const Pass& pass, std::int32_t& found, st
   if (ref.kind != ReferenceKind::Image) return;
   bool exists = false;
   const std::string path = ResolveImagePath(ref.path, pass.drawingPath, &exists);
+  if (exists && pass.embedder) {
+    const EmbedResult embedded = pass.embedder->Embed(path, ref.tail, t.Text);
+    if (embedded == EmbedResult::Kept) return;
+    if (embedded == EmbedResult::Failed) ++pass.failedCopies;
+    ++found;
+    return;
+  }
   if (exists) {
     std::string name;
     if (const CopiedImage* copied = pass.copied.Find(path)) {
@@ -94,12 +105,25 @@ std::string CutReference(const std::string& s) {
 
 void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath, const std::string& destinationFolder,
                     const RelocationOptions& options, CopiedImageTable& copiedImages, RelocationCounters& counters) {
-  const Pass pass{sourceDrawingPath, destinationFolder, options, copiedImages, counters.FailedCopyCount};
+  // stored images are checked before anything is written, and written out after the
+  // copies, so that the walks never take their new references for ordinary ones
+  ImageSeparator separator;
+  if (options.Mode == ImageMode::Separate && !separator.Prepare(drawing)) {
+    ++counters.FailedCopyCount;
+    return;
+  }
+  std::optional<ImageEmbedder> embedder;
+  if (options.Mode == ImageMode::Embed) embedder.emplace(drawing, copiedImages);
+  const Pass pass{sourceDrawingPath, destinationFolder, options, copiedImages, counters.FailedCopyCount,
+                  embedder ? &*embedder : nullptr};
   for (jww::TEntJwwText& t : drawing.Texts) RelocateText(t, pass, counters.ImageTextCount, counters.MissingImageCount);
   for (jww::TEntJwwBlockDef& def : drawing.BlockDefs) {
     for (jww::TEntJwwText& t : def.Texts) {
       RelocateText(t, pass, counters.BlockImageTextCount, counters.BlockMissingImageCount);
     }
+  }
+  if (options.Mode == ImageMode::Separate && !separator.Place(drawing, destinationFolder, copiedImages, counters)) {
+    ++counters.FailedCopyCount;
   }
 }
 

@@ -34,9 +34,17 @@ class CopiedImageTable {
   std::unordered_map<std::string, std::size_t> index_;
 };
 
+// What becomes of the images of a drawing.
+enum class ImageMode {
+  Copy,      // copied beside the drawing, references made bare
+  Embed,     // stored inside the drawing as gzip entries
+  Separate,  // stored ones written out beside the drawing; the others copied
+};
+
 struct RelocationOptions {
   bool DisableMissingImages = false;  // switch off references to missing images
   bool NameWithPath = false;          // name copies after their whole path
+  ImageMode Mode = ImageMode::Copy;
 };
 
 struct RelocationCounters {
@@ -59,7 +67,9 @@ std::string CutReference(const std::string& text);
 
 // Walks the texts of the drawing read from sourceDrawingPath, then every block
 // definition's, placing each referenced image in destinationFolder (ending in a
-// backslash), noting it in copiedImages, and rewriting its reference.
+// backslash) or, in the embed mode, inside the drawing, noting it in copiedImages, and
+// rewriting its reference. The separate mode also writes the embedded images the texts
+// refer to into destinationFolder.
 void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath, const std::string& destinationFolder,
                     const RelocationOptions& options, CopiedImageTable& copiedImages, RelocationCounters& counters);
 

@@ -32,6 +32,10 @@ enum ControlId : int {
   kIdLabel10,
   kIdListBox1,
   kIdStatusBar1,
+  kIdGroupBox3,
+  kIdRadioButton7,
+  kIdRadioButton8,
+  kIdRadioButton9,
 };
 
 }  // namespace ui

@@ -52,6 +52,11 @@ constexpr Place kGroupBox2{12, 52, 456, 84};
 constexpr Place kRadioButton5{24, 70, 436, 17};
 constexpr Place kRadioButton6{24, 90, 436, 17};
 constexpr Place kLabel4{24, 112, 436, kLabelHeight};
+// what becomes of the images: one row of buttons below the naming group
+constexpr Place kGroupBox3{12, 142, 456, 44};
+constexpr Place kRadioButton7{24, 160, 196, 17};
+constexpr Place kRadioButton8{224, 160, 100, 17};
+constexpr Place kRadioButton9{328, 160, 132, 17};
 // Label7 and Label10 sit this far above the page's bottom edge
 constexpr int kLabel7FromBottom = 40;
 constexpr int kLabel10FromBottom = 22;
@@ -128,6 +133,13 @@ void MainWindow::CreateControls() {
                            BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, kIdRadioButton5);
   naming_[1] = MakeControl(pages_[0], WC_BUTTONW, form_.RadioButton6.Caption, BS_AUTORADIOBUTTON, 0, kIdRadioButton6);
   label4_ = MakeControl(pages_[0], WC_STATICW, form_.Label4.Caption, kLabelStyle, 0, kIdLabel4);
+  groupBox3_ = MakeControl(pages_[0], WC_BUTTONW, form_.GroupBox3.Caption, BS_GROUPBOX | WS_GROUP, 0, kIdGroupBox3);
+  const app::RadioButton* images[] = {&form_.RadioButton7, &form_.RadioButton8, &form_.RadioButton9};
+  for (int i = 0; i < 3; ++i) {
+    const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
+    images_[i] =
+        MakeControl(pages_[0], WC_BUTTONW, images[i]->Caption, BS_AUTORADIOBUTTON | first, 0, kIdRadioButton7 + i);
+  }
   label7_ = MakeControl(pages_[0], WC_STATICW, form_.Label7.Caption, kCentredLabelStyle, 0, kIdLabel7);
   label10_ = MakeControl(pages_[0], WC_STATICW, form_.Label10.Caption, kCentredLabelStyle, 0, kIdLabel10);
 
@@ -166,7 +178,8 @@ void MainWindow::ApplyFonts() {
 
   const HWND formFont[] = {groupBox1_, destination_[0], destination_[1], destination_[2], destination_[3], edit1_,
                            label2_,    pageControl1_,   checkBox1_,      label8_,         groupBox2_,      naming_[0],
-                           naming_[1], label4_,         label7_,         label10_};
+                           naming_[1], label4_,         label7_,         label10_,        groupBox3_,      images_[0],
+                           images_[1], images_[2]};
   for (HWND control : formFont) UseFont(control, font_);
   UseFont(label3_, linkFont_);
   UseFont(button1_, buttonFont_);
@@ -265,6 +278,10 @@ void MainWindow::PlaceControls() {
   placeButton(naming_[0], form_.RadioButton5.Caption, kRadioButton5);
   placeButton(naming_[1], form_.RadioButton6.Caption, kRadioButton6);
   place(label4_, kLabel4);
+  place(groupBox3_, kGroupBox3);
+  placeButton(images_[0], form_.RadioButton7.Caption, kRadioButton7);
+  placeButton(images_[1], form_.RadioButton8.Caption, kRadioButton8);
+  placeButton(images_[2], form_.RadioButton9.Caption, kRadioButton9);
   PlaceControl(label7_, 0, pageHeight - Px(kLabel7FromBottom), pageWidth, Px(kLabelHeight));
   PlaceControl(label10_, 0, pageHeight - Px(kLabel10FromBottom), pageWidth, Px(kLabelHeight));
 

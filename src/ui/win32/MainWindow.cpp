@@ -159,6 +159,11 @@ void MainWindow::StoreControls() {
     const bool checked = IsButtonChecked(naming_[i]);
     if (checked != naming[i]->Checked()) naming[i]->SetChecked(checked);
   }
+  app::RadioButton* images[] = {&form_.RadioButton7, &form_.RadioButton8, &form_.RadioButton9};
+  for (int i = 0; i < 3; ++i) {
+    const bool checked = IsButtonChecked(images_[i]);
+    if (checked != images[i]->Checked()) images[i]->SetChecked(checked);
+  }
   form_.Edit1.Text = ControlTextShiftJis(edit1_);
   form_.CheckBox1.Checked = IsButtonChecked(checkBox1_);
   const int page = TabCtrl_GetCurSel(pageControl1_);
@@ -175,6 +180,10 @@ void MainWindow::ShowFormState() {
   SetButtonChecked(naming_[0], form_.RadioButton5.Checked());
   SetButtonChecked(naming_[1], form_.RadioButton6.Checked());
   MoveTabStopToChecked(naming_, 2);
+  SetButtonChecked(images_[0], form_.RadioButton7.Checked());
+  SetButtonChecked(images_[1], form_.RadioButton8.Checked());
+  SetButtonChecked(images_[2], form_.RadioButton9.Checked());
+  MoveTabStopToChecked(images_, 3);
   SetButtonChecked(checkBox1_, form_.CheckBox1.Checked);
   if (ControlTextShiftJis(edit1_) != form_.Edit1.Text) SetControlText(edit1_, form_.Edit1.Text);
   syncing_ = false;
@@ -376,11 +385,15 @@ void MainWindow::OnCommand(int id, int code) {
     case kIdRadioButton4:
     case kIdRadioButton5:
     case kIdRadioButton6:
+    case kIdRadioButton7:
+    case kIdRadioButton8:
+    case kIdRadioButton9:
     case kIdCheckBox1:
       if (code == BN_CLICKED && !busy_) {
         StoreControls();
         MoveTabStopToChecked(destination_, 4);
         MoveTabStopToChecked(naming_, 2);
+        MoveTabStopToChecked(images_, 3);
       }
       break;
     case kIdEdit1:

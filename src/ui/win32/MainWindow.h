@@ -84,6 +84,8 @@ class MainWindow {
   HWND groupBox2_ = nullptr;
   HWND naming_[2] = {};  // RadioButton5, RadioButton6
   HWND label4_ = nullptr;
+  HWND groupBox3_ = nullptr;
+  HWND images_[3] = {};  // RadioButton7, RadioButton8, RadioButton9
   HWND label7_ = nullptr;
   HWND label10_ = nullptr;
   HWND listBox1_ = nullptr;

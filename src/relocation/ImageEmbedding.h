@@ -1,0 +1,89 @@
+// Images stored inside the drawing: packing found image files into it, and writing the
+// stored images out beside it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "jww/DrawingDocument.h"
+#include "relocation/Gzip.h"
+#include "relocation/ImageRelocation.h"
+
+namespace relocation {
+
+// The name an image is stored under: its path with every ":", "\", "/" and "." made "_",
+// then its own extension ("C:\img\photo.bmp" gives "C__img_photo_bmp.bmp").
+std::string EmbeddedImageName(const std::string& path);
+
+enum class EmbedResult {
+  Embedded,  // the reference now names the stored image
+  Failed,    // the image could not be read whole, is too large, or could not be packed
+  Kept,      // the placement values leave no room for a name; the reference is unchanged
+};
+
+// Packs image files into a drawing as gzip entries in its scratch folder, each file once.
+class ImageEmbedder {
+ public:
+  ImageEmbedder(jww::TJwwData& drawing, CopiedImageTable& embedded);
+
+  // Stores the found image at path unless it is stored already, and rewrites the
+  // reference `text` (placement values `tail`) to "^@BM%temp%" + its name + tail,
+  // shortening the name so that the text stays within kMaxReferenceBytes.
+  EmbedResult Embed(const std::string& path, const std::string& tail, jww::JwwString& text);
+
+ private:
+  // A name no entry begins with (ignoring case), fitting `budget` bytes; "" when none.
+  std::string FreeName(const std::string& path, std::size_t budget) const;
+
+  jww::TJwwData& drawing_;
+  CopiedImageTable& embedded_;
+  // the entries' names upper-cased, in list order
+  std::vector<std::string> upperNames_;
+  // the names made for each upper-cased path, the first one in `embedded_`
+  std::unordered_map<std::string, std::vector<std::string>> names_;
+};
+
+// Writes the embedded images that texts refer to into the destination folder and points
+// those references at the files.
+class ImageSeparator {
+ public:
+  // Finds the entries the drawing's and its definitions' texts refer to and checks that
+  // each one unpacks; false when one does not (corrupt, past kMaxImageBytes, or its
+  // scratch file missing). An entry whose name is not a plain file name stays embedded.
+  bool Prepare(const jww::TJwwData& drawing);
+  // Writes each entry as a file in folder (ending in a backslash), reusing a file of equal
+  // bytes there, and rewrites the references to "^@BM" + its name; false when a file
+  // could not be written.
+  bool Place(jww::TJwwData& drawing, const std::string& folder, CopiedImageTable& separated,
+             RelocationCounters& counters);
+
+ private:
+  struct Entry {
+    std::size_t image = 0;       // index in EmbeddedImages
+    std::string source;          // the scratch file, "" for an empty image
+    std::string fileName;        // the entry's name without ".gz"
+    bool gzip = false;           // unpacked on the way out
+    std::uint64_t size = 0;      // bytes once unpacked
+  };
+  struct Reference {
+    std::int32_t owner = -1;  // -1 the drawing, else the block definition's index
+    std::size_t text = 0;     // index in the owner's texts
+    std::size_t entry = 0;    // index in entries_
+    std::string tail;         // from the first ","
+  };
+
+  // Hands the entry's bytes to sink, unpacked when it is a gzip stream.
+  static UnpackResult Read(const Entry& entry, const Unpacker::Sink& sink);
+  // True when the file at path holds exactly the entry's bytes.
+  static bool SameBytes(const Entry& entry, const std::string& path);
+  // Writes the entry under the first free name of folder, or finds it there; "" on failure.
+  static std::string WriteOut(const Entry& entry, const std::string& folder);
+
+  std::vector<Entry> entries_;
+  std::vector<Reference> references_;
+};
+
+}  // namespace relocation
