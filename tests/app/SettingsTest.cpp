@@ -1,4 +1,4 @@
-// The settings file: twelve lines by position, defaults, radio groups read line by line,
+// The settings file: thirteen lines by position, defaults, radio groups read line by line,
 // short files, and writes that fail.
 #include <gtest/gtest.h>
 
@@ -40,8 +40,10 @@ TEST_F(TForm1Settings, MissingFileAppliesTheDefaultsButNotThePosition) {
   form.Edit1.Text = "typed folder";
   form.Label1.Caption = "last folder";
   form.CheckBox1.Checked = true;
+  form.RadioButton9.SetChecked(true);
   form.LoadSettings(SettingsFile());
   EXPECT_EQ(ChoicesOf(form), (Choices{true, false, false, false, true, false}));
+  EXPECT_TRUE(form.RadioButton7.Checked());
   EXPECT_EQ(form.Left, 5);
   EXPECT_EQ(form.Top, 6);
   EXPECT_EQ(form.Edit1.Text, "");
@@ -60,9 +62,10 @@ TEST_F(TForm1Settings, EveryValueComesBackByteForByte) {
   form.Label1.Caption = "C:\\\x90\x7D\x96\xCA\\";  // C:\図面\ .
   form.CheckBox1.Checked = true;
   form.RadioButton6.SetChecked(true);
+  form.RadioButton9.SetChecked(true);
   form.SaveSettings(SettingsFile());
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(SettingsFile())),
-            "-8\r\n4000\r\n0\r\n0\r\n0\r\n1\r\n" + folder + "\r\nC:\\\x90\x7D\x96\xCA\\\r\n0\r\n1\r\n0\r\n1\r\n");
+            "-8\r\n4000\r\n0\r\n0\r\n0\r\n1\r\n" + folder + "\r\nC:\\\x90\x7D\x96\xCA\\\r\n0\r\n1\r\n0\r\n1\r\n2\r\n");
 
   testsupport::FakeShell otherShell;
   app::TForm1 other(otherShell, root / "Quorvane.exe");
@@ -73,6 +76,7 @@ TEST_F(TForm1Settings, EveryValueComesBackByteForByte) {
   EXPECT_EQ(other.Edit1.Text, folder);
   EXPECT_EQ(other.Label1.Caption, form.Label1.Caption);
   EXPECT_TRUE(other.CheckBox1.Checked);
+  EXPECT_TRUE(other.RadioButton9.Checked());
   EXPECT_EQ(TForm1Probe::OpenFilterIndex(other), 0);
 }
 
@@ -95,6 +99,30 @@ TEST_F(TForm1Settings, RadioLinesAreAppliedInTheirOrder) {
     Load("1\r\n2\r\n" + row.line3 + "\r\n" + row.line4 + "\r\n" + row.line5 + "\r\n" + row.line6 +
          "\r\n\r\n\r\n1\r\n0\r\n" + row.line11 + "\r\n" + row.line12 + "\r\n");
     EXPECT_EQ(ChoicesOf(form), row.expected) << row.line3 << " " << row.line5 << " " << row.line11;
+  }
+}
+
+TEST_F(TForm1Settings, ThirteenthLineChoosesWhatBecomesOfTheImages) {
+  const std::string twelveLines = "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n";
+  using Button = app::RadioButton app::TForm1::*;
+  const struct {
+    std::string line13;
+    Button chosen;
+  } rows[] = {
+      {"", &app::TForm1::RadioButton7},  // a file of twelve lines, from before the choice
+      {"0\r\n", &app::TForm1::RadioButton7},
+      {"1\r\n", &app::TForm1::RadioButton8},
+      {"2", &app::TForm1::RadioButton9},
+      {"3\r\n", &app::TForm1::RadioButton7},
+      {" 1\r\n", &app::TForm1::RadioButton7},
+      {"on\r\n", &app::TForm1::RadioButton7},
+  };
+  for (const auto& row : rows) {
+    form.RadioButton9.SetChecked(true);
+    Load(twelveLines + row.line13);
+    EXPECT_TRUE((form.*row.chosen).Checked()) << row.line13;
+    EXPECT_EQ(form.RadioButton7.Checked() + form.RadioButton8.Checked() + form.RadioButton9.Checked(), 1);
+    EXPECT_EQ(ChoicesOf(form), (Choices{true, false, false, false, true, false})) << row.line13;
   }
 }
 

@@ -21,6 +21,8 @@
 
 namespace {
 
+using relocation::ImageMode;
+
 // 　…… 変換ＯＫ(  and  　…… 変換失敗
 const std::string kOk = "\x81\x40\x81\x63\x81\x63 \x95\xCF\x8A\xB7\x82\x6E\x82\x6A(";
 const std::string kFailed = "\x81\x40\x81\x63\x81\x63 \x95\xCF\x8A\xB7\x8E\xB8\x94\x73";
@@ -50,14 +52,16 @@ class Hostile : public ::testing::Test {
     for (const char* folder : {"prog\\", "a\\", "a\\b\\", "dest\\", "outside\\"}) platform::MakeFolder(root / folder);
     testsupport::WriteFileText(root / "outside\\keep.txt", "untouched");
   }
-  // Converts the drawing into dest\ in one naming mode; returns the result line.
-  std::string Convert(const std::string& drawing, bool pathNames) {
+  // Converts the drawing into dest\ in one naming and image mode; returns the result line.
+  std::string Convert(const std::string& drawing, bool pathNames, ImageMode mode = ImageMode::Copy) {
     testsupport::FakeShell shell;
     app::TForm1 form(shell, root / "prog\\Quorvane.exe");
     form.FormShow({});
     form.RadioButton4.SetChecked(true);
     form.Edit1.Text = root / "dest\\";
     (pathNames ? form.RadioButton5 : form.RadioButton6).SetChecked(true);
+    (mode == ImageMode::Embed ? form.RadioButton8 : mode == ImageMode::Separate ? form.RadioButton9 : form.RadioButton7)
+        .SetChecked(true);
     form.WMDropFiles({drawing});
     form.CloseWithoutSavingSettings();
     return form.ListBox1.Items.size() == 3 ? form.ListBox1.Items[2] : "";
@@ -66,18 +70,47 @@ class Hostile : public ::testing::Test {
   testsupport::TempFolder root;
 };
 
+// The bytes of every image a drawing stores, one after the other.
+std::vector<unsigned char> StoredBytes(const std::vector<unsigned char>& drawing) {
+  std::vector<unsigned char> stored;
+  jww::TJwwData d;
+  d.OnImageBytes = [&stored](std::size_t, const unsigned char* data, std::size_t size) {
+    stored.insert(stored.end(), data, data + size);
+  };
+  EXPECT_TRUE(d.LoadFromMemory(drawing.data(), drawing.size()));
+  return stored;
+}
+
 TEST_F(Hostile, EveryDrawingFailsCleanlyOrConvertsInsideItsFolders) {
   const std::set<std::string> skip = {"dest\\", "dest", "prog\\"};
+  const struct {
+    bool pathNames;
+    ImageMode mode;
+    const char* shown;
+  } modes[] = {{false, ImageMode::Copy, " (plain names)"},
+               {true, ImageMode::Copy, " (path names)"},
+               {false, ImageMode::Embed, " (embed)"},
+               {false, ImageMode::Separate, " (separate)"}};
   for (const fixture::HostileCase& c : fixture::HostileDrawings()) {
-    for (bool pathNames : {false, true}) {
-      SCOPED_TRACE(c.name + (pathNames ? " (path names)" : " (plain names)"));
+    for (const auto& [pathNames, mode, shown] : modes) {
+      SCOPED_TRACE(c.name + shown);
+      for (const std::string& name : platform::ListFolder(root / "dest\\")) platform::RemoveFile(root / ("dest\\" + name));
       const std::string drawing = root / ("a\\b\\" + c.name + ".jww");
       testsupport::WriteFileBytes(drawing, c.bytes);
       if (!c.imageBeside.empty()) testsupport::WriteFileText(root / ("a\\b\\" + c.imageBeside), "image");
       const std::set<std::string> before = Tree(root.Path(), skip);
 
-      const std::string result = Convert(drawing, pathNames);
+      const std::string result = Convert(drawing, pathNames, mode);
       EXPECT_TRUE(result.compare(0, kOk.size(), kOk) == 0 || result == kFailed) << result;
+      // a stored image that does not unpack fails only its separation, and is kept as
+      // it was by the other modes
+      if (c.name.starts_with("gzip-")) {
+        EXPECT_EQ(result == kFailed, mode == ImageMode::Separate) << result;
+        if (mode != ImageMode::Separate) {
+          EXPECT_EQ(StoredBytes(testsupport::ReadFileBytes(root / ("dest\\" + c.name + ".jww"))),
+                    StoredBytes(c.bytes));
+        }
+      }
       EXPECT_EQ(Tree(root.Path(), skip), before);
       EXPECT_EQ(testsupport::ReadFileBytes(drawing), c.bytes);
       for (const std::string& name : platform::ListFolder(root / "dest\\")) {
