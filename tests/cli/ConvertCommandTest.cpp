@@ -7,6 +7,8 @@
 #include "fixture/DrawingBuilder.h"
 #include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
+#include "relocation/Gzip.h"
+#include "relocation/ImageEmbedding.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -109,6 +111,7 @@ TEST_F(ConvertCommand, ExitStatusTellsTheOutcome) {
       {{"convert", "--to"}, 2, "", "--to needs a folder"},
       {{"convert", "--in-place", "--to", "out", "plan.jww"}, 2, "", "only one of"},
       {{"convert", "--plain-names", "--path-names", "plan.jww"}, 2, "", "only one of"},
+      {{"convert", "--embed", "--separate", "plan.jww"}, 2, "", "only one of --copy, --embed, --separate"},
       {{"convert", "--bogus", "plan.jww"}, 2, "", "unknown option for convert: --bogus"},
       {{"frobnicate"}, 2, "", "unknown command: frobnicate"},
       {{}, 2, "", "usage: quorvane convert"},
@@ -153,7 +156,7 @@ TEST_F(ConvertCommand, TransformSwitchWritesTheSettingsAtTheEnd) {
     EXPECT_EQ(r.status, 1) << parameter;
     EXPECT_TRUE(Contains(r.err, "quorvane: ")) << r.err;
     EXPECT_EQ(AsString(testsupport::ReadFileBytes(SettingsFile())),
-              "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n");
+              "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n0\r\n");
   }
 }
 
@@ -255,6 +258,139 @@ TEST_F(ConvertCommand, HelpNamesTheCommandsAndTheSettingsRule) {
                            "quorvane -G", "exit status"}) {
     EXPECT_TRUE(Contains(r.out, part)) << part;
   }
+}
+
+std::string Result(int files, int texts, int inBlocks, int missing) {
+  return kResultMark + "変換ＯＫ(画像ファイル数:" + std::to_string(files) + " 画像文字数:" + std::to_string(texts) +
+         " blk内:" + std::to_string(inBlocks) + " 不明画像文字:" + std::to_string(missing) + " blk内:0)";
+}
+
+// Bytes of every value, so that nothing but an exact copy compares equal.
+std::string ImageBytes(const std::string& seed) {
+  std::string bytes = "BM" + seed;
+  for (int i = 0; i < 5000; ++i) bytes += static_cast<char>((i * 131 + seed.size()) % 256);
+  return bytes;
+}
+
+// A drawing whose images are referred to every way: relative, absolute, by a Japanese
+// name, missing, and from a block definition that names one of the others again in
+// other letter case.
+class EmbedAndSeparate : public ConvertCommand {
+ protected:
+  void SetUp() override {
+    for (const char* folder : {"img\\", "photos\\", "packed\\", "apart\\"}) platform::MakeFolder(root / folder);
+    for (const std::string& image : images) testsupport::WriteFileText(root / image, ImageBytes(image));
+    fixture::Drawing d = DrawingWithTexts({Reference(images[0]), Reference(root / images[1]), Reference(images[2]),
+                                          Reference("img\\lost.bmp")});
+    fixture::BlockDef def;
+    def.Number = 1;
+    for (const std::string& path : {images[3], std::string("IMG\\A.BMP")}) {
+      fixture::TextEntity text;
+      text.Text = Reference(path);
+      def.entities.push_back(text);
+    }
+    d.blockDefs.push_back(def);
+    fixture::BlockEntity insert;
+    insert.blockNumber = 1;
+    d.entities.push_back(insert);
+    ASSERT_TRUE(fixture::WriteDrawing(root / "plan.jww", d));
+  }
+  // The name an image is stored and separated under.
+  std::string StoredName(const std::string& image) const { return relocation::EmbeddedImageName(root / image); }
+
+  // relative, absolute, Japanese (写真), in the block definition
+  const std::vector<std::string> images = {"img\\a.bmp", "photos\\b.bmp", "img\\\x8E\xCA\x90\x5E.bmp", "img\\c.bmp"};
+};
+
+TEST_F(EmbedAndSeparate, SeparatingWhatWasEmbeddedGivesBackEveryImage) {
+  RunResult r = Quorvane({"convert", "--embed", "--to", "packed", "plan.jww"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).back(), Result(4, 3, 2, 1));
+  EXPECT_EQ(platform::ListFolder(root / "packed\\"), std::vector<std::string>{"plan.jww"});  // nothing copied
+  r = Quorvane({"inspect", Native("packed\\plan.jww")});
+  EXPECT_EQ(r.status, 0);
+  for (const std::string& image : images) {
+    EXPECT_TRUE(Contains(r.out, "embedded ^@BM%temp%" + platform::ToUtf8(StoredName(image)) + ",100,75")) << r.out;
+  }
+  EXPECT_TRUE(Contains(r.out, "embedded images 4\n")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "unpacked 5"));
+
+  r = Quorvane({"convert", "--separate", "--to", "apart", Native("packed\\plan.jww")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).back(), Result(4, 3, 2, 1));
+  EXPECT_EQ(platform::ListFolder(root / "apart\\").size(), 5u);
+  for (const std::string& image : images) {
+    EXPECT_EQ(AsString(testsupport::ReadFileBytes(root / ("apart\\" + StoredName(image)))), ImageBytes(image));
+  }
+  jww::TJwwData apart;
+  ASSERT_TRUE(apart.LoadFromFile(root / "apart\\plan.jww"));
+  EXPECT_TRUE(apart.EmbeddedImages.empty());
+  ASSERT_EQ(apart.Texts.size(), 4u);
+  ASSERT_EQ(apart.BlockDefs.size(), 1u);
+  const std::vector<std::string> texts = {apart.Texts[0].Text.bytes, apart.Texts[1].Text.bytes,
+                                          apart.Texts[2].Text.bytes, apart.Texts[3].Text.bytes,
+                                          apart.BlockDefs[0].Texts[0].Text.bytes, apart.BlockDefs[0].Texts[1].Text.bytes};
+  EXPECT_EQ(texts, (std::vector<std::string>{Reference(StoredName(images[0])), Reference(StoredName(images[1])),
+                                             Reference(StoredName(images[2])), Reference("img\\lost.bmp"),
+                                             Reference(StoredName(images[3])), Reference(StoredName(images[0]))}));
+}
+
+TEST_F(EmbedAndSeparate, ABatchOfDrawingsSharesOneImage) {
+  for (const char* name : {"p1.jww", "p2.jww"}) {
+    ASSERT_TRUE(fixture::WriteDrawing(root / name, DrawingWithTexts({Reference(images[0])})));
+  }
+  RunResult r = Quorvane({"convert", "--embed", "--to", "packed", "p1.jww", "p2.jww"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out)[2], Result(1, 1, 0, 0));
+  EXPECT_EQ(Lines(r.out)[5], Result(1, 1, 0, 0));
+  r = Quorvane({"convert", "--separate", "--to", "apart", Native("packed\\p1.jww"), Native("packed\\p2.jww")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // the second drawing finds the image already there, to the byte
+  EXPECT_EQ(Lines(r.out)[5], Result(1, 1, 0, 0));
+  EXPECT_EQ(platform::ListFolder(root / "apart\\").size(), 3u);
+  for (const char* name : {"apart\\p1.jww", "apart\\p2.jww"}) {
+    jww::TJwwData d;
+    ASSERT_TRUE(d.LoadFromFile(root / name));
+    EXPECT_EQ(d.Texts[0].Text.bytes, Reference(StoredName(images[0])));
+  }
+}
+
+TEST_F(EmbedAndSeparate, TheDraftingProgramsOwnDrawingComesApartAndTogetherAgain) {
+  const std::string sample = testsupport::SamplesFolder() + "embedded-image.jww";
+  if (testsupport::SamplesFolder().empty() || !platform::FileExists(sample)) GTEST_SKIP() << "no sample drawings";
+  // what the drafting program stored, unpacked here
+  jww::TJwwData original;
+  std::string stored;
+  original.OnImageBytes = [&stored](std::size_t, const unsigned char* data, std::size_t size) {
+    stored.append(reinterpret_cast<const char*>(data), size);
+  };
+  ASSERT_TRUE(original.LoadFromFile(sample));
+  std::string photo;
+  relocation::Unpacker unpacker;
+  unpacker.Feed(reinterpret_cast<const unsigned char*>(stored.data()), stored.size(),
+                [&photo](const unsigned char* data, std::size_t size) {
+                  photo.append(reinterpret_cast<const char*>(data), size);
+                  return true;
+                });
+  ASSERT_EQ(unpacker.Finish(), relocation::UnpackResult::Whole);
+
+  RunResult r = Quorvane({"convert", "--separate", "--to", "apart", platform::NativePathForDisplay(sample)});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).back(), Result(1, 1, 0, 0));
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(root / "apart\\C__img_photo_bmp.bmp")), photo);
+  jww::TJwwData apart;
+  ASSERT_TRUE(apart.LoadFromFile(root / "apart\\embedded-image.jww"));
+  EXPECT_TRUE(apart.EmbeddedImages.empty());
+  EXPECT_EQ(apart.Texts[0].Text.bytes, "^@BMC__img_photo_bmp.bmp,100,75,0,0,1,0");
+
+  // packed again and separated again: the same picture
+  platform::MakeFolder(root / "again\\");
+  r = Quorvane({"convert", "--embed", "--to", "packed", Native("apart\\embedded-image.jww")});
+  EXPECT_EQ(Lines(r.out).back(), Result(1, 1, 0, 0));
+  r = Quorvane({"convert", "--separate", "--to", "again", Native("packed\\embedded-image.jww")});
+  EXPECT_EQ(Lines(r.out).back(), Result(1, 1, 0, 0));
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(root / ("again\\" + StoredName("apart\\C__img_photo_bmp.bmp")))),
+            photo);
 }
 
 }  // namespace
