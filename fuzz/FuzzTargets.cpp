@@ -1,5 +1,6 @@
 #include "FuzzTargets.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "exchange/ExchangeFile.h"
 #include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
+#include "relocation/ImageRelocation.h"
 #include "text/ShiftJis.h"
 
 namespace fuzz {
@@ -223,9 +225,98 @@ int FuzzSettings(const std::uint8_t* data, std::size_t size) {
   return Guarded([&] { SettingsPromises(data, size); });
 }
 
-const Target kTargets[5] = {
-    {"load", FuzzLoad}, {"roundtrip", FuzzRoundTrip}, {"exchange", FuzzExchange},
-    {"settings", FuzzSettings}, {"text", FuzzText},
+namespace {
+
+// The folders one embedding run works in, emptied before each input.
+struct EmbeddingFolders {
+  std::string root = Scratch("embedding");
+  std::string source = root + "src\\";  // the drawing's folder, holding a.bmp
+  std::string read = root + "read\\";   // scratch folders of the three documents
+  std::string packed = root + "packed\\";
+  std::string again = root + "again\\";
+  std::string apart = root + "apart\\";  // destinations of the separations
+  std::string apartAgain = root + "apart-again\\";
+  std::string beside = root + "beside\\";  // where the embedding must copy nothing
+
+  void Renew() const {
+    for (const std::string* f : {&source, &read, &packed, &again, &apart, &apartAgain, &beside}) {
+      platform::RemoveTree(*f);
+      platform::MakeFolder(*f);
+    }
+  }
+};
+
+// Loads a drawing into a document with its own scratch folder.
+bool LoadInto(jww::TJwwData& d, const std::string& scratch, const std::uint8_t* data, std::size_t size) {
+  d.TempFolder = scratch;
+  return d.LoadFromMemory(data, size);
+}
+
+relocation::RelocationCounters Relocate(jww::TJwwData& d, const std::string& drawingPath, const std::string& folder,
+                                        relocation::ImageMode mode, relocation::CopiedImageTable& table) {
+  relocation::RelocationCounters c;
+  relocation::RelocateImages(d, drawingPath, folder, {false, false, mode}, table, c);
+  return c;
+}
+
+void EmbeddingPromises(const std::uint8_t* data, std::size_t size) {
+  static const EmbeddingFolders folders;
+  folders.Renew();
+  const std::string drawingPath = folders.source + "plan.jww";
+  // an image every relative reference "a.bmp" finds, its bytes taken from the input
+  const std::string image = "BM" + std::string(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 64));
+  {
+    platform::OutputFile out;
+    Check(out.Create(folders.source + "a.bmp") && out.Write(image.data(), image.size()) == image.size() && out.Close());
+  }
+
+  // the drawing as read, separated
+  jww::TJwwData asRead;
+  if (!LoadInto(asRead, folders.read, data, size)) return;
+  relocation::CopiedImageTable separated;
+  const bool separates =
+      Relocate(asRead, drawingPath, folders.apart, relocation::ImageMode::Separate, separated).FailedCopyCount == 0;
+  for (const std::string& name : platform::ListFolder(folders.apart)) Check(platform::FileExists(folders.apart + name));
+
+  // embedded: nothing beside it, and the save fails only where the drawing's own did
+  jww::TJwwData packed;
+  Check(LoadInto(packed, folders.packed, data, size));
+  std::vector<unsigned char> unchanged;
+  const bool savedAsRead = packed.SaveToMemory(unchanged, 700);
+  relocation::CopiedImageTable embedded;
+  // (an absolute reference may name a file that cannot be read whole, which fails it)
+  const bool embeds =
+      Relocate(packed, drawingPath, folders.beside, relocation::ImageMode::Embed, embedded).FailedCopyCount == 0;
+  Check(platform::ListFolder(folders.beside).empty());
+  if (!embeds) return;
+  std::vector<unsigned char> bytes;
+  if (!packed.SaveToMemory(bytes, 700)) {
+    Check(!savedAsRead);
+    return;
+  }
+  // separated again: every image embedded comes back to the byte
+  jww::TJwwData again;
+  Check(LoadInto(again, folders.again, bytes.data(), bytes.size()));
+  relocation::CopiedImageTable apart;
+  const relocation::RelocationCounters c =
+      Relocate(again, drawingPath, folders.apartAgain, relocation::ImageMode::Separate, apart);
+  if (separates) Check(c.FailedCopyCount == 0);
+  if (c.FailedCopyCount != 0 || embedded.empty()) return;
+  const relocation::CopiedImage* stored = embedded.Find(folders.source + "a.bmp");
+  if (stored == nullptr) return;
+  const relocation::CopiedImage* written = apart.Find(folders.again + stored->FileName + ".gz");
+  Check(written != nullptr && FileText(folders.apartAgain + written->FileName) == image);
+}
+
+}  // namespace
+
+int FuzzEmbedding(const std::uint8_t* data, std::size_t size) {
+  return Guarded([&] { EmbeddingPromises(data, size); });
+}
+
+const Target kTargets[6] = {
+    {"load", FuzzLoad},         {"roundtrip", FuzzRoundTrip}, {"exchange", FuzzExchange},
+    {"settings", FuzzSettings}, {"text", FuzzText},           {"embedding", FuzzEmbedding},
 };
 
 }  // namespace fuzz

@@ -19,12 +19,15 @@ int FuzzExchange(const std::uint8_t* data, std::size_t size);
 int FuzzSettings(const std::uint8_t* data, std::size_t size);
 // The text helpers against properties that must hold for any bytes.
 int FuzzText(const std::uint8_t* data, std::size_t size);
+// A drawing that loads is separated, and embedded: what was embedded separates again into
+// the image, and never fails where the drawing as read separated.
+int FuzzEmbedding(const std::uint8_t* data, std::size_t size);
 
 struct Target {
   std::string_view name;
   int (*run)(const std::uint8_t*, std::size_t);
 };
 // Every target, by the name of its corpus folder.
-extern const Target kTargets[5];
+extern const Target kTargets[6];
 
 }  // namespace fuzz

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fixture/DrawingBuilder.h"
+#include "fixture/GzipStream.h"
 #include "platform/Platform.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
   }
   std::string root = args[0].sjis;
   if (root.back() != '\\') root += '\\';
-  for (const char* target : {"load", "roundtrip", "exchange", "settings", "text"}) {
+  for (const char* target : {"load", "roundtrip", "exchange", "settings", "text", "embedding"}) {
     platform::MakeFolder(root + target + "\\");
   }
   bool ok = true;
@@ -24,7 +25,27 @@ int main(int argc, char** argv) {
     const std::string name = "sample-" + std::to_string(version) + ".jww";
     ok &= fixture::WriteFileBytes(root + "load\\" + name, drawing);
     ok &= fixture::WriteFileBytes(root + "roundtrip\\" + name, drawing);
+    ok &= fixture::WriteFileBytes(root + "embedding\\" + name, drawing);
   }
+  // references to an image beside the drawing, to stored ones packed and not, in a block too
+  fixture::Drawing images = fixture::SampleDrawing(700);
+  for (const char* reference : {"^@BMa.bmp,100,75,0,0,1,0", "^@BM%temp%p.bmp,1,1", "^@BM%temp%r.bmp,2,2"}) {
+    fixture::TextEntity text;
+    text.Text = reference;
+    images.entities.push_back(text);
+  }
+  fixture::TextEntity inBlock;
+  inBlock.Text = "^@BMA.BMP,3,3";
+  images.blockDefs[0].entities.push_back(inBlock);
+  fixture::EmbeddedImage packed;
+  packed.Name = "p.bmp.gz";
+  packed.bytes = fixture::GzipStream("packed picture", 9, "p.bmp");
+  fixture::EmbeddedImage raw;
+  raw.Name = "r.bmp";
+  raw.bytes = {'B', 'M', 'r', 'a', 'w'};
+  images.images = {packed, raw};
+  const std::vector<unsigned char> imageBytes = fixture::BuildDrawing(images);
+  ok &= fixture::WriteFileBytes(root + "embedding\\images.jww", imageBytes.data(), imageBytes.size());
   ok &= fixture::WriteFileBytes(root + "exchange\\basic.txt",
               "hq\nhk 1\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nhzs 1189 841\nlg0\nly0 2\nlc1\nlt1\nlw0\n"
               "cn\"$<\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E>\ncn0 2 2 0 1\ncc5\npl\n0 0 10 10\n"
