@@ -54,9 +54,9 @@ constexpr Place kRadioButton6{24, 90, 436, 17};
 constexpr Place kLabel4{24, 112, 436, kLabelHeight};
 // what becomes of the images: one row of buttons below the naming group
 constexpr Place kGroupBox3{12, 142, 456, 44};
-constexpr Place kRadioButton7{24, 160, 196, 17};
-constexpr Place kRadioButton8{224, 160, 100, 17};
-constexpr Place kRadioButton9{328, 160, 132, 17};
+constexpr Place kRadioButton7{24, 160, 200, 17};
+constexpr Place kRadioButton8{240, 160, 96, 17};
+constexpr Place kRadioButton9{344, 160, 116, 17};
 // Label7 and Label10 sit this far above the page's bottom edge
 constexpr int kLabel7FromBottom = 40;
 constexpr int kLabel10FromBottom = 22;
