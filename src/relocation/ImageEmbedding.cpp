@@ -71,7 +71,8 @@ std::string ImageEmbedder::FreeName(const std::string& path, std::size_t budget)
     return platform::FileExists(drawing_.TempFolder + name + std::string(kPackedExt));
   };
   for (int n = 0; n <= kMaxBranch; ++n) {
-    const std::string name = FitName(stem, n == 0 ? "" : "~" + std::to_string(n), ext, budget);
+    const std::string suffix = n == 0 ? std::string() : std::string("~").append(std::to_string(n));
+    const std::string name = FitName(stem, suffix, ext, budget);
     if (name.empty()) return "";
     if (!taken(name)) return name;
   }
