@@ -67,6 +67,18 @@ TEST_F(ExternalTransform, ConvertsIntoTempJwwAndStartsTheDraftingProgram) {
   EXPECT_TRUE(platform::FileExists(SettingsFile()));  // written at the close as ever
 }
 
+TEST_F(ExternalTransform, FollowsTheWindowsChoiceOfEmbedding) {
+  testsupport::WriteFileText(SettingsFile(), "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n1\r\n");
+  const std::string plan = Drawing();
+  Exchange("file=" + plan);
+  Run();
+  ASSERT_EQ(Messages(), std::vector<std::string>{OkText(1, 1, 0, 1, 0)});
+  EXPECT_FALSE(platform::FileExists(root / "pic.bmp"));  // stored in TEMP.JWW, not copied
+  const std::vector<std::string> texts = TextsOf(root / "TEMP.JWW");
+  ASSERT_GE(texts.size(), 1u);
+  EXPECT_EQ(texts[0].substr(0, 10), "^@BM%temp%");
+}
+
 TEST_F(ExternalTransform, StartsTheRegisteredProgramInItsFolder) {
   const std::string plan = Drawing();
   Exchange("file=" + plan);
