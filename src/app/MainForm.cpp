@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include <optional>
 #include <utility>
 
 #include "app/FormTexts.h"
@@ -57,8 +58,7 @@ void TForm1::FormShow(const std::vector<std::string>& parameters) {
     scratch_.Create(ProgramFolder);
     Drawing.reset();
     Document();
-    FileCount = 0;
-    FileQueue.clear();
+    ClearQueue();
     if (parameters.size() == 1) {
       const std::string switchText = text::UpperCase(parameters.front());
       if (switchText == "-G" || switchText == "/G") {
@@ -67,7 +67,7 @@ void TForm1::FormShow(const std::vector<std::string>& parameters) {
         return;
       }
     }
-    for (const std::string& parameter : parameters) AddFile(parameter);
+    for (const std::string& parameter : parameters) AddFileOrFolder(parameter);
     StartBatchIfQueued();
   } catch (...) {
   }
@@ -84,8 +84,7 @@ void TForm1::Shutdown(bool saveSettings) {
   closed_ = true;
   if (!shown_) return;
   try {
-    FileCount = 0;
-    FileQueue.clear();
+    ClearQueue();
     if (saveSettings) SaveSettings(SettingsPath());
     ResetConversion();
     Drawing.reset();
@@ -96,9 +95,8 @@ void TForm1::Shutdown(bool saveSettings) {
 
 void TForm1::WMDropFiles(const std::vector<std::string>& paths) {
   try {
-    FileCount = 0;
-    FileQueue.clear();
-    for (const std::string& path : paths) AddFile(path);
+    ClearQueue();
+    for (const std::string& path : paths) AddFileOrFolder(path);
     StartBatchIfQueued();
   } catch (...) {
   }
@@ -114,8 +112,7 @@ void TForm1::Label3Click() {
     if (!shell_.RunOpenDialog(OpenDialog1)) return;
     Label1.Caption = text::ExtractFilePath(OpenDialog1.FileName);
     OpenFilterIndex = OpenDialog1.FilterIndex;
-    FileCount = 0;
-    FileQueue.clear();
+    ClearQueue();
     for (const std::string& path : OpenDialog1.Files) AddFile(path);
     StartBatchIfQueued();
   } catch (...) {
@@ -139,8 +136,42 @@ void TForm1::AddFile(const std::string& path) {
     if (text::UpperCase(text::ExtractFileExt(path)) != ".JWW") return;
     if (!platform::FileExists(path)) return;
     FileQueue.push_back(path);
+    FileOrigins.push_back(-1);
     ++FileCount;
   } catch (...) {
+  }
+}
+
+void TForm1::AddFolder(const std::string& path) {
+  try {
+    const std::string folder = text::IncludeTrailingBackslash(path);
+    std::string destination;
+    std::string shown;
+    std::optional<platform::FileId> skip;
+    platform::FileId id;
+    // a run never converts what it or an earlier run wrote into the destination
+    if (ChosenDestination(destination, shown) && !destination.empty() && platform::GetFileId(destination, id)) {
+      skip = id;
+    }
+    const auto input = static_cast<std::int32_t>(FolderInputs.size());
+    FolderInputs.push_back({folder.size(), TreeName(folder)});
+    WalkDrawings(
+        folder, skip,
+        [this, input](const std::string& drawing) {
+          FileQueue.push_back(drawing);
+          FileOrigins.push_back(input);
+          ++FileCount;
+        },
+        PassedOverPaths);
+  } catch (...) {
+  }
+}
+
+void TForm1::AddFileOrFolder(const std::string& path) {
+  if (!path.empty() && platform::FolderExists(path)) {
+    AddFolder(path);
+  } else {
+    AddFile(path);
   }
 }
 
@@ -153,7 +184,15 @@ jww::TJwwData& TForm1::Document() {
 }
 
 void TForm1::StartBatchIfQueued() {
-  if (FileCount > 0) RunBatch();
+  if (HasQueuedWork()) RunBatch();
+}
+
+void TForm1::ClearQueue() {
+  FileCount = 0;
+  FileQueue.clear();
+  FileOrigins.clear();
+  FolderInputs.clear();
+  PassedOverPaths.clear();
 }
 
 void TForm1::Message(const std::string& text) { shell_.ShowMessage(kApplicationTitle, text); }

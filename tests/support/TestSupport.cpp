@@ -12,6 +12,7 @@
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace testsupport {
@@ -73,6 +74,25 @@ void SetModificationTime(const std::string& path, std::int64_t unixSeconds) {
   std::replace(native.begin(), native.end(), '\\', '/');
   const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(unixSeconds), 0}};
   ASSERT_EQ(utimensat(AT_FDCWD, native.c_str(), times, 0), 0) << path;
+#endif
+}
+
+bool MakeLink(const std::string& target, const std::string& link, bool toFolder) {
+#ifdef _WIN32
+  auto wide = [](const std::string& sjis) {
+    std::wstring units(sjis.size() + 1, L'\0');
+    units.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(932, 0, sjis.data(), static_cast<int>(sjis.size()), units.data(), static_cast<int>(units.size()))));
+    return units;
+  };
+  // without privileges where the system allows it (developer mode)
+  constexpr DWORD kUnprivileged = 0x2;
+  const DWORD flags = (toFolder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | kUnprivileged;
+  return CreateSymbolicLinkW(wide(link).c_str(), wide(target).c_str(), flags) && platform::FolderExists(link) == toFolder &&
+         (toFolder || platform::FileExists(link));
+#else
+  (void)toFolder;
+  return symlink(platform::NativePathForDisplay(target).c_str(), platform::NativePathForDisplay(link).c_str()) == 0;
 #endif
 }
 

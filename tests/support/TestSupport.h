@@ -33,6 +33,10 @@ void WriteFileText(const std::string& path, const std::string& bytes);
 // time holds; the path is plain ASCII.
 void SetModificationTime(const std::string& path, std::int64_t unixSeconds);
 
+// Makes a symbolic link at `link` leading to `target`, a path as the link holds it (relative
+// to the link's folder, or whole); false where the system cannot make one.
+bool MakeLink(const std::string& target, const std::string& link, bool toFolder);
+
 // The folder of real drawings (internal form, ending in a backslash), or "" when absent.
 std::string SamplesFolder();
 // The project's own folder (internal form, ending in a backslash).
