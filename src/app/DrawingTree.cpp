@@ -12,7 +12,7 @@ namespace app {
 namespace {
 
 struct SortedEntry {
-  std::string key;  // the name with ASCII letters folded
+  std::string key;  // the name with ASCII letters folded, a folder's with its backslash
   platform::FolderEntry entry;
   bool operator<(const SortedEntry& other) const {
     return key != other.key ? key < other.key : entry.Name < other.entry.Name;
@@ -23,7 +23,7 @@ bool IsDrawingName(const std::string& name) { return text::UpperCase(text::Extra
 
 }  // namespace
 
-void WalkDrawings(const std::string& folder, const std::optional<platform::FileId>& skip,
+void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>& skip,
                   const std::function<void(const std::string&)>& onDrawing, std::vector<PassedOver>& passedOver) {
   // folders still to walk, the next on top; each folder is walked once, so no loop is
   // followed even where the system does not show a link as one
@@ -36,7 +36,7 @@ void WalkDrawings(const std::string& folder, const std::optional<platform::FileI
     pending.pop_back();
     platform::FileId id;
     const bool known = platform::GetFileId(current, id);
-    if (known && skip && id == *skip) continue;
+    if (known && current != folder && std::find(skip.begin(), skip.end(), id) != skip.end()) continue;
     if (known && !walked.emplace(id.Volume, id.Index).second) {
       passedOver.push_back({PassedOver::Reason::Link, current.substr(0, current.size() - 1)});
       continue;
@@ -46,7 +46,12 @@ void WalkDrawings(const std::string& folder, const std::optional<platform::FileI
       continue;
     }
     sorted.clear();
-    for (platform::FolderEntry& entry : entries) sorted.push_back({text::UpperCase(entry.Name), std::move(entry)});
+    // a folder's name is compared as its drawings' paths hold it, with a backslash after it
+    for (platform::FolderEntry& entry : entries) {
+      std::string key = text::UpperCase(entry.Name);
+      if (entry.Kind == platform::EntryKind::Folder) key += '\\';
+      sorted.push_back({std::move(key), std::move(entry)});
+    }
     std::sort(sorted.begin(), sorted.end());
     const std::size_t firstFolder = pending.size();
     for (const SortedEntry& s : sorted) {
@@ -74,10 +79,32 @@ void WalkDrawings(const std::string& folder, const std::optional<platform::FileI
 }
 
 std::string TreeName(const std::string& folder) {
-  std::string path = folder;
-  while (text::RightBytes(path, 1) == "\\" || text::RightBytes(path, 1) == "/") path.pop_back();
-  if (path.size() == 2 && text::HasDrive(path)) return path.substr(0, 1);
-  return text::ExtractFileName(path);
+  // "." and ".." are taken as the system takes them, so the name never leads out of the
+  // destination
+  std::vector<std::string> names;
+  const std::size_t kept = text::HasDrive(folder) ? 1 : 0;  // a drive is never left
+  std::string name;
+  auto take = [&]() {
+    if (name == "..") {
+      if (names.size() > kept) names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.push_back(name);
+    }
+    name.clear();
+  };
+  for (std::size_t i = 0; i < folder.size();) {
+    const std::size_t length = text::IsLeadByte(static_cast<unsigned char>(folder[i])) ? 2 : 1;
+    if (length == 1 && (folder[i] == '\\' || folder[i] == '/')) {
+      take();
+    } else {
+      name += folder.substr(i, length);
+    }
+    i += length;
+  }
+  take();
+  if (names.empty()) return "";
+  if (names.size() == 1 && kept == 1) return names.front().substr(0, 1);
+  return names.back();
 }
 
 }  // namespace app

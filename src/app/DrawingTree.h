@@ -2,7 +2,6 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,13 +21,13 @@ struct PassedOver {
 
 // Calls onDrawing with every drawing (".jww" in any case) below folder (ending in a
 // backslash) at any depth: by path, comparing the Shift-JIS bytes with ASCII letters
-// folded, the files of a folder before its subfolders. Links are never entered; the
-// folder `skip` names, where there is one, is left out whole.
-void WalkDrawings(const std::string& folder, const std::optional<platform::FileId>& skip,
+// folded, the files of a folder before its subfolders. Links are never entered; a folder
+// below it that `skip` names is left out whole.
+void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>& skip,
                   const std::function<void(const std::string&)>& onDrawing, std::vector<PassedOver>& passedOver);
 
-// The name a folder's tree takes under the destination: its own name, a drive root's
-// letter, "" for the root of a system without drives.
+// The name a folder's tree takes under the destination: its own name ("." and ".."
+// resolved), a drive root's letter, "" for the root of a system without drives.
 std::string TreeName(const std::string& folder);
 
 }  // namespace app

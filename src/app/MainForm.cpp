@@ -1,6 +1,5 @@
 #include "app/MainForm.h"
 
-#include <optional>
 #include <utility>
 
 #include "app/FormTexts.h"
@@ -147,14 +146,18 @@ void TForm1::AddFolder(const std::string& path) {
     const std::string folder = text::IncludeTrailingBackslash(path);
     std::string destination;
     std::string shown;
-    std::optional<platform::FileId> skip;
+    const std::string name = TreeName(folder);
+    // a run never converts what it or an earlier run wrote into the destination: neither
+    // the destination folder inside the tree nor the tree's mirror when it is the tree
+    std::vector<platform::FileId> skip;
     platform::FileId id;
-    // a run never converts what it or an earlier run wrote into the destination
-    if (ChosenDestination(destination, shown) && !destination.empty() && platform::GetFileId(destination, id)) {
-      skip = id;
+    if (ChosenDestination(destination, shown) && !destination.empty()) {
+      for (const std::string& written : {destination, destination + name}) {
+        if (platform::GetFileId(written, id)) skip.push_back(id);
+      }
     }
     const auto input = static_cast<std::int32_t>(FolderInputs.size());
-    FolderInputs.push_back({folder.size(), TreeName(folder)});
+    FolderInputs.push_back({folder.size(), name});
     WalkDrawings(
         folder, skip,
         [this, input](const std::string& drawing) {

@@ -32,18 +32,18 @@ class TForm1Folders : public FormTest {
 
 TEST_F(TForm1Folders, DrawingsComeByFoldedPathTheFilesOfAFolderFirst) {
   const std::string top = Folder("top");
-  for (const char* folder : {"top\\sub", "top\\A", "top\\_", "top\\d.jww"}) Folder(folder);
+  for (const char* folder : {"top\\sub", "top\\A", "top\\AB", "top\\_", "top\\d.jww"}) Folder(folder);
   // 0x83 0x61 (ヂ) after 0x83 0x45 (ウ): a second byte is never folded
   for (const char* name : {"Z.jww", "a.jww", "B.JWW", "\x83\x61.jww", "\x83\x45.jww", "notes.txt", "sub\\y.jww",
-                                  "A\\x.jww", "_\\w.jww", "d.jww\\e.jww"}) {
+                           "A\\x.jww", "AB\\v.jww", "_\\w.jww", "d.jww\\e.jww"}) {
     testsupport::WriteFileText(top + name, "not read while queued");
   }
   form.AddFolder(top.substr(0, top.size() - 1));
   EXPECT_EQ(TForm1Probe::Queue(form),
             (std::vector<std::string>{top + "a.jww", top + "B.JWW", top + "Z.jww", top + "\x83\x45.jww",
-                                      top + "\x83\x61.jww", top + "A\\x.jww", top + "d.jww\\e.jww",
+                                      top + "\x83\x61.jww", top + "AB\\v.jww", top + "A\\x.jww", top + "d.jww\\e.jww",
                                       top + "sub\\y.jww", top + "_\\w.jww"}));
-  EXPECT_EQ(TForm1Probe::FileCount(form), 9);
+  EXPECT_EQ(TForm1Probe::FileCount(form), 10);
 }
 
 TEST(DrawingTree, TheTreeTakesTheFolderOwnNameOrADriveLetter) {
@@ -57,6 +57,11 @@ TEST(DrawingTree, TheTreeTakesTheFolderOwnNameOrADriveLetter) {
       {"\\\\server\\share\\", "share"},
       {"\\work\\\x95\x5C\\", "\x95\x5C"},  // 表: its second byte is no separator
       {"\\", ""},
+      // never a name that leads out of the destination
+      {"\\work\\plans\\..", "work"},
+      {"\\work\\plans\\.\\", "plans"},
+      {"C:\\..\\..\\", "C"},
+      {"\\..", ""},
   };
   for (const auto& row : rows) EXPECT_EQ(app::TreeName(row.folder), row.name) << row.folder;
 }
@@ -114,6 +119,16 @@ TEST_F(TForm1Folders, DestinationInsideTheTreeIsLeftOutAndAFolderInTheWayFailsIt
   EXPECT_EQ(form.ListBox1.Items[5], kResultMark + kFailed);
   EXPECT_EQ(form.ListBox1.Items[6], Totals(1, 1, 1, 1));
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(inside + "plans\\sub")), "in the way");
+
+  // the destination the tree itself: its mirror below it is left out, run after run
+  form.Edit1.Text = root / "plans";
+  for (int run = 0; run < 2; ++run) {
+    Drop({root / "plans"});
+    ASSERT_EQ(form.ListBox1.Items.size(), 10u) << run;
+    EXPECT_EQ(form.ListBox1.Items[4], kArrow + root / "plans\\plans\\out\\plans\\plan.jww");
+    EXPECT_EQ(form.ListBox1.Items[9], Totals(3, 0, 3, 3));
+  }
+  EXPECT_FALSE(platform::FolderExists(root / "plans\\plans\\plans\\"));
 }
 
 TEST_F(TForm1Folders, SameFolderModeConvertsEachDrawingWhereItIs) {
