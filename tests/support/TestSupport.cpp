@@ -6,6 +6,7 @@
 #include <random>
 
 #include "platform/Platform.h"
+#include "text/ShiftJis.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -85,11 +86,31 @@ bool MakeLink(const std::string& target, const std::string& link, bool toFolder)
         MultiByteToWideChar(932, 0, sjis.data(), static_cast<int>(sjis.size()), units.data(), static_cast<int>(units.size()))));
     return units;
   };
+  auto made = [&]() { return platform::FolderExists(link) == toFolder && (toFolder || platform::FileExists(link)); };
   // without privileges where the system allows it (developer mode)
   constexpr DWORD kUnprivileged = 0x2;
   const DWORD flags = (toFolder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | kUnprivileged;
-  return CreateSymbolicLinkW(wide(link).c_str(), wide(target).c_str(), flags) && platform::FolderExists(link) == toFolder &&
-         (toFolder || platform::FileExists(link));
+  if (CreateSymbolicLinkW(wide(link).c_str(), wide(target).c_str(), flags) && made()) return true;
+  // Wine answers yes and makes nothing; a Linux link to a folder it shows as a reparse
+  // point, a link to a file as the file itself, so only the first serves
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (!toFolder || ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) return false;
+  std::wstring command = L"ln -s \"" + wide(target) + L"\" \"" + wide(text::ExtractFileName(link)) + L"\"";
+  std::replace(command.begin(), command.end(), L'\\', L'/');
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      wide(text::ExtractFilePath(link)).c_str(), &startup,
+                      &process)) {
+    return false;
+  }
+  // the Linux program's end is not always what the handle waits for
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int i = 0; i < 100 && !made(); ++i) Sleep(50);
+  return made();
 #else
   (void)toFolder;
   return symlink(platform::NativePathForDisplay(target).c_str(), platform::NativePathForDisplay(link).c_str()) == 0;

@@ -8,10 +8,12 @@ namespace platform {
 namespace {
 
 // Only symbolic links and junctions are links; other reparse points (deduplicated or cloud
-// files) are the files they stand for.
+// files) are the files they stand for. A reparse point without a tag is a link too: Wine
+// shows a Linux link to a folder so.
 bool IsLink(const WIN32_FIND_DATAW& found) {
   return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-         (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+         (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT ||
+          found.dwReserved0 == 0);
 }
 
 bool ToWidePath(const std::string& path, std::wstring& wide) {
