@@ -11,6 +11,7 @@
 
 #include "fixture/DrawingBuilder.h"
 #include "platform/Platform.h"
+#include "text/ShiftJis.h"
 
 namespace {
 
@@ -104,7 +105,8 @@ int Run(int argc, char** argv) {
   std::string folder = args[0].sjis;
   const bool whole = folder.starts_with("\\") || (folder.size() >= 2 && folder[1] == ':');
   if (!whole) folder = platform::CurrentFolder() + folder;  // the absolute reference needs a whole path
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  // a name ending in 表 ends in the byte of a backslash, but not in one
+  folder = text::IncludeTrailingBackslash(folder);
   platform::MakeFolder(folder);
   platform::MakeFolder(folder + "img\\");
   platform::MakeFolder(folder + "photo\\");
