@@ -131,6 +131,15 @@ TEST_F(TForm1Folders, DestinationInsideTheTreeIsLeftOutAndAFolderInTheWayFailsIt
   EXPECT_FALSE(platform::FolderExists(root / "plans\\plans\\plans\\"));
 }
 
+TEST_F(TForm1Folders, AFolderGivenThroughALinkIsFollowedUnderTheLinkName) {
+  Folder("plans");
+  DrawingWithImage("plans\\", "plan.jww");
+  ASSERT_TRUE(testsupport::MakeLink("plans", root / "linked", true));
+  Drop({root / "linked"});
+  EXPECT_EQ(form.ListBox1.Items, (std::vector<std::string>{root / "linked\\plan.jww", kArrow + out + "linked\\plan.jww",
+                                                           kResultMark + OkText(1, 1, 0, 1, 0), Totals(1, 0, 1, 1)}));
+}
+
 TEST_F(TForm1Folders, SameFolderModeConvertsEachDrawingWhereItIs) {
   Folder("plans");
   Folder("plans\\sub");
