@@ -67,7 +67,12 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
   const Path ext = text::ExtractFileExt(name);
   const Path stem = name.substr(0, name.size() - ext.size());
   for (int n = 1; n <= kMaxBranch; ++n) {
-    const Path candidate = stem + text::Ascii<Path>("~" + std::to_string(n)) + ext;
+    // built by appending: GCC 12 misreads a concatenation with a temporary here (-Wrestrict)
+    const std::string branch = std::to_string(n);
+    Path candidate = stem;
+    candidate.push_back('~');
+    candidate.append(branch.begin(), branch.end());
+    candidate += ext;
     if (takes(candidate)) return candidate;
   }
   return Path();
