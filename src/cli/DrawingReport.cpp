@@ -51,7 +51,7 @@ const char* KindName(relocation::ReferenceKind k) {
 struct Reference {
   std::string owner;  // "drawing" or the block definition's name
   std::string text;
-  relocation::ImageReference parsed;
+  relocation::ReferenceKind kind = relocation::ReferenceKind::None;
   std::string resolved;  // where an image reference's file is looked for (native form)
   bool exists = false;
 };
@@ -60,13 +60,14 @@ std::vector<Reference> CollectReferences(const jww::TJwwData& d, const std::stri
   std::vector<Reference> refs;
   auto collect = [&refs, &drawingPath](const jww::RecordArray<jww::TEntJwwText>& texts, const std::string& owner) {
     for (const jww::TEntJwwText& t : texts) {
-      relocation::ImageReference r = relocation::ParseImageReference(t.Text);
-      if (r.kind == relocation::ReferenceKind::None) continue;
-      Reference ref{owner, Shown(t.Text), std::move(r), "", false};
-      if (ref.parsed.kind == relocation::ReferenceKind::Image) {
-        const std::string path = relocation::ResolveImagePath(ref.parsed.path, drawingPath, &ref.exists);
-        ref.resolved = platform::NativePathForDisplay(path);
-      }
+      Reference ref{owner, "", relocation::ReferenceKind::None, "", false};
+      relocation::WithImageReference(t.Text, [&ref, &drawingPath](const auto& r) {
+        ref.kind = r.kind;
+        if (r.kind != relocation::ReferenceKind::Image) return;
+        ref.resolved = platform::NativePathForDisplay(relocation::ResolveImagePath(r.path, drawingPath, &ref.exists));
+      });
+      if (ref.kind == relocation::ReferenceKind::None) continue;
+      ref.text = Shown(t.Text);
       refs.push_back(std::move(ref));
     }
   };
@@ -144,8 +145,8 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d) {
   const std::vector<Reference> refs = CollectReferences(d, file.sjis);
   Out("  image references " + std::to_string(refs.size()));
   for (const Reference& r : refs) {
-    Out("    [" + r.owner + "] " + KindName(r.parsed.kind) + " " + r.text);
-    if (r.parsed.kind == relocation::ReferenceKind::Image) {
+    Out("    [" + r.owner + "] " + KindName(r.kind) + " " + r.text);
+    if (r.kind == relocation::ReferenceKind::Image) {
       Out("      -> " + r.resolved + (r.exists ? " (found)" : " (missing)"));
     }
   }
@@ -178,8 +179,8 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, bool last
   const std::vector<Reference> refs = CollectReferences(d, file.sjis);
   for (std::size_t i = 0; i < refs.size(); ++i) {
     out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(refs[i].owner) +
-           ", \"kind\": \"" + KindName(refs[i].parsed.kind) + "\", \"text\": " + JsonString(refs[i].text);
-    if (refs[i].parsed.kind == relocation::ReferenceKind::Image) {
+           ", \"kind\": \"" + KindName(refs[i].kind) + "\", \"text\": " + JsonString(refs[i].text);
+    if (refs[i].kind == relocation::ReferenceKind::Image) {
       out += ", \"resolvedPath\": " + JsonString(refs[i].resolved) + ", \"exists\": " + (refs[i].exists ? "true" : "false");
     }
     out += "}";

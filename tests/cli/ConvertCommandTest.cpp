@@ -236,6 +236,48 @@ TEST_F(ConvertCommand, RunsAtTheSameTimeKeepTheirEmbeddedImagesApart) {
   EXPECT_FALSE(platform::FolderExists(root / "bin\\TEMP\\"));
 }
 
+TEST_F(ConvertCommand, ReferencesHeldAsUtf16AreCopiedCountedAndInspected) {
+  const std::u16string folder = testsupport::Units(root.Path());
+  const std::string people = testsupport::Hex("98 A2 90 6C") + "\\";  // 个人
+  testsupport::MakeFolder(folder + u"个人");
+  testsupport::WriteFileText(folder + u"img\\é.bmp", "e acute");
+  testsupport::WriteFileText(folder + u"个人\\😀.bmp", "face");
+  fixture::Drawing d;
+  for (const char16_t* text : {u"^@BMimg\\é.bmp,1,1", u"^@BM个人\\😀.bmp,2,2", u"^@BMimg\\gone-é.bmp,3,3"}) {
+    fixture::TextEntity t;
+    t.Text = fixture::Str(jww::BytesOf(text), jww::StringForm::Utf16);
+    d.entities.push_back(t);
+  }
+  ASSERT_TRUE(fixture::WriteDrawing(root / "uni.jww", d));
+  platform::MakeFolder(root / "out\\");
+
+  RunResult r = Quorvane({"convert", "--to", "out", "--plain-names", "--disable-missing", "uni.jww"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).back(), kResultMark + "変換ＯＫ(画像ファイル数:2 画像文字数:2 blk内:0 不明画像文字:1 blk内:0)");
+  EXPECT_EQ(testsupport::FolderNames(root / "out\\"), (std::vector<std::string>{"uni.jww", "é.bmp", "😀.bmp"}));
+  EXPECT_EQ(testsupport::ReadFileText(folder + u"out\\😀.bmp"), "face");
+
+  // inspect lists them with where they resolve, before the conversion and after it
+  r = Quorvane({"inspect", Native("uni.jww")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const std::string& part :
+       {"[drawing] image ^@BMimg\\é.bmp,1,1\n      -> " + Native("img\\") + "é.bmp (found)",
+        "[drawing] image ^@BM个人\\😀.bmp,2,2\n      -> " + Native(people) + "😀.bmp (found)",
+        "-> " + Native("img\\") + "gone-é.bmp (missing)"}) {
+    EXPECT_TRUE(Contains(r.out, part)) << part << "\n" << r.out;
+  }
+  auto json = [](std::string text) {
+    for (std::size_t at = text.find('\\'); at != std::string::npos; at = text.find('\\', at + 2)) text.insert(at, 1, '\\');
+    return "\"" + text + "\"";
+  };
+  r = Quorvane({"inspect", "--json", Native("out\\uni.jww")});
+  for (const std::string& part :
+       {"\"text\": \"^@BM😀.bmp,2,2\", \"resolvedPath\": " + json(Native("out\\") + "😀.bmp") + ", \"exists\": true",
+        "\"kind\": \"disabled\", \"text\": " + json("_@BM" + testsupport::Utf8(folder) + "img\\gone-é.bmp,3,3")}) {
+    EXPECT_TRUE(Contains(r.out, part)) << part << "\n" << r.out;
+  }
+}
+
 #ifndef _WIN32
 TEST_F(ConvertCommand, ADrawingTheUserMayNotWriteIsNotReplaced) {
   if (geteuid() != 0 || !platform::FileExists("\\usr\\bin\\setpriv")) GTEST_SKIP() << "needs root and setpriv";
