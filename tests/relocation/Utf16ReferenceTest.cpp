@@ -221,7 +221,8 @@ TEST_F(Utf16References, CutAt255UnitsNeverBetweenTheHalvesOfAPair) {
   const std::size_t head = 4 + folder_.size() + missing.size() + 1;
   ASSERT_LT(head, 253u);
   for (const auto& row : rows) {
-    const std::u16string tail = u"," + std::u16string(row.pairAt - head, u'9') + u"😀,99";
+    std::u16string tail = u",";
+    tail.append(row.pairAt - head, u'9').append(u"😀,99");
     jww::TJwwData d;
     d.Texts = {Text(u"^@BM" + missing + tail)};
     Run(d, out_.Path(), true);
