@@ -1,4 +1,5 @@
 // The batch run over the queued files and the conversion of one drawing.
+#include <algorithm>
 #include <string>
 
 #include "app/FormTexts.h"
@@ -12,54 +13,115 @@ namespace {
 
 constexpr std::int32_t kSavedVersion = 700;
 
-}  // namespace
-
-void TForm1::RunBatch() {
-  try {
-    if (FileCount <= 0) return;
-
-    std::string folder;
-    const bool sameFolder = !RadioButton1.Checked() && !RadioButton2.Checked() && RadioButton3.Checked();
-    if (!sameFolder) {
-      std::string shown;  // what the message names when the folder is missing
-      if (RadioButton1.Checked() || RadioButton2.Checked()) {
-        const bool desktop = RadioButton1.Checked();
-        const std::string found =
-            shell_.SpecialFolder(desktop ? platform::SpecialFolderId::Desktop : platform::SpecialFolderId::Documents);
-        folder = text::IncludeTrailingBackslash(found);
-        // a special folder the shell cannot name is reported rather than taken for "\"
-        shown = found.empty() ? (desktop ? RadioButton1.Caption : RadioButton2.Caption) : folder;
-        if (found.empty()) folder.clear();
-      } else {
-        folder = text::IncludeTrailingBackslash(Edit1.Text);
-        shown = folder;
-      }
-      if (folder.empty() || !platform::FolderExists(folder)) {
-        Message(std::string(texts::kFolderNotFound) + "\r\n" + shown);
-        return;
+// Makes the folders between an existing folder and a file's folder below it; false when
+// one cannot be made (a file may have its name).
+bool MakeFolders(const std::string& existing, const std::string& file) {
+  const std::string target = text::ExtractFilePath(file);
+  if (existing.empty() || target.size() <= existing.size()) return true;
+  for (std::size_t i = existing.size(); i < target.size(); ++i) {
+    if (text::IsLeadByte(static_cast<unsigned char>(target[i]))) {
+      ++i;
+    } else if (target[i] == '\\') {
+      const std::string folder = target.substr(0, i + 1);
+      if (!platform::FolderExists(folder) && !platform::MakeFolder(folder) && !platform::FolderExists(folder)) {
+        return false;
       }
     }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TForm1::ChosenDestination(std::string& folder, std::string& shown) {
+  folder.clear();
+  if (!RadioButton1.Checked() && !RadioButton2.Checked() && RadioButton3.Checked()) return true;
+  if (RadioButton1.Checked() || RadioButton2.Checked()) {
+    const bool desktop = RadioButton1.Checked();
+    const std::string found =
+        shell_.SpecialFolder(desktop ? platform::SpecialFolderId::Desktop : platform::SpecialFolderId::Documents);
+    // a special folder the shell cannot name is reported rather than taken for "\"
+    if (found.empty()) {
+      shown = desktop ? RadioButton1.Caption : RadioButton2.Caption;
+      return false;
+    }
+    folder = text::IncludeTrailingBackslash(found);
+  } else {
+    folder = text::IncludeTrailingBackslash(Edit1.Text);
+  }
+  shown = folder;
+  return platform::FolderExists(folder);
+}
+
+std::string TForm1::MirroredName(std::size_t i) const {
+  const std::string& source = FileQueue[i];
+  const std::int32_t origin = i < FileOrigins.size() ? FileOrigins[i] : -1;
+  if (origin < 0) return text::ExtractFileName(source);
+  const FolderInput& input = FolderInputs[static_cast<std::size_t>(origin)];
+  return (input.Name.empty() ? "" : input.Name + "\\") + source.substr(input.PathLength);
+}
+
+void TForm1::RunBatch() {
+  const std::string statusText = StatusBar1.SimpleText;
+  try {
+    if (!HasQueuedWork()) return;
+
+    std::string folder;
+    std::string shown;  // what the message names when the folder is missing
+    if (!ChosenDestination(folder, shown)) {
+      Message(std::string(texts::kFolderNotFound) + "\r\n" + shown);
+      return;
+    }
+    const bool sameFolder = folder.empty();
 
     DisableMissingImages = CheckBox1.Checked;
     NameWithPath = RadioButton5.Checked();
     imageMode_ = ChosenImageMode();
     ListBox1.Items.clear();
-    for (std::size_t i = 0; i < static_cast<std::size_t>(FileCount) && i < FileQueue.size(); ++i) {
+    const std::size_t count = std::min(static_cast<std::size_t>(std::max(FileCount, 0)), FileQueue.size());
+    std::int64_t converted = 0;
+    std::int64_t failed = 0;
+    std::int64_t imageFiles = 0;
+    std::int64_t missingImages = 0;
+    for (std::size_t i = 0; i < count; ++i) {
       if (shell_.IsEscapeDown()) {
         AddLog(LogLine::Kind::Escape, texts::kEscapeLine);
         break;
       }
       const std::string source = FileQueue[i];
-      const std::string destination = sameFolder ? source : folder + text::ExtractFileName(source);
+      const std::string destination = sameFolder ? source : folder + MirroredName(i);
+      StatusBar1.SimpleText = texts::kProgress + std::to_string(i + 1) + "/" + std::to_string(count) + ": " +
+                              text::ExtractFileName(source);
       AddLog(LogLine::Kind::Source, source, source);
       AddLog(LogLine::Kind::Destination, texts::kDestinationMark + destination, destination);
-      std::string result;
-      const bool converted = ConvertFile(source, destination, result);
-      AddLog(LogLine::Kind::Result, texts::kResultMark + result, {}, converted);
+      std::string result = texts::kResultFailed;
+      // the folders of a mirrored tree are made as they are needed
+      const bool done = MakeFolders(folder, destination) && ConvertFile(source, destination, result);
+      if (done) {
+        ++converted;
+        imageFiles += static_cast<std::int64_t>(CopiedImages.size());
+        missingImages += MissingImageCount + BlockMissingImageCount;
+      } else {
+        ++failed;
+      }
+      AddLog(LogLine::Kind::Result, texts::kResultMark + result, {}, done);
       if (OnFileDone) OnFileDone();
+    }
+    StatusBar1.SimpleText = statusText;
+    for (const PassedOver& passed : PassedOverPaths) {
+      const bool unreadable = passed.Why == PassedOver::Reason::Unreadable;
+      AddLog(unreadable ? LogLine::Kind::Unreadable : LogLine::Kind::Link,
+             (unreadable ? texts::kUnreadableFolder : texts::kLinkPassedOver) + passed.Path, passed.Path);
+    }
+    if (!FolderInputs.empty() || count > 1) {
+      AddLog(LogLine::Kind::Summary, texts::kTotalConverted + std::to_string(converted) + texts::kTotalFailed +
+                                         std::to_string(failed) + texts::kTotalImageFiles +
+                                         std::to_string(imageFiles) + texts::kTotalMissing +
+                                         std::to_string(missingImages));
     }
   } catch (...) {
   }
+  StatusBar1.SimpleText = statusText;
   // the log page comes to the front whether the batch ran to its end or was stopped
   PageControl1.ActivePageIndex = 1;
 }

@@ -69,8 +69,7 @@ void TForm1::FormShow(const std::vector<std::string>& parameters) {
     scratch_.Create(ProgramFolder);
     Drawing.reset();
     Document();
-    FileCount = 0;
-    FileQueue.clear();
+    ClearQueue();
     if (parameters.size() == 1) {
       const std::string switchText = text::UpperCase(parameters.front());
       if (switchText == "-G" || switchText == "/G") {
@@ -79,7 +78,7 @@ void TForm1::FormShow(const std::vector<std::string>& parameters) {
         return;
       }
     }
-    for (const std::string& parameter : parameters) AddFile(parameter);
+    for (const std::string& parameter : parameters) AddFileOrFolder(parameter);
     StartBatchIfQueued();
   } catch (...) {
   }
@@ -96,8 +95,7 @@ void TForm1::Shutdown(bool saveSettings) {
   closed_ = true;
   if (!shown_) return;
   try {
-    FileCount = 0;
-    FileQueue.clear();
+    ClearQueue();
     if (saveSettings) SaveSettings(SettingsPath());
     ResetConversion();
     Drawing.reset();
@@ -108,9 +106,8 @@ void TForm1::Shutdown(bool saveSettings) {
 
 void TForm1::WMDropFiles(const std::vector<std::string>& paths) {
   try {
-    FileCount = 0;
-    FileQueue.clear();
-    for (const std::string& path : paths) AddFile(path);
+    ClearQueue();
+    for (const std::string& path : paths) AddFileOrFolder(path);
     StartBatchIfQueued();
   } catch (...) {
   }
@@ -126,8 +123,7 @@ void TForm1::Label3Click() {
     if (!shell_.RunOpenDialog(OpenDialog1)) return;
     Label1.Caption = text::ExtractFilePath(OpenDialog1.FileName);
     OpenFilterIndex = OpenDialog1.FilterIndex;
-    FileCount = 0;
-    FileQueue.clear();
+    ClearQueue();
     for (const std::string& path : OpenDialog1.Files) AddFile(path);
     StartBatchIfQueued();
   } catch (...) {
@@ -151,8 +147,46 @@ void TForm1::AddFile(const std::string& path) {
     if (text::UpperCase(text::ExtractFileExt(path)) != ".JWW") return;
     if (!platform::FileExists(path)) return;
     FileQueue.push_back(path);
+    FileOrigins.push_back(-1);
     ++FileCount;
   } catch (...) {
+  }
+}
+
+void TForm1::AddFolder(const std::string& path) {
+  try {
+    const std::string folder = text::IncludeTrailingBackslash(path);
+    std::string destination;
+    std::string shown;
+    const std::string name = TreeName(folder);
+    // a run never converts what it or an earlier run wrote into the destination: neither
+    // the destination folder inside the tree nor the tree's mirror when it is the tree
+    std::vector<platform::FileId> skip;
+    platform::FileId id;
+    if (ChosenDestination(destination, shown) && !destination.empty()) {
+      for (const std::string& written : {destination, destination + name}) {
+        if (platform::GetFileId(written, id)) skip.push_back(id);
+      }
+    }
+    const auto input = static_cast<std::int32_t>(FolderInputs.size());
+    FolderInputs.push_back({folder.size(), name});
+    WalkDrawings(
+        folder, skip,
+        [this, input](const std::string& drawing) {
+          FileQueue.push_back(drawing);
+          FileOrigins.push_back(input);
+          ++FileCount;
+        },
+        PassedOverPaths);
+  } catch (...) {
+  }
+}
+
+void TForm1::AddFileOrFolder(const std::string& path) {
+  if (!path.empty() && platform::FolderExists(path)) {
+    AddFolder(path);
+  } else {
+    AddFile(path);
   }
 }
 
@@ -165,7 +199,15 @@ jww::TJwwData& TForm1::Document() {
 }
 
 void TForm1::StartBatchIfQueued() {
-  if (FileCount > 0) RunBatch();
+  if (HasQueuedWork()) RunBatch();
+}
+
+void TForm1::ClearQueue() {
+  FileCount = 0;
+  FileQueue.clear();
+  FileOrigins.clear();
+  FolderInputs.clear();
+  PassedOverPaths.clear();
 }
 
 void TForm1::Message(const std::string& text) { shell_.ShowMessage(kApplicationTitle, text); }

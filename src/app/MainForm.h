@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Controls.h"
+#include "app/DrawingTree.h"
 #include "app/ScratchFolder.h"
 #include "jww/DrawingDocument.h"
 #include "relocation/ImageRelocation.h"
@@ -28,10 +29,13 @@ struct LogLine {
     Destination,  // "→ " and the destination path
     Result,       // "　…… " and the result text
     Escape,       // the batch was stopped
+    Unreadable,   // a folder of the input that could not be read
+    Link,         // a link in a folder of the input, not followed
+    Summary,      // the batch's totals
   };
   Kind LineKind = Kind::Source;
   std::string Text;        // the line as the log shows it
-  std::string Path;        // Source and Destination: the path alone
+  std::string Path;        // Source, Destination, Unreadable and Link: the path alone
   bool Converted = false;  // Result: the file was converted
 };
 
@@ -111,8 +115,15 @@ class TForm1 {
   void Label3Click();
   // Queues one path if it names an existing drawing file (".jww" in any case).
   void AddFile(const std::string& path);
+  // Queues every drawing below a folder, in a stable order; its tree is mirrored under the
+  // destination. The destination folder chosen now, where it lies inside, is left out.
+  void AddFolder(const std::string& path);
+  // AddFolder for a folder, AddFile for anything else.
+  void AddFileOrFolder(const std::string& path);
 
-  // Converts every queued file into the chosen destination, logging three lines each.
+  // Converts every queued file into the chosen destination, logging three lines each;
+  // then what the folders' walks passed over and, for more than one file or a folder,
+  // the totals.
   void RunBatch();
   // Converts one drawing into destination (which may be the source itself); false and
   // "変換失敗" when it cannot be read or written.
@@ -142,6 +153,10 @@ class TForm1 {
   bool TransformConverted() const { return transformConverted_; }
 
   std::int32_t QueuedFileCount() const { return FileCount; }
+  // What the walks of the queued folders passed over.
+  std::size_t PassedOverCount() const { return PassedOverPaths.size(); }
+  // True when a batch has something to do or to report.
+  bool HasQueuedWork() const { return FileCount > 0 || !PassedOverPaths.empty(); }
 
   // What the image buttons choose to do with a drawing's images.
   relocation::ImageMode ChosenImageMode() const;
@@ -159,11 +174,27 @@ class TForm1 {
   void Message(const std::string& text);
   void Shutdown(bool saveSettings);
   void StartBatchIfQueued();
+  void ClearQueue();
+  // The destination folder the controls choose, with its backslash, or "" in same-folder
+  // mode; false when it cannot be found, `shown` then naming it for the message.
+  bool ChosenDestination(std::string& folder, std::string& shown);
+  // The destination of queued file i below the destination folder.
+  std::string MirroredName(std::size_t i) const;
   // The drawing object, made (with a scratch folder of its own) when there is none.
   jww::TJwwData& Document();
 
   std::int32_t FileCount = 0;
   std::vector<std::string> FileQueue;
+  // A folder given as input: the length of its path with the backslash, and the name its
+  // tree takes under the destination.
+  struct FolderInput {
+    std::size_t PathLength = 0;
+    std::string Name;
+  };
+  std::vector<FolderInput> FolderInputs;
+  // For each queued file, the folder input it was found in; -1 for a file given directly.
+  std::vector<std::int32_t> FileOrigins;
+  std::vector<PassedOver> PassedOverPaths;
   std::int32_t OpenFilterIndex = 0;
   std::int32_t ImageTextCount = 0;
   std::int32_t BlockImageTextCount = 0;

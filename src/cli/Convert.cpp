@@ -136,7 +136,7 @@ bool ParseConvert(const std::vector<platform::Argument>& args, ConvertOptions& o
     }
   }
   if (options.files.empty()) {
-    Complain("convert needs at least one drawing");
+    Complain("convert needs at least one drawing or folder");
     return false;
   }
   return true;
@@ -171,7 +171,14 @@ struct BatchOutcome {
   int lines = 0;
   int failed = 0;
   bool stopped = false;
+  bool unreadable = false;  // a folder of the input could not be read
 };
+
+// A log line that ends in its path, the path in native form.
+std::string WithNativePath(const app::LogLine& line) {
+  return platform::ToUtf8(line.Text.substr(0, line.Text.size() - line.Path.size())) +
+         platform::NativePathForDisplay(line.Path);
+}
 
 void PrintLine(const app::LogLine& line, BatchOutcome& outcome) {
   ++outcome.lines;
@@ -180,9 +187,7 @@ void PrintLine(const app::LogLine& line, BatchOutcome& outcome) {
       Out(platform::NativePathForDisplay(line.Path));
       break;
     case app::LogLine::Kind::Destination:
-      // "→ " and the path in native form
-      Out(platform::ToUtf8(line.Text.substr(0, line.Text.size() - line.Path.size())) +
-          platform::NativePathForDisplay(line.Path));
+      Out(WithNativePath(line));
       break;
     case app::LogLine::Kind::Result:
       if (!line.Converted) ++outcome.failed;
@@ -191,6 +196,18 @@ void PrintLine(const app::LogLine& line, BatchOutcome& outcome) {
     case app::LogLine::Kind::Escape:
       outcome.stopped = true;
       Out(platform::ToUtf8(line.Text));
+      break;
+    // what was passed over and the totals go to standard error: standard output keeps
+    // three lines per file
+    case app::LogLine::Kind::Unreadable:
+      outcome.unreadable = true;
+      Err(WithNativePath(line));
+      break;
+    case app::LogLine::Kind::Link:
+      Err(WithNativePath(line));
+      break;
+    case app::LogLine::Kind::Summary:
+      Err(platform::ToUtf8(line.Text));
       break;
   }
 }
@@ -216,7 +233,18 @@ int Convert(const std::vector<platform::Argument>& args) {
       continue;
     }
     const std::int32_t before = form.QueuedFileCount();
-    form.AddFile(FullPath(file.sjis));
+    const std::string path = FullPath(file.sjis);
+    if (platform::FolderExists(path)) {
+      const std::size_t passedOver = form.PassedOverCount();
+      form.AddFolder(path);
+      // a folder that could not be read is named by the batch
+      if (form.QueuedFileCount() == before && form.PassedOverCount() == passedOver) {
+        Complain("no drawing file (.jww) below the folder: " + file.display);
+        ++refused;
+      }
+      continue;
+    }
+    form.AddFile(path);
     if (form.QueuedFileCount() == before) {
       const bool drawingName = text::UpperCase(text::ExtractFileExt(file.sjis)) == ".JWW";
       Complain((drawingName ? "no such drawing file: " : "not a drawing file (.jww): ") + file.display);
@@ -225,13 +253,13 @@ int Convert(const std::vector<platform::Argument>& args) {
   }
 
   int status = kOk;
-  if (form.QueuedFileCount() == 0) {
+  if (!form.HasQueuedWork()) {
     status = kUsage;
   } else {
     form.RunBatch();
     if (outcome.lines == 0) {
       status = kUsage;  // the destination folder is missing; the message said so
-    } else if (outcome.failed > 0 || outcome.stopped || refused > 0) {
+    } else if (outcome.failed > 0 || outcome.stopped || outcome.unreadable || refused > 0) {
       status = kFailed;
     }
   }

@@ -53,14 +53,11 @@ const char* KindName(relocation::ReferenceKind k) {
 struct Reference {
   std::string owner;  // "drawing" or the block definition's name
   std::string text;
-  relocation::ImageReference parsed;
+  relocation::ReferenceKind kind = relocation::ReferenceKind::None;
   std::string resolved;  // where an image reference's file is looked for (native form)
   bool exists = false;
   std::int32_t entry = -1;  // the embedded image an embedded reference names
 };
-
-// "^@BM%temp%": the name that follows, up to the first ",", is an embedded image's
-constexpr std::string_view kEmbeddedPrefix = "^@BM%temp%";
 
 // What each embedded image holds unpacked, learnt from its bytes as the drawing is read
 // (nothing is extracted).
@@ -108,20 +105,15 @@ std::vector<Reference> CollectReferences(const jww::TJwwData& d, const std::stri
   std::vector<Reference> refs;
   auto collect = [&refs, &drawingPath, &d](const jww::RecordArray<jww::TEntJwwText>& texts, const std::string& owner) {
     for (const jww::TEntJwwText& t : texts) {
-      relocation::ImageReference r = relocation::ParseImageReference(t.Text);
-      if (r.kind == relocation::ReferenceKind::None) continue;
-      Reference ref{owner, Shown(t.Text), std::move(r), "", false, -1};
-      if (ref.parsed.kind == relocation::ReferenceKind::Embedded) {
-        const std::string& s = t.Text.Sjis();
-        const std::size_t comma = s.find(',');
-        if (comma != std::string::npos) {
-          ref.entry = d.FindEmbeddedImage(s.substr(kEmbeddedPrefix.size(), comma - kEmbeddedPrefix.size()));
-        }
-      }
-      if (ref.parsed.kind == relocation::ReferenceKind::Image) {
-        const std::string path = relocation::ResolveImagePath(ref.parsed.path, drawingPath, &ref.exists);
-        ref.resolved = platform::NativePathForDisplay(path);
-      }
+      Reference ref{owner, "", relocation::ReferenceKind::None, "", false, -1};
+      relocation::WithImageReference(t.Text, [&ref, &drawingPath](const auto& r) {
+        ref.kind = r.kind;
+        if (r.kind != relocation::ReferenceKind::Image) return;
+        ref.resolved = platform::NativePathForDisplay(relocation::ResolveImagePath(r.path, drawingPath, &ref.exists));
+      });
+      if (ref.kind == relocation::ReferenceKind::None) continue;
+      ref.text = Shown(t.Text);
+      if (ref.kind == relocation::ReferenceKind::Embedded) ref.entry = d.FindEmbeddedImage(t.Text);
       refs.push_back(std::move(ref));
     }
   };
@@ -207,11 +199,11 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d, const Ima
   const std::vector<Reference> refs = CollectReferences(d, file.sjis);
   Out("  image references " + std::to_string(refs.size()));
   for (const Reference& r : refs) {
-    Out("    [" + r.owner + "] " + KindName(r.parsed.kind) + " " + r.text);
-    if (r.parsed.kind == relocation::ReferenceKind::Image) {
+    Out("    [" + r.owner + "] " + KindName(r.kind) + " " + r.text);
+    if (r.kind == relocation::ReferenceKind::Image) {
       Out("      -> " + r.resolved + (r.exists ? " (found)" : " (missing)"));
     }
-    if (r.parsed.kind == relocation::ReferenceKind::Embedded) Out("      -> " + EntryShown(d, r.entry));
+    if (r.kind == relocation::ReferenceKind::Embedded) Out("      -> " + EntryShown(d, r.entry));
   }
 }
 
@@ -246,11 +238,11 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const Ima
   const std::vector<Reference> refs = CollectReferences(d, file.sjis);
   for (std::size_t i = 0; i < refs.size(); ++i) {
     out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(refs[i].owner) +
-           ", \"kind\": \"" + KindName(refs[i].parsed.kind) + "\", \"text\": " + JsonString(refs[i].text);
-    if (refs[i].parsed.kind == relocation::ReferenceKind::Image) {
+           ", \"kind\": \"" + KindName(refs[i].kind) + "\", \"text\": " + JsonString(refs[i].text);
+    if (refs[i].kind == relocation::ReferenceKind::Image) {
       out += ", \"resolvedPath\": " + JsonString(refs[i].resolved) + ", \"exists\": " + (refs[i].exists ? "true" : "false");
     }
-    if (refs[i].parsed.kind == relocation::ReferenceKind::Embedded) {
+    if (refs[i].kind == relocation::ReferenceKind::Embedded) {
       out += ", \"embeddedImage\": " + (refs[i].entry < 0 ? std::string("null") : std::to_string(refs[i].entry));
     }
     out += "}";

@@ -12,7 +12,7 @@ namespace {
 constexpr const char* kUsageText =
     "usage: quorvane convert [--to DIR | --desktop | --documents | --in-place]\n"
     "                        [--path-names | --plain-names] [--disable-missing]\n"
-    "                        [--copy | --embed | --separate] FILE...\n"
+    "                        [--copy | --embed | --separate] FILE-OR-FOLDER...\n"
     "       quorvane inspect [--json] FILE...\n"
     "       quorvane resave IN OUT\n"
     "       quorvane -G     (also /G, -g, /g)\n"
@@ -24,7 +24,8 @@ constexpr const char* kHelpText =
     "format version 700, so that the drawing keeps its images when it moves.\n"
     "\n"
     "commands:\n"
-    "  convert FILE...   convert drawings, printing for each the source, the\n"
+    "  convert FILE-OR-FOLDER...\n"
+    "                    convert drawings, printing for each the source, the\n"
     "                    destination and the result; the destination, naming and\n"
     "                    image choices saved by the window apply unless given here:\n"
     "      --to DIR          save into DIR\n"
@@ -40,6 +41,14 @@ constexpr const char* kHelpText =
     "                        nothing is copied\n"
     "      --separate        write the images stored inside the drawing next to it,\n"
     "                        referred to by bare names; other images are copied\n"
+    "                    A folder stands for every .jww file below it, taken by path\n"
+    "                    (letters in either case alike), a folder's files before its\n"
+    "                    subfolders; its tree is mirrored under the destination\n"
+    "                    (DIR/FOLDER-NAME/...), or each drawing is replaced where it\n"
+    "                    is with --in-place. Links inside it are named and passed\n"
+    "                    over, and so is the destination folder when it lies inside.\n"
+    "                    For a folder or more than one file the totals follow on\n"
+    "                    standard error, with what was passed over.\n"
     "                    The options apply to this run only: convert never writes the\n"
     "                    settings file. Ctrl+C stops the batch before the next file.\n"
     "  inspect FILE...   show what a drawing holds and where its images are (writes\n"
@@ -53,7 +62,8 @@ constexpr const char* kHelpText =
     "lie beside the program.\n"
     "\n"
     "exit status: 0 every file converted,\n"
-    "             1 a file failed or was refused, or the batch was stopped,\n"
+    "             1 a file failed or was refused, a folder could not be read, or\n"
+    "               the batch was stopped,\n"
     "             2 usage error, no acceptable file or a missing destination folder\n";
 
 int Run(int argc, char** argv) {

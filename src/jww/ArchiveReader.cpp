@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/Platform.h"
 #include "text/ShiftJis.h"
 
 namespace jww {
@@ -101,10 +100,7 @@ JwwString ArchiveReader::ReadString() {
   CheckFits(length, 2);
   std::string raw(static_cast<std::size_t>(length) * 2, '\0');
   ReadBytes(raw.data(), raw.size());
-  const std::u16string units = UnitsOf(raw);
-  std::string sjis;
-  if (platform::Utf16ToCp932(units, sjis)) return JwwString(std::move(sjis), StringForm::Unicode);
-  return JwwString(std::move(raw), StringForm::Utf16);
+  return StringOfUnits(UnitsOf(raw));
 }
 
 JwwString ArchiveReader::ReadCleanString() {

@@ -65,9 +65,9 @@ class TJwwData : public EntityList, public HeaderSection {
   void DeleteExtractedFiles();
   // Deletes the scratch files of embedded images under their names without ".gz".
   void DeleteUnpackedFiles();
-  // Index of the embedded image a "^@BM%temp%" text names (Shift-JIS, before its ","):
-  // the first whose name begins with it, ignoring case; -1 when none or the name is empty.
-  std::int32_t FindEmbeddedImage(const std::string& referenceName) const;
+  // Index of the embedded image a text "^@BM%temp%" + name + "," ... refers to: the first
+  // whose name begins with that name, ignoring case; -1 when none or no such text.
+  std::int32_t FindEmbeddedImage(const JwwString& text) const;
 
   // The folder this document extracts its embedded images into (ending in a backslash);
   // "" extracts nothing. Two documents never share one.

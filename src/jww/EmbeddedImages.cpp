@@ -8,6 +8,7 @@
 #include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
+#include "text/Utf16Path.h"
 
 namespace jww {
 namespace {
@@ -18,14 +19,60 @@ constexpr std::size_t kCopyBlock = 64 * 1024;
 // "^@BM%temp%": a text that refers to an image stored in the drawing
 constexpr std::string_view kEmbeddedPrefix = "^@BM%temp%";
 
-bool EndsWithGz(const std::string& name) {
-  return name.size() >= 3 && text::UpperCase(name.substr(name.size() - 3)) == ".GZ";
+template <class Name>
+bool EndsWithGz(const Name& name) {
+  return name.size() >= 3 && text::UpperCase(name.substr(name.size() - 3)) == text::Ascii<Name>(".GZ");
+}
+
+// Calls f with an image's name in the form it is held in: Shift-JIS bytes or UTF-16 units.
+template <class F>
+decltype(auto) WithName(const JwwString& name, F&& f) {
+  return name.IsSjis() ? f(name.bytes) : f(name.Units());
+}
+
+// The scratch folder in the form of the name put after it.
+const std::string& FolderFor(const std::string& folder, const std::string&) { return folder; }
+std::u16string FolderFor(const std::string& folder, const std::u16string&) {
+  std::u16string units;
+  platform::Cp932ToUtf16(folder, units);
+  return units;
+}
+
+// Calls f with the path of an image's file in the scratch folder, in the form of its name.
+template <class F>
+decltype(auto) WithScratchPath(const std::string& folder, const JwwString& name, F&& f) {
+  return WithName(name, [&](const auto& n) { return f(FolderFor(folder, n) + n); });
+}
+
+// The name an embedded-image text refers to, upper-cased; empty for any other text.
+template <class Text>
+Text EmbeddedName(const Text& s) {
+  const Text prefix = text::Ascii<Text>(kEmbeddedPrefix);
+  if (s.size() <= prefix.size() || s.compare(0, prefix.size(), prefix) != 0) return Text();
+  const std::size_t comma = s.find(',');
+  if (comma == Text::npos) return Text();
+  return text::UpperCase(s.substr(prefix.size(), comma - prefix.size()));
+}
+
+// A string's UTF-16 units whatever its form ("" for bytes with no Unicode form).
+std::u16string AllUnits(const JwwString& s) {
+  if (!s.IsSjis()) return s.Units();
+  std::u16string units;
+  platform::Cp932ToUtf16(s.bytes, units);
+  return units;
 }
 
 }  // namespace
 
 bool IsPlainFileName(const JwwString& name) {
-  if (!name.IsSjis() || name.bytes.empty() || name.bytes == "." || name.bytes == "..") return false;
+  if (!name.IsSjis()) {
+    // each unit stands for itself: no separator hides inside another character
+    const std::u16string units = name.Units();
+    if (units.empty() || units == u"." || units == u"..") return false;
+    return std::none_of(units.begin(), units.end(),
+                        [](char16_t u) { return u == u'\\' || u == u'/' || u == u':' || u < 0x20; });
+  }
+  if (name.bytes.empty() || name.bytes == "." || name.bytes == "..") return false;
   // a separator anywhere (outside a double-byte character) would reach another folder
   const std::string& s = name.bytes;
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -43,31 +90,37 @@ void TJwwData::ClearEmbeddedImages() { EmbeddedImages = {}; }
 
 void TJwwData::DeleteExtractedFiles() {
   for (const TBindImageType& image : EmbeddedImages) {
-    if (!IsPlainFileName(image.Name) || !EndsWithGz(image.Name.bytes)) continue;
-    const std::string path = TempFolder + image.Name.bytes;
-    if (platform::FileExists(path)) platform::RemoveFile(path);
+    if (!IsPlainFileName(image.Name)) continue;
+    WithName(image.Name, [this](const auto& name) {
+      const auto path = FolderFor(TempFolder, name) + name;
+      if (EndsWithGz(name) && platform::FileExists(path)) platform::RemoveFile(path);
+    });
   }
 }
 
 void TJwwData::DeleteUnpackedFiles() {
   for (const TBindImageType& image : EmbeddedImages) {
     if (!IsPlainFileName(image.Name)) continue;
-    std::string name = image.Name.bytes;
-    if (EndsWithGz(name)) name.resize(name.size() - 3);
-    if (name.empty()) continue;
-    const std::string path = TempFolder + name;
-    if (platform::FileExists(path)) platform::RemoveFile(path);
+    WithName(image.Name, [this](auto name) {
+      if (EndsWithGz(name)) name.resize(name.size() - 3);
+      if (name.empty()) return;
+      const auto path = FolderFor(TempFolder, name) + name;
+      if (platform::FileExists(path)) platform::RemoveFile(path);
+    });
   }
 }
 
-std::int32_t TJwwData::FindEmbeddedImage(const std::string& referenceName) const {
-  if (referenceName.empty()) return -1;
-  const std::string ref = text::UpperCase(referenceName);
+std::int32_t TJwwData::FindEmbeddedImage(const JwwString& text) const {
+  // compared as Shift-JIS bytes when both have that form, else as UTF-16 units
+  const std::string sjisRef = text.IsSjis() ? EmbeddedName(text.bytes) : std::string();
+  const std::u16string unitsRef = text.IsSjis() ? AllUnits(JwwString(sjisRef)) : EmbeddedName(text.Units());
+  if (sjisRef.empty() && unitsRef.empty()) return -1;
   for (std::size_t i = 0; i < EmbeddedImages.size(); ++i) {
     const JwwString& name = EmbeddedImages[i].Name;
-    if (name.IsSjis() && text::UpperCase(name.bytes).compare(0, ref.size(), ref) == 0) {
-      return static_cast<std::int32_t>(i);
-    }
+    const bool named = name.IsSjis() && !sjisRef.empty()
+                           ? text::UpperCase(name.bytes).compare(0, sjisRef.size(), sjisRef) == 0
+                           : !unitsRef.empty() && text::UpperCase(AllUnits(name)).compare(0, unitsRef.size(), unitsRef) == 0;
+    if (named) return static_cast<std::int32_t>(i);
   }
   return -1;
 }
@@ -89,8 +142,11 @@ void TJwwData::ReadImages(ArchiveReader& ar) {
     if (left == 0) continue;
     // only a plain name inside the scratch folder is ever written to disk
     platform::OutputFile out;
-    const std::string path = TempFolder + image.Name.bytes;
-    bool extracting = !TempFolder.empty() && IsPlainFileName(image.Name) && out.Create(path);
+    const auto remove = [this, &image] {
+      WithScratchPath(TempFolder, image.Name, [](const auto& path) { platform::RemoveFile(path); });
+    };
+    bool extracting = !TempFolder.empty() && IsPlainFileName(image.Name) &&
+                      WithScratchPath(TempFolder, image.Name, [&out](const auto& path) { return out.Create(path); });
     try {
       while (left > 0) {
         const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
@@ -100,18 +156,18 @@ void TJwwData::ReadImages(ArchiveReader& ar) {
         if (extracting && out.Write(block.data(), take) != take) {
           // a failed extraction is dropped; the reader stays in step with the file
           out.Close();
-          platform::RemoveFile(path);
+          remove();
           extracting = false;
         }
       }
     } catch (...) {
       if (extracting) {
         out.Close();
-        platform::RemoveFile(path);
+        remove();
       }
       throw;
     }
-    if (extracting && !out.Close()) platform::RemoveFile(path);
+    if (extracting && !out.Close()) remove();
   }
 }
 
@@ -119,11 +175,7 @@ void TJwwData::WriteImages(ArchiveWriter& ar) {
   for (TBindImageType& image : EmbeddedImages) image.Used = 0;
   auto mark = [this](const RecordArray<TEntJwwText>& texts) {
     for (const TEntJwwText& t : texts) {
-      const std::string& s = t.Text.Sjis();
-      if (s.size() <= kEmbeddedPrefix.size() || s.compare(0, kEmbeddedPrefix.size(), kEmbeddedPrefix) != 0) continue;
-      const std::size_t comma = s.find(',');
-      if (comma == std::string::npos) continue;
-      const std::int32_t found = FindEmbeddedImage(s.substr(kEmbeddedPrefix.size(), comma - kEmbeddedPrefix.size()));
+      const std::int32_t found = FindEmbeddedImage(t.Text);
       if (found >= 0) EmbeddedImages[static_cast<std::size_t>(found)].Used = 1;
     }
   };
@@ -138,7 +190,8 @@ void TJwwData::WriteImages(ArchiveWriter& ar) {
       continue;
     }
     // an image still referred to must not vanish from the drawing
-    if (!IsPlainFileName(image.Name) || !platform::FileExists(TempFolder + image.Name.bytes)) {
+    if (!IsPlainFileName(image.Name) ||
+        !WithScratchPath(TempFolder, image.Name, [](const auto& path) { return platform::FileExists(path); })) {
       throw ArchiveError("embedded image missing from the scratch folder");
     }
     ++count;
@@ -149,7 +202,8 @@ void TJwwData::WriteImages(ArchiveWriter& ar) {
     if (image.Used != 1) continue;
     ar.WriteString(image.Name);
     platform::InputFile in;
-    if (!in.Open(TempFolder + image.Name.bytes) || in.Size() > 0x7FFFFFFF) {
+    if (!WithScratchPath(TempFolder, image.Name, [&in](const auto& path) { return in.Open(path); }) ||
+        in.Size() > 0x7FFFFFFF) {
       throw ArchiveError("embedded image cannot be read back");
     }
     const std::uint64_t size = in.Size();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/Platform.h"
+
 namespace jww {
 
 const std::string& JwwString::Sjis() const {
@@ -10,6 +12,12 @@ const std::string& JwwString::Sjis() const {
 }
 
 std::u16string JwwString::Units() const { return UnitsOf(bytes); }
+
+JwwString StringOfUnits(const std::u16string& units) {
+  std::string sjis;
+  if (platform::Utf16ToCp932(units, sjis)) return JwwString(std::move(sjis), StringForm::Unicode);
+  return JwwString(BytesOf(units), StringForm::Utf16);
+}
 
 std::u16string UnitsOf(const std::string& bytes) {
   std::u16string units(bytes.size() / 2, u'\0');

@@ -30,6 +30,9 @@ struct JwwString {
   bool operator==(const JwwString&) const = default;
 };
 
+// A string stored as UTF-16, held as its exact Shift-JIS form when it has one (Unicode),
+// else as its units (Utf16).
+JwwString StringOfUnits(const std::u16string& units);
 // UTF-16LE bytes as their units, and units as UTF-16LE bytes.
 std::u16string UnitsOf(const std::string& bytes);
 std::string BytesOf(const std::u16string& units);

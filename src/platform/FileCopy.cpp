@@ -11,15 +11,15 @@ namespace {
 constexpr std::size_t kCopyBufferSize = 1 << 20;
 constexpr std::size_t kSmallestBuffer = 4096;
 
-CopyOutcome DropTarget(OutputFile& target, const std::string& path) {
+template <class Path>
+CopyOutcome DropTarget(OutputFile& target, const Path& path) {
   target.Close();
   if (FileExists(path)) RemoveFile(path);
   return CopyOutcome::TargetFailed;
 }
 
-}  // namespace
-
-CopyOutcome CopyFileContents(const std::string& source, const std::string& target) {
+template <class Path>
+CopyOutcome CopyContents(const Path& source, const Path& target) {
   InputFile in;
   if (!in.Open(source)) return CopyOutcome::SourceNotOpened;
   OutputFile out;
@@ -46,6 +46,16 @@ CopyOutcome CopyFileContents(const std::string& source, const std::string& targe
   if (!out.Flush()) return DropTarget(out, target);
   if (!out.Close()) return DropTarget(out, target);
   return shortWrite ? CopyOutcome::ShortWrite : CopyOutcome::Copied;
+}
+
+}  // namespace
+
+CopyOutcome CopyFileContents(const std::string& source, const std::string& target) {
+  return CopyContents(source, target);
+}
+
+CopyOutcome CopyFileContents(const std::u16string& source, const std::u16string& target) {
+  return CopyContents(source, target);
 }
 
 }  // namespace platform

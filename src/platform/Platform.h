@@ -1,6 +1,8 @@
 // The operating-system services the core needs. Every path is a Shift-JIS (CP932) byte
 // string in Windows form (backslash separators, folders ending in a backslash); each
-// implementation translates it to the native form at the call.
+// implementation translates it to the native form at the call. The file operations that
+// image references need also take a path held as UTF-16 units in the same form, for names
+// with no Shift-JIS form: the wide calls on Windows, UTF-8 elsewhere.
 #pragma once
 
 #include <cstddef>
@@ -69,6 +71,7 @@ class InputFile {
   InputFile& operator=(const InputFile&) = delete;
 
   bool Open(const std::string& path);
+  bool Open(const std::u16string& path);
   // Reads up to n bytes; fewer only at the end of the file or on an error (see Failed).
   std::size_t Read(void* buffer, std::size_t n);
   bool Failed() const { return failed_; }
@@ -78,6 +81,9 @@ class InputFile {
   bool IsOpen() const;
 
  private:
+  template <class Path>
+  bool OpenPath(const Path& path);
+
   std::intptr_t handle_ = -1;
   std::uint64_t size_ = 0;
   bool failed_ = false;
@@ -94,6 +100,7 @@ class OutputFile {
   // Creates the file, replacing any file of that name; with `exclusive`, fails when the
   // name is taken. Never follows a symbolic link.
   bool Create(const std::string& path, bool exclusive = false);
+  bool Create(const std::u16string& path, bool exclusive = false);
   // After an exclusive Create failed: true when an entry already had the name.
   bool NameTaken() const { return nameTaken_; }
   // Creates a new file in the folder of `target`, under a name no other file has, for a
@@ -111,6 +118,9 @@ class OutputFile {
   bool IsOpen() const;
 
  private:
+  template <class Path>
+  bool CreatePath(const Path& path, bool exclusive);
+
   std::intptr_t handle_ = -1;
   bool failed_ = false;
   bool nameTaken_ = false;
@@ -126,6 +136,18 @@ enum class CopyOutcome {
 // Copies a file byte for byte into a new file, flushed to the disk; a file already under
 // the target's name is never replaced.
 CopyOutcome CopyFileContents(const std::string& source, const std::string& target);
+
+// --- paths held as UTF-16 units: the same services as above -----------------------------
+
+bool FileExists(const std::u16string& path);
+bool FolderExists(const std::u16string& path);
+bool GetFileInfo(const std::u16string& path, std::uint32_t& dosTime, std::uint64_t& size);
+bool SetFileDosTime(const std::u16string& path, std::uint32_t dosTime);
+bool SetArchiveOnly(const std::u16string& path);
+bool RemoveFile(const std::u16string& path);
+bool SameFile(const std::u16string& a, const std::u16string& b);
+bool MakeFolder(const std::u16string& path);
+CopyOutcome CopyFileContents(const std::u16string& source, const std::u16string& target);
 
 // A lock file that marks a scratch folder as in use by a live run: held until Release
 // or until the process ends, however it ends.
@@ -163,6 +185,7 @@ std::string ToUtf8(const std::string& sjis);
 std::string Utf16ToUtf8ForDisplay(const std::u16string& units);
 // A path as the user knows it: native separators, UTF-8.
 std::string NativePathForDisplay(const std::string& path);
+std::string NativePathForDisplay(const std::u16string& path);
 
 // One command-line argument: its Shift-JIS path form, and whether it has one.
 struct Argument {

@@ -25,7 +25,10 @@ bool HasPackedName(const std::string& name) {
   return name.size() >= 3 && text::UpperCase(name.substr(name.size() - 3)) == ".GZ";
 }
 
-PackResult GzipFile(const std::string& source, const std::string& target, std::uint64_t& packedSize) {
+namespace {
+
+template <class Path>
+PackResult Pack(const Path& source, const Path& target, std::uint64_t& packedSize) {
   packedSize = 0;
   platform::InputFile in;
   if (!in.Open(source)) return PackResult::Unreadable;
@@ -75,6 +78,16 @@ PackResult GzipFile(const std::string& source, const std::string& target, std::u
   if (!out.Close() && result == PackResult::Packed) result = PackResult::WriteFailed;
   if (result != PackResult::Packed) platform::RemoveFile(target);
   return result;
+}
+
+}  // namespace
+
+PackResult GzipFile(const std::string& source, const std::string& target, std::uint64_t& packedSize) {
+  return Pack(source, target, packedSize);
+}
+
+PackResult GzipFile(const std::u16string& source, const std::u16string& target, std::uint64_t& packedSize) {
+  return Pack(source, target, packedSize);
 }
 
 struct Unpacker::Stream {
@@ -175,7 +188,10 @@ UnpackResult Unpacker::Finish() {
   return failure_;
 }
 
-UnpackResult UnpackFile(const std::string& path, bool gzip, const Unpacker::Sink& sink) {
+namespace {
+
+template <class Path>
+UnpackResult Unpack(const Path& path, bool gzip, const Unpacker::Sink& sink) {
   platform::InputFile in;
   if (!in.Open(path)) return UnpackResult::Corrupt;
   Unpacker unpacker;
@@ -191,6 +207,16 @@ UnpackResult UnpackFile(const std::string& path, bool gzip, const Unpacker::Sink
     }
   }
   return gzip ? unpacker.Finish() : UnpackResult::Whole;
+}
+
+}  // namespace
+
+UnpackResult UnpackFile(const std::string& path, bool gzip, const Unpacker::Sink& sink) {
+  return Unpack(path, gzip, sink);
+}
+
+UnpackResult UnpackFile(const std::u16string& path, bool gzip, const Unpacker::Sink& sink) {
+  return Unpack(path, gzip, sink);
 }
 
 }  // namespace relocation

@@ -27,8 +27,10 @@ enum class PackResult {
 };
 
 // Writes source's bytes as a gzip stream into target (created or replaced); packedSize
-// receives the stream's length.
+// receives the stream's length. Paths are Shift-JIS, or UTF-16 units for names with no
+// Shift-JIS form.
 PackResult GzipFile(const std::string& source, const std::string& target, std::uint64_t& packedSize);
+PackResult GzipFile(const std::u16string& source, const std::u16string& target, std::uint64_t& packedSize);
 
 enum class UnpackResult {
   Whole,     // every member unpacked; bytes after the last one that begin no member are ignored
@@ -66,5 +68,6 @@ class Unpacker {
 // Feeds a whole file through an Unpacker (gzip) or hands its bytes to the sink as they
 // are; a file that cannot be read counts as Corrupt.
 UnpackResult UnpackFile(const std::string& path, bool gzip, const Unpacker::Sink& sink);
+UnpackResult UnpackFile(const std::u16string& path, bool gzip, const Unpacker::Sink& sink);
 
 }  // namespace relocation

@@ -1,9 +1,11 @@
 #include "relocation/ImageEmbedding.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
+#include "text/Utf16Path.h"
 
 namespace relocation {
 namespace {
@@ -15,35 +17,66 @@ constexpr std::string_view kPackedExt = ".gz";
 // Highest branch number tried.
 constexpr int kMaxBranch = 99999;
 
-// s with separators, ":" (and "." unless kept) and control characters made "_";
-// double-byte characters stay whole.
-std::string Flatten(const std::string& s, bool keepDots) {
-  std::string out;
+// Bytes in the character starting at s[i]: a Shift-JIS double-byte character, or a
+// surrogate pair of UTF-16, is one.
+std::size_t CharLength(const std::string& s, std::size_t i) {
+  return text::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+std::size_t CharLength(const std::u16string& s, std::size_t i) {
+  return s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() ? 2 : 1;
+}
+
+// s with separators, ":" (and "." unless kept) and control characters made "_"; a
+// character of more than one unit stays whole.
+template <class Text>
+Text Flatten(const Text& s, bool keepDots) {
+  Text out;
   out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (text::IsLeadByte(b) && i + 1 < s.size()) {
-      out.append(s, i, 2);
-      ++i;
-    } else if (b == '\\' || b == '/' || b == ':' || b < 0x20 || (b == '.' && !keepDots)) {
-      out += '_';
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = CharLength(s, i);
+    const auto c = static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<typename Text::value_type>>(s[i]));
+    const bool replaced = n == 1 && (c == '\\' || c == '/' || c == ':' || c < 0x20 || (c == '.' && !keepDots));
+    if (replaced) {
+      out += typename Text::value_type('_');
     } else {
-      out += s[i];
+      out.append(s, i, n);
     }
+    i += n;
   }
   return out;
 }
 
-// stem + suffix + ext in at most budget bytes, whole characters dropped from the front of
+// stem + suffix + ext in at most budget units, whole characters dropped from the front of
 // stem; "" when not one of them is left.
-std::string FitName(const std::string& stem, const std::string& suffix, const std::string& ext, std::size_t budget) {
+template <class Text>
+Text FitName(const Text& stem, const Text& suffix, const Text& ext, std::size_t budget) {
   const std::size_t fixed = suffix.size() + ext.size();
   std::size_t from = 0;
-  while (from < stem.size() && stem.size() - from + fixed > budget) {
-    from += text::IsLeadByte(static_cast<unsigned char>(stem[from])) && from + 1 < stem.size() ? 2 : 1;
-  }
-  return from >= stem.size() ? std::string() : stem.substr(from) + suffix + ext;
+  while (from < stem.size() && stem.size() - from + fixed > budget) from += CharLength(stem, from);
+  return from >= stem.size() ? Text() : stem.substr(from) + suffix + ext;
 }
+
+template <class Text>
+Text Decimal(int n) {
+  return text::Ascii<Text>(std::to_string(n));
+}
+
+std::u16string Units(const std::string& sjis) {
+  std::u16string units;
+  platform::Cp932ToUtf16(sjis, units);
+  return units;
+}
+
+// A string's UTF-16 units whatever its form ("" for bytes with no Unicode form).
+std::u16string AllUnits(const jww::JwwString& s) { return s.IsSjis() ? Units(s.bytes) : s.Units(); }
+
+// The scratch folder in the form of a name put after it.
+const std::string& FolderFor(const std::string& folder, const std::string&) { return folder; }
+std::u16string FolderFor(const std::string& folder, const std::u16string&) { return Units(folder); }
+
+// An entry's name in the form of the path it was made from.
+jww::JwwString EntryName(const std::string& name, jww::StringForm form) { return jww::JwwString(name, form); }
+jww::JwwString EntryName(const std::u16string& name, jww::StringForm) { return jww::StringOfUnits(name); }
 
 }  // namespace
 
@@ -51,60 +84,105 @@ std::string EmbeddedImageName(const std::string& path) {
   return Flatten(path, false) + Flatten(text::ExtractFileExt(path), true);
 }
 
+std::u16string EmbeddedImageName(const std::u16string& path) {
+  return Flatten(path, false) + Flatten(text::ExtractFileExt(path), true);
+}
+
 ImageEmbedder::ImageEmbedder(jww::TJwwData& drawing, CopiedImageTable& embedded)
     : drawing_(drawing), embedded_(embedded) {
   for (const jww::TBindImageType& image : drawing.EmbeddedImages) {
     upperNames_.push_back(image.Name.IsSjis() ? text::UpperCase(image.Name.bytes) : std::string());
+    upperUnits_.push_back(text::UpperCase(AllUnits(image.Name)));
   }
 }
 
-std::string ImageEmbedder::FreeName(const std::string& path, std::size_t budget) const {
-  const std::string full = EmbeddedImageName(path);
-  const std::string ext = Flatten(text::ExtractFileExt(path), true);
-  const std::string stem = full.substr(0, full.size() - ext.size());
+bool ImageEmbedder::Taken(const std::string& name) const {
+  const std::string upper = text::UpperCase(name);
+  return std::any_of(upperNames_.begin(), upperNames_.end(),
+                     [&upper](const std::string& other) { return other.compare(0, upper.size(), upper) == 0; });
+}
+
+bool ImageEmbedder::Taken(const std::u16string& name) const {
+  const std::u16string upper = text::UpperCase(name);
+  return std::any_of(upperUnits_.begin(), upperUnits_.end(),
+                     [&upper](const std::u16string& other) { return other.compare(0, upper.size(), upper) == 0; });
+}
+
+template <class Path>
+Path ImageEmbedder::FreeName(const Path& path, std::size_t budget) const {
+  const Path full = EmbeddedImageName(path);
+  const Path ext = Flatten(text::ExtractFileExt(path), true);
+  const Path stem = full.substr(0, full.size() - ext.size());
+  const Path packedExt = text::Ascii<Path>(kPackedExt);
   // a text names the first entry that begins with its name, so no entry may begin with a new one
-  auto taken = [this](const std::string& name) {
-    const std::string upper = text::UpperCase(name);
-    for (const std::string& other : upperNames_) {
-      if (other.compare(0, upper.size(), upper) == 0) return true;
-    }
-    return platform::FileExists(drawing_.TempFolder + name + std::string(kPackedExt));
-  };
   for (int n = 0; n <= kMaxBranch; ++n) {
-    const std::string suffix = n == 0 ? std::string() : std::string("~").append(std::to_string(n));
-    const std::string name = FitName(stem, suffix, ext, budget);
-    if (name.empty()) return "";
-    if (!taken(name)) return name;
+    const Path suffix = n == 0 ? Path() : text::Ascii<Path>("~").append(Decimal<Path>(n));
+    const Path name = FitName(stem, suffix, ext, budget);
+    if (name.empty()) return Path();
+    if (!Taken(name) && !platform::FileExists(FolderFor(drawing_.TempFolder, name) + name + packedExt)) return name;
   }
-  return "";
+  return Path();
+}
+
+template <class Path>
+Path ImageEmbedder::StoredName(const Path& path, std::size_t budget, jww::StringForm form, EmbedResult& result) {
+  auto& names = [this]() -> auto& {
+    if constexpr (std::is_same_v<Path, std::string>) {
+      return names_;
+    } else {
+      return unitNames_;
+    }
+  }();
+  std::vector<Path>& made = names[text::UpperCase(path)];
+  const auto fits = std::find_if(made.begin(), made.end(), [budget](const Path& n) { return n.size() <= budget; });
+  if (fits != made.end()) return *fits;
+  const Path name = FreeName(path, budget);
+  result = EmbedResult::Kept;
+  if (name.empty()) return name;
+  const Path packed = name + text::Ascii<Path>(kPackedExt);
+  std::uint64_t size = 0;
+  result = EmbedResult::Failed;
+  if (drawing_.TempFolder.empty() ||
+      GzipFile(path, FolderFor(drawing_.TempFolder, name) + packed, size) != PackResult::Packed) {
+    return Path();
+  }
+  // the entry is written from its scratch file like every other; its size fits, the
+  // image being at most kMaxImageBytes
+  jww::TBindImageType image;
+  image.Name = EntryName(packed, form);
+  image.Size = static_cast<std::int32_t>(size);
+  drawing_.EmbeddedImages.push_back(image);
+  upperNames_.push_back(image.Name.IsSjis() ? text::UpperCase(image.Name.bytes) : std::string());
+  upperUnits_.push_back(text::UpperCase(AllUnits(image.Name)));
+  if (made.empty()) embedded_.Add(path, name);
+  made.push_back(name);
+  result = EmbedResult::Embedded;
+  return name;
 }
 
 EmbedResult ImageEmbedder::Embed(const std::string& path, const std::string& tail, jww::JwwString& text) {
   // the placement values are never cut: the name gives way
-  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceBytes) return EmbedResult::Kept;
-  const std::size_t budget = kMaxReferenceBytes - kEmbeddedPrefix.size() - tail.size();
-  std::vector<std::string>& made = names_[text::UpperCase(path)];
-  const auto fits = std::find_if(made.begin(), made.end(), [budget](const std::string& n) { return n.size() <= budget; });
-  std::string name = fits == made.end() ? "" : *fits;
-  if (name.empty()) {
-    name = FreeName(path, budget);
-    if (name.empty()) return EmbedResult::Kept;
-    const std::string packed = name + std::string(kPackedExt);
-    std::uint64_t size = 0;
-    if (drawing_.TempFolder.empty() || GzipFile(path, drawing_.TempFolder + packed, size) != PackResult::Packed) {
-      return EmbedResult::Failed;
-    }
-    // the entry is written from its scratch file like every other; its size fits, the
-    // image being at most kMaxImageBytes
-    jww::TBindImageType image;
-    image.Name = jww::JwwString(packed, text.form);
-    image.Size = static_cast<std::int32_t>(size);
-    drawing_.EmbeddedImages.push_back(image);
-    upperNames_.push_back(text::UpperCase(packed));
-    if (made.empty()) embedded_.Add(path, name);
-    made.push_back(name);
-  }
+  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Kept;
+  EmbedResult result = EmbedResult::Embedded;
+  const std::string name =
+      StoredName(path, kMaxReferenceLength - kEmbeddedPrefix.size() - tail.size(), text.form, result);
+  if (name.empty()) return result;
   text.bytes = std::string(kEmbeddedPrefix) + name + tail;
+  return EmbedResult::Embedded;
+}
+
+EmbedResult ImageEmbedder::Embed(const std::u16string& path, const std::u16string& tail, jww::JwwString& text) {
+  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Kept;
+  const std::size_t budget = kMaxReferenceLength - kEmbeddedPrefix.size() - tail.size();
+  EmbedResult result = EmbedResult::Embedded;
+  // a path with a Shift-JIS form is stored under it, so that texts of either form share
+  // its entry; its bytes are never fewer than its units, so it fits the budget in units
+  std::string sjis;
+  const std::u16string name = platform::Utf16ToCp932(path, sjis)
+                                  ? Units(StoredName(sjis, budget, jww::StringForm::Unicode, result))
+                                  : StoredName(path, budget, jww::StringForm::Utf16, result);
+  if (name.empty()) return result;
+  text = jww::StringOfUnits(text::Ascii<std::u16string>(kEmbeddedPrefix) + name + tail);
   return EmbedResult::Embedded;
 }
 
@@ -116,22 +194,26 @@ UnpackResult ImageSeparator::Read(const Entry& entry, const Unpacker::Sink& sink
 bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
   entries_.clear();
   references_.clear();
+  const std::u16string scratch = Units(drawing.TempFolder);
+  const std::u16string packedExt = text::Ascii<std::u16string>(kPackedExt);
   // entries_ index of each image index met, or -1 for one that stays embedded
   std::unordered_map<std::size_t, std::int32_t> known;
   // what an image becomes; false when it cannot be read out
-  auto makeEntry = [&drawing](std::size_t index, Entry& entry, bool& stays) {
+  auto makeEntry = [&](std::size_t index, Entry& entry, bool& stays) {
     const jww::TBindImageType& image = drawing.EmbeddedImages[index];
-    std::string name = image.Name.bytes;
-    const bool packedName = HasPackedName(name);
-    if (packedName) name.resize(name.size() - kPackedExt.size());
+    const std::u16string stored = AllUnits(image.Name);
+    std::u16string name = stored;
+    const bool packedName = name.size() >= packedExt.size() &&
+                            text::UpperCase(name.substr(name.size() - packedExt.size())) == u".GZ";
+    if (packedName) name.resize(name.size() - packedExt.size());
     // only a plain name that is no device is ever written out
-    stays = !jww::IsPlainFileName(image.Name) || !jww::IsPlainFileName(jww::JwwString(name)) ||
-            text::IsDeviceName(name) || text::IsDeviceName(image.Name.bytes);
+    stays = stored.empty() || !jww::IsPlainFileName(image.Name) || !jww::IsPlainFileName(jww::StringOfUnits(name)) ||
+            text::IsDeviceName(name) || text::IsDeviceName(stored);
     if (stays) return true;
     entry.image = index;
     entry.fileName = name;
     if (image.Size == 0) return true;  // an empty image is never extracted
-    entry.source = drawing.TempFolder + image.Name.bytes;
+    entry.source = scratch + stored;
     platform::InputFile in;
     unsigned char magic[2] = {};
     if (drawing.TempFolder.empty() || !in.Open(entry.source)) return false;
@@ -150,11 +232,7 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
   };
   auto collect = [&](const jww::RecordArray<jww::TEntJwwText>& texts, std::int32_t owner) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
-      const std::string& s = texts[i].Text.Sjis();
-      if (s.size() <= kEmbeddedPrefix.size() || s.compare(0, kEmbeddedPrefix.size(), kEmbeddedPrefix) != 0) continue;
-      const std::size_t comma = s.find(',');
-      if (comma == std::string::npos) continue;
-      const std::int32_t image = drawing.FindEmbeddedImage(s.substr(kEmbeddedPrefix.size(), comma - kEmbeddedPrefix.size()));
+      const std::int32_t image = drawing.FindEmbeddedImage(texts[i].Text);
       if (image < 0) continue;
       auto [at, added] = known.emplace(static_cast<std::size_t>(image), -1);
       if (added) {
@@ -166,8 +244,7 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
           entries_.push_back(std::move(entry));
         }
       }
-      if (at->second < 0) continue;
-      references_.push_back({owner, i, static_cast<std::size_t>(at->second), s.substr(comma)});
+      if (at->second >= 0) references_.push_back({owner, i, static_cast<std::size_t>(at->second)});
     }
     return true;
   };
@@ -178,7 +255,7 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
   return true;
 }
 
-bool ImageSeparator::SameBytes(const Entry& entry, const std::string& path) {
+bool ImageSeparator::SameBytes(const Entry& entry, const std::u16string& path) {
   platform::InputFile in;
   if (!in.Open(path) || in.Size() != entry.size) return false;
   std::vector<unsigned char> block;
@@ -189,13 +266,14 @@ bool ImageSeparator::SameBytes(const Entry& entry, const std::string& path) {
   return read == UnpackResult::Whole;
 }
 
-std::string ImageSeparator::WriteOut(const Entry& entry, const std::string& folder) {
-  const std::string ext = text::ExtractFileExt(entry.fileName);
-  const std::string stem = entry.fileName.substr(0, entry.fileName.size() - ext.size());
+std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string& folder) {
+  const std::u16string ext = text::ExtractFileExt(entry.fileName);
+  const std::u16string stem = entry.fileName.substr(0, entry.fileName.size() - ext.size());
   // entries carry no time: a file already there is this image when its bytes are
   for (int n = 0; n <= kMaxBranch; ++n) {
-    const std::string name = n == 0 ? entry.fileName : stem + "~" + std::to_string(n) + ext;
-    const std::string target = folder + name;
+    const std::u16string name =
+        n == 0 ? entry.fileName : stem + text::Ascii<std::u16string>("~").append(Decimal<std::u16string>(n)) + ext;
+    const std::u16string target = folder + name;
     if (platform::FileExists(target)) {
       if (SameBytes(entry, target)) return name;
       continue;
@@ -205,7 +283,7 @@ std::string ImageSeparator::WriteOut(const Entry& entry, const std::string& fold
       // another run may have written the same image meanwhile
       if (platform::FileExists(target) && SameBytes(entry, target)) return name;
       if (out.NameTaken() || platform::FolderExists(target)) continue;
-      return "";
+      return u"";
     }
     const UnpackResult written = Read(entry, [&out](const unsigned char* data, std::size_t size) {
       return out.Write(data, size) == size && !out.Failed();
@@ -214,24 +292,41 @@ std::string ImageSeparator::WriteOut(const Entry& entry, const std::string& fold
     if (!out.Close()) ok = false;
     if (ok) return name;
     platform::RemoveFile(target);
-    return "";
+    return u"";
   }
-  return "";
+  return u"";
 }
 
 bool ImageSeparator::Place(jww::TJwwData& drawing, const std::string& folder, CopiedImageTable& separated,
                            RelocationCounters& counters) {
-  std::vector<std::string> names;
+  const std::u16string folderUnits = Units(folder);
+  if (folderUnits.empty() && !folder.empty()) return false;
+  std::vector<std::u16string> names;
   for (const Entry& entry : entries_) {
-    names.push_back(WriteOut(entry, folder));
+    names.push_back(WriteOut(entry, folderUnits));
     if (names.back().empty()) return false;
-    separated.Add(drawing.TempFolder + drawing.EmbeddedImages[entry.image].Name.bytes, names.back());
+    // held in Shift-JIS where it has the form, as every entry of the table
+    const std::u16string key = Units(drawing.TempFolder) + AllUnits(drawing.EmbeddedImages[entry.image].Name);
+    std::string sjisKey, sjisName;
+    if (platform::Utf16ToCp932(key, sjisKey) && platform::Utf16ToCp932(names.back(), sjisName)) {
+      separated.Add(sjisKey, sjisName);
+    } else {
+      separated.Add(key, names.back());
+    }
   }
   for (const Reference& ref : references_) {
     const bool inDrawing = ref.owner < 0;
     jww::TEntJwwText& t =
         inDrawing ? drawing.Texts[ref.text] : drawing.BlockDefs[static_cast<std::size_t>(ref.owner)].Texts[ref.text];
-    t.Text.bytes = CutReference(std::string(kReferencePrefix) + names[ref.entry] + ref.tail);
+    // the text keeps its form where the name allows: Shift-JIS bytes, else UTF-16 units
+    std::string name;
+    if (t.Text.IsSjis() && platform::Utf16ToCp932(names[ref.entry], name)) {
+      t.Text.bytes = CutReference(std::string(kReferencePrefix) + name + t.Text.bytes.substr(t.Text.bytes.find(',')));
+    } else {
+      const std::u16string units = AllUnits(t.Text);
+      t.Text = jww::StringOfUnits(
+          CutReference(text::Ascii<std::u16string>(kReferencePrefix) + names[ref.entry] + units.substr(units.find(u','))));
+    }
     ++(inDrawing ? counters.ImageTextCount : counters.BlockImageTextCount);
   }
   return true;

@@ -15,8 +15,10 @@
 namespace relocation {
 
 // The name an image is stored under: its path with every ":", "\", "/" and "." made "_",
-// then its own extension ("C:\img\photo.bmp" gives "C__img_photo_bmp.bmp").
+// then its own extension ("C:\img\photo.bmp" gives "C__img_photo_bmp.bmp"); Shift-JIS,
+// or UTF-16 units for a path with no Shift-JIS form.
 std::string EmbeddedImageName(const std::string& path);
+std::u16string EmbeddedImageName(const std::u16string& path);
 
 enum class EmbedResult {
   Embedded,  // the reference now names the stored image
@@ -29,21 +31,32 @@ class ImageEmbedder {
  public:
   ImageEmbedder(jww::TJwwData& drawing, CopiedImageTable& embedded);
 
-  // Stores the found image at path unless it is stored already, and rewrites the
-  // reference `text` (placement values `tail`) to "^@BM%temp%" + its name + tail,
-  // shortening the name so that the text stays within kMaxReferenceBytes.
+  // Stores the found image at path (resolved) unless it is stored already, and rewrites
+  // the reference `text` (placement values `tail`) to "^@BM%temp%" + its name + tail in the
+  // text's form, shortening the name so that the text stays within kMaxReferenceLength.
   EmbedResult Embed(const std::string& path, const std::string& tail, jww::JwwString& text);
+  EmbedResult Embed(const std::u16string& path, const std::u16string& tail, jww::JwwString& text);
 
  private:
-  // A name no entry begins with (ignoring case), fitting `budget` bytes; "" when none.
-  std::string FreeName(const std::string& path, std::size_t budget) const;
+  // The name the image at path is stored under, fitting `budget`, made and packed when
+  // no earlier one fits; "" (with `result` set) when none can be had.
+  template <class Path>
+  Path StoredName(const Path& path, std::size_t budget, jww::StringForm form, EmbedResult& result);
+  // A name no entry begins with (ignoring case), fitting `budget`; "" when none.
+  template <class Path>
+  Path FreeName(const Path& path, std::size_t budget) const;
+  // True when an entry's name begins with name, as the writer compares them.
+  bool Taken(const std::string& name) const;
+  bool Taken(const std::u16string& name) const;
 
   jww::TJwwData& drawing_;
   CopiedImageTable& embedded_;
-  // the entries' names upper-cased, in list order
+  // the entries' names upper-cased, in list order: the Shift-JIS ones, and all as units
   std::vector<std::string> upperNames_;
+  std::vector<std::u16string> upperUnits_;
   // the names made for each upper-cased path, the first one in `embedded_`
   std::unordered_map<std::string, std::vector<std::string>> names_;
+  std::unordered_map<std::u16string, std::vector<std::u16string>> unitNames_;
 };
 
 // Writes the embedded images that texts refer to into the destination folder and points
@@ -61,26 +74,26 @@ class ImageSeparator {
              RelocationCounters& counters);
 
  private:
+  // Names and paths are held as UTF-16 units, whichever form the entry's name has.
   struct Entry {
-    std::size_t image = 0;       // index in EmbeddedImages
-    std::string source;          // the scratch file, "" for an empty image
-    std::string fileName;        // the entry's name without ".gz"
-    bool gzip = false;           // unpacked on the way out
-    std::uint64_t size = 0;      // bytes once unpacked
+    std::size_t image = 0;     // index in EmbeddedImages
+    std::u16string source;     // the scratch file, "" for an empty image
+    std::u16string fileName;   // the entry's name without ".gz"
+    bool gzip = false;         // unpacked on the way out
+    std::uint64_t size = 0;    // bytes once unpacked
   };
   struct Reference {
     std::int32_t owner = -1;  // -1 the drawing, else the block definition's index
     std::size_t text = 0;     // index in the owner's texts
     std::size_t entry = 0;    // index in entries_
-    std::string tail;         // from the first ","
   };
 
   // Hands the entry's bytes to sink, unpacked when it is a gzip stream.
   static UnpackResult Read(const Entry& entry, const Unpacker::Sink& sink);
   // True when the file at path holds exactly the entry's bytes.
-  static bool SameBytes(const Entry& entry, const std::string& path);
+  static bool SameBytes(const Entry& entry, const std::u16string& path);
   // Writes the entry under the first free name of folder, or finds it there; "" on failure.
-  static std::string WriteOut(const Entry& entry, const std::string& folder);
+  static std::u16string WriteOut(const Entry& entry, const std::u16string& folder);
 
   std::vector<Entry> entries_;
   std::vector<Reference> references_;

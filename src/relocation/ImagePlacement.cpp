@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
+#include "text/Utf16Path.h"
 
 namespace relocation {
 namespace {
@@ -16,8 +17,113 @@ constexpr int kMaxBranch = 99999;
 constexpr int kMaxPlaceAttempts = 100;
 constexpr std::size_t kCompareBlock = 64 * 1024;
 
-// The path flattened into one file name: every separator and ":" becomes "_".
-std::string FlattenedName(const std::string& path) {
+// Everything below is written once for a path of Shift-JIS bytes and one of UTF-16 units.
+
+template <class Path>
+FileStamp StampOf(const Path& path) {
+  std::uint32_t time = 0;
+  std::uint64_t size = 0;
+  if (!platform::GetFileInfo(path, time, size)) return {};
+  return {time, static_cast<std::uint32_t>(size)};
+}
+
+template <class Path>
+bool SameBytes(const Path& a, const Path& b) {
+  platform::InputFile first;
+  platform::InputFile second;
+  if (!first.Open(a) || !second.Open(b) || first.Size() != second.Size()) return false;
+  const auto blockA = std::make_unique_for_overwrite<char[]>(kCompareBlock);
+  const auto blockB = std::make_unique_for_overwrite<char[]>(kCompareBlock);
+  for (;;) {
+    const std::size_t gotA = first.Read(blockA.get(), kCompareBlock);
+    const std::size_t gotB = second.Read(blockB.get(), kCompareBlock);
+    if (first.Failed() || second.Failed() || gotA != gotB) return false;
+    if (gotA == 0) return true;
+    if (!std::equal(blockA.get(), blockA.get() + gotA, blockB.get())) return false;
+  }
+}
+
+// MakeImageFileName, passing over the names in `taken` (entries that are neither file nor
+// folder, such as a dangling link, which a new file must not replace either).
+template <class Path>
+Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destinationFolder,
+                   const std::set<Path>& taken, bool* present) {
+  if (present) *present = true;
+  const Path own = text::ExtractFileName(sourcePath);
+  // an image in the destination folder already is where it belongs, under its own name
+  if (platform::SameFile(sourcePath, destinationFolder + own)) return own;
+
+  const FileStamp source = StampOf(sourcePath);
+  // a name is this image's when no file has it, or when its file is this image to the byte
+  auto takes = [&](const Path& candidate) {
+    const Path target = destinationFolder + candidate;
+    if (platform::FileExists(target)) return StampOf(target) == source && SameBytes(sourcePath, target);
+    if (platform::FolderExists(target) || taken.count(candidate) != 0) return false;
+    if (present) *present = false;
+    return true;
+  };
+  const Path name = nameWithPath ? FlattenedImageName(sourcePath) : own;
+  if (takes(name)) return name;
+  const Path ext = text::ExtractFileExt(name);
+  const Path stem = name.substr(0, name.size() - ext.size());
+  for (int n = 1; n <= kMaxBranch; ++n) {
+    // built by appending: GCC 12 misreads a concatenation with a temporary here (-Wrestrict)
+    const std::string branch = std::to_string(n);
+    Path candidate = stem;
+    candidate.push_back('~');
+    candidate.append(branch.begin(), branch.end());
+    candidate += ext;
+    if (takes(candidate)) return candidate;
+  }
+  return Path();
+}
+
+template <class Path>
+CopyResult CopyTo(const Path& source, const Path& target) {
+  const platform::CopyOutcome outcome = platform::CopyFileContents(source, target);
+  if (outcome == platform::CopyOutcome::SourceNotOpened) throw CopyError("cannot open the image file");
+  if (outcome == platform::CopyOutcome::TargetExists) return CopyResult::NameTaken;
+  if (platform::FileExists(target)) platform::SetArchiveOnly(target);
+  return outcome == platform::CopyOutcome::Copied ? CopyResult::Whole : CopyResult::NotWhole;
+}
+
+template <class Path>
+CopyResult CopyKeepingTime(const Path& source, const Path& target) {
+  const CopyResult result = CopyTo(source, target);
+  if (result == CopyResult::NameTaken) return result;
+  std::uint32_t time = 0;
+  std::uint64_t size = 0;
+  if (platform::GetFileInfo(source, time, size)) platform::SetFileDosTime(target, time);
+  return result;
+}
+
+template <class Path>
+bool Place(bool nameWithPath, const Path& sourcePath, const Path& destinationFolder, Path& fileName) {
+  std::set<Path> taken;
+  for (int attempt = 0; attempt < kMaxPlaceAttempts; ++attempt) {
+    bool present = false;
+    fileName = FindImageName(nameWithPath, sourcePath, destinationFolder, taken, &present);
+    if (fileName.empty()) return false;
+    if (present) return true;
+    try {
+      switch (CopyKeepingTime(sourcePath, destinationFolder + fileName)) {
+        case CopyResult::Whole: return true;
+        case CopyResult::NotWhole: return false;
+        case CopyResult::NameTaken:
+          // another run was quicker (look at its file again), or the name is not a file's
+          if (!platform::FileExists(destinationFolder + fileName)) taken.insert(fileName);
+          break;
+      }
+    } catch (const CopyError&) {
+      return false;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string FlattenedImageName(const std::string& path) {
   std::string name;
   name.reserve(path.size());
   for (std::size_t i = 0; i < path.size(); ++i) {
@@ -34,107 +140,35 @@ std::string FlattenedName(const std::string& path) {
   return name;
 }
 
-}  // namespace
-
-FileStamp GetFileStamp(const std::string& path) {
-  std::uint32_t time = 0;
-  std::uint64_t size = 0;
-  if (!platform::GetFileInfo(path, time, size)) return {};
-  return {time, static_cast<std::uint32_t>(size)};
+std::u16string FlattenedImageName(const std::u16string& path) {
+  std::u16string name = path;
+  std::replace_if(name.begin(), name.end(), [](char16_t u) { return u == u'\\' || u == u'/' || u == u':'; }, u'_');
+  return name;
 }
 
-bool SameContents(const std::string& a, const std::string& b) {
-  platform::InputFile first;
-  platform::InputFile second;
-  if (!first.Open(a) || !second.Open(b) || first.Size() != second.Size()) return false;
-  const auto blockA = std::make_unique_for_overwrite<char[]>(kCompareBlock);
-  const auto blockB = std::make_unique_for_overwrite<char[]>(kCompareBlock);
-  for (;;) {
-    const std::size_t gotA = first.Read(blockA.get(), kCompareBlock);
-    const std::size_t gotB = second.Read(blockB.get(), kCompareBlock);
-    if (first.Failed() || second.Failed() || gotA != gotB) return false;
-    if (gotA == 0) return true;
-    if (!std::equal(blockA.get(), blockA.get() + gotA, blockB.get())) return false;
-  }
-}
+FileStamp GetFileStamp(const std::string& path) { return StampOf(path); }
 
-namespace {
-
-// MakeImageFileName, passing over the names in `taken` (entries that are neither file nor
-// folder, such as a dangling link, which a new file must not replace either).
-std::string FindImageName(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder,
-                          const std::set<std::string>& taken, bool* present) {
-  if (present) *present = true;
-  const std::string own = text::ExtractFileName(sourcePath);
-  // an image in the destination folder already is where it belongs, under its own name
-  if (platform::SameFile(sourcePath, destinationFolder + own)) return own;
-
-  const FileStamp source = GetFileStamp(sourcePath);
-  // a name is this image's when no file has it, or when its file is this image to the byte
-  auto takes = [&](const std::string& candidate) {
-    const std::string target = destinationFolder + candidate;
-    if (platform::FileExists(target)) return GetFileStamp(target) == source && SameContents(sourcePath, target);
-    if (platform::FolderExists(target) || taken.count(candidate) != 0) return false;
-    if (present) *present = false;
-    return true;
-  };
-  const std::string name = nameWithPath ? FlattenedName(sourcePath) : own;
-  if (takes(name)) return name;
-  const std::string ext = text::ExtractFileExt(name);
-  const std::string stem = name.substr(0, name.size() - ext.size());
-  for (int n = 1; n <= kMaxBranch; ++n) {
-    const std::string candidate = stem + "~" + std::to_string(n) + ext;
-    if (takes(candidate)) return candidate;
-  }
-  return "";
-}
-
-}  // namespace
+bool SameContents(const std::string& a, const std::string& b) { return SameBytes(a, b); }
 
 std::string MakeImageFileName(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder,
                               bool* present) {
   return FindImageName(nameWithPath, sourcePath, destinationFolder, {}, present);
 }
 
-CopyResult FileCopy(const std::string& source, const std::string& target) {
-  const platform::CopyOutcome outcome = platform::CopyFileContents(source, target);
-  if (outcome == platform::CopyOutcome::SourceNotOpened) throw CopyError("cannot open the image file");
-  if (outcome == platform::CopyOutcome::TargetExists) return CopyResult::NameTaken;
-  if (platform::FileExists(target)) platform::SetArchiveOnly(target);
-  return outcome == platform::CopyOutcome::Copied ? CopyResult::Whole : CopyResult::NotWhole;
-}
+CopyResult FileCopy(const std::string& source, const std::string& target) { return CopyTo(source, target); }
 
 CopyResult FileCopyKeepTime(const std::string& source, const std::string& target) {
-  const CopyResult result = FileCopy(source, target);
-  if (result == CopyResult::NameTaken) return result;
-  std::uint32_t time = 0;
-  std::uint64_t size = 0;
-  if (platform::GetFileInfo(source, time, size)) platform::SetFileDosTime(target, time);
-  return result;
+  return CopyKeepingTime(source, target);
 }
 
 bool PlaceImage(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder,
                 std::string& fileName) {
-  std::set<std::string> taken;
-  for (int attempt = 0; attempt < kMaxPlaceAttempts; ++attempt) {
-    bool present = false;
-    fileName = FindImageName(nameWithPath, sourcePath, destinationFolder, taken, &present);
-    if (fileName.empty()) return false;
-    if (present) return true;
-    try {
-      switch (FileCopyKeepTime(sourcePath, destinationFolder + fileName)) {
-        case CopyResult::Whole: return true;
-        case CopyResult::NotWhole: return false;
-        case CopyResult::NameTaken:
-          // another run was quicker (look at its file again), or the name is not a file's
-          if (!platform::FileExists(destinationFolder + fileName)) taken.insert(fileName);
-          break;
-      }
-    } catch (const CopyError&) {
-      return false;
-    }
-  }
-  return false;
+  return Place(nameWithPath, sourcePath, destinationFolder, fileName);
+}
+
+bool PlaceImage(bool nameWithPath, const std::u16string& sourcePath, const std::u16string& destinationFolder,
+                std::u16string& fileName) {
+  return Place(nameWithPath, sourcePath, destinationFolder, fileName);
 }
 
 }  // namespace relocation

@@ -26,6 +26,10 @@ enum class CopyResult {
   NameTaken,  // a file already has the target's name; it was left alone
 };
 
+// The path flattened into one file name: every separator ("\\", "/") and ":" becomes "_"
+// (in a Shift-JIS path never a trail byte; in UTF-16 units each unit stands for itself).
+std::string FlattenedImageName(const std::string& path);
+std::u16string FlattenedImageName(const std::u16string& path);
 // The stamp of a file; (0, 0) when nothing is found.
 FileStamp GetFileStamp(const std::string& path);
 // True when two files hold the same bytes.
@@ -48,5 +52,8 @@ CopyResult FileCopyKeepTime(const std::string& source, const std::string& target
 // is there) and gives the name it lies under; false when it could not be placed whole.
 bool PlaceImage(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder,
                 std::string& fileName);
+// The same for an image path held as UTF-16 units, the destination folder converted.
+bool PlaceImage(bool nameWithPath, const std::u16string& sourcePath, const std::u16string& destinationFolder,
+                std::u16string& fileName);
 
 }  // namespace relocation

@@ -1,6 +1,7 @@
 #include "relocation/ImageRelocation.h"
 
 #include <optional>
+#include <type_traits>
 #include <unordered_map>
 
 #include "relocation/ImageEmbedding.h"
@@ -9,6 +10,7 @@
 #include "relocation/ImagePlacement.h"
 #include "relocation/ImageReference.h"
 #include "text/ShiftJis.h"
+#include "text/Utf16Path.h"
 
 namespace relocation {
 
@@ -20,87 +22,205 @@ constexpr std::string_view kDisabledPrefix = "_@BM";
 // The auxiliary-line colour a switched-off reference takes.
 constexpr std::uint16_t kAuxiliaryColor = 9;
 
+bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+
+// A Shift-JIS path as the units of a UTF-16 one (empty when it does not decode).
+std::u16string Units(const std::string& sjis) {
+  std::u16string units;
+  platform::Cp932ToUtf16(sjis, units);
+  return units;
+}
+
+// A Shift-JIS path in the form of Path.
+template <class Path>
+Path InForm(const std::string& sjis) {
+  if constexpr (std::is_same_v<Path, std::string>) {
+    return sjis;
+  } else {
+    return Units(sjis);
+  }
+}
+
 // What one pass of relocation works with.
 struct Pass {
   const std::string& drawingPath;
   const std::string& folder;
+  const std::u16string folderUnits;  // the destination folder as UTF-16 units
   const RelocationOptions& options;
   CopiedImageTable& copied;
   std::int32_t& failedCopies;
   ImageEmbedder* embedder;  // set in the embed mode
+
+  const std::string& Destination(const std::string&) const { return folder; }
+  const std::u16string& Destination(const std::u16string&) const { return folderUnits; }
 };
 
-void RelocateText(jww::TEntJwwText& t, const Pass& pass, std::int32_t& found, std::int32_t& missing) {
-  const ImageReference ref = ParseImageReference(t.Text);
-  if (ref.kind != ReferenceKind::Image) return;
+// Where an image path led: the name its image lies under in the destination folder, or,
+// when it was not found, the path it was looked for under.
+template <class Path>
+struct Outcome {
+  bool found = false;
+  Path text;
+};
+
+template <class Path>
+Outcome<Path> RelocatePathAs(const Path& path, const Pass& pass) {
   bool exists = false;
-  const std::string path = ResolveImagePath(ref.path, pass.drawingPath, &exists);
-  if (exists && pass.embedder) {
-    const EmbedResult embedded = pass.embedder->Embed(path, ref.tail, t.Text);
-    if (embedded == EmbedResult::Kept) return;
+  const Path resolved = ResolveImagePath(path, pass.drawingPath, &exists);
+  if (!exists) return {false, resolved};
+  if (const auto* copied = pass.copied.Find(resolved)) return {true, copied->FileName};
+  Path name;
+  // the reference still names where the image should be; the caller learns of it (so too
+  // of a destination whose name does not decode, which would make the copy elsewhere)
+  const Path& destination = pass.Destination(path);
+  const bool decoded = !destination.empty() || pass.folder.empty();
+  if (!decoded || !PlaceImage(pass.options.NameWithPath, resolved, destination, name)) ++pass.failedCopies;
+  pass.copied.Add(resolved, name);
+  return {true, name};
+}
+
+Outcome<std::string> RelocatePath(const std::string& path, const Pass& pass) { return RelocatePathAs(path, pass); }
+
+Outcome<std::u16string> RelocatePath(const std::u16string& path, const Pass& pass) {
+  // a path with a Shift-JIS form is taken in it, so that references to one file in
+  // either form meet in one table entry
+  std::string sjis;
+  if (!platform::Utf16ToCp932(path, sjis)) return RelocatePathAs(path, pass);
+  const Outcome<std::string> outcome = RelocatePathAs(sjis, pass);
+  return {outcome.found, Units(outcome.text)};
+}
+
+// Stores a reference built by the system: Shift-JIS bytes keep the string's form; units
+// are held as Shift-JIS when they have the form.
+void Store(jww::JwwString& s, std::string sjis) { s.bytes = std::move(sjis); }
+void Store(jww::JwwString& s, const std::u16string& units) { s = jww::StringOfUnits(units); }
+
+template <class Text>
+void RelocateReference(jww::TEntJwwText& t, const BasicImageReference<Text>& ref, const Pass& pass,
+                       std::int32_t& found, std::int32_t& missing) {
+  if (ref.kind != ReferenceKind::Image) return;
+  if (pass.embedder) {
+    bool exists = false;
+    const Text resolved = ResolveImagePath(ref.path, pass.drawingPath, &exists);
+    const EmbedResult embedded = exists ? pass.embedder->Embed(resolved, ref.tail, t.Text) : EmbedResult::Kept;
     if (embedded == EmbedResult::Failed) ++pass.failedCopies;
-    ++found;
-    return;
-  }
-  if (exists) {
-    std::string name;
-    if (const CopiedImage* copied = pass.copied.Find(path)) {
-      name = copied->FileName;
-    } else {
-      // the reference still names where the image should be; the caller learns of it
-      if (!PlaceImage(pass.options.NameWithPath, path, pass.folder, name)) ++pass.failedCopies;
-      pass.copied.Add(path, name);
+    if (embedded != EmbedResult::Kept) {
+      ++found;
+      return;
     }
-    t.Text.bytes = CutReference(std::string(kReferencePrefix) + name + ref.tail);
+    if (exists) return;
+  }
+  const Outcome<Text> outcome = RelocatePath(ref.path, pass);
+  if (outcome.found) {
+    Store(t.Text, RewrittenReference(ref, outcome.text));
     ++found;
     return;
   }
   if (pass.options.DisableMissingImages) {
-    t.Text.bytes = CutReference(std::string(kDisabledPrefix) + path + ref.tail);
+    Store(t.Text, DisabledReference(ref, outcome.text));
     t.TextType = 0;
     t.PenColor = kAuxiliaryColor;
   }
   ++missing;
 }
 
-}  // namespace
-
-const CopiedImage* CopiedImageTable::Find(const std::string& sourcePath) const {
-  const auto it = index_.find(text::UpperCase(sourcePath));
-  return it == index_.end() ? nullptr : &entries_[it->second];
+void RelocateText(jww::TEntJwwText& t, const Pass& pass, std::int32_t& found, std::int32_t& missing) {
+  WithImageReference(t.Text, [&](const auto& ref) { RelocateReference(t, ref, pass, found, missing); });
 }
 
-void CopiedImageTable::Add(const std::string& sourcePath, const std::string& fileName) {
-  entries_.push_back({sourcePath, fileName});
-  index_.emplace(text::UpperCase(sourcePath), entries_.size() - 1);
-}
-
-void CopiedImageTable::clear() {
-  entries_ = {};
-  index_ = {};
-}
-
-std::string ResolveImagePath(const std::string& path, const std::string& drawingPath, bool* exists) {
+template <class Path>
+Path Resolve(const Path& path, const std::string& drawingPath, bool* exists) {
   // a relative path is taken from the drawing's folder, never from the working folder
   const bool absolute = text::IsAbsolutePath(path);
-  const std::string resolved = absolute ? path : text::ExtractFilePath(drawingPath) + path;
-  // a drawing read from memory has no folder of its own; a device is never an image
+  const std::string folder = text::ExtractFilePath(drawingPath);
+  const Path folderInForm = InForm<Path>(folder);
+  const Path resolved = absolute ? path : folderInForm + path;
+  // a drawing read from memory has no folder of its own, nor one whose name does not
+  // decode; a device is never an image
   if (exists) {
-    *exists = (absolute || !drawingPath.empty()) && !text::IsDeviceName(text::ExtractFileName(resolved)) &&
-              platform::FileExists(resolved);
+    *exists = (absolute || (!drawingPath.empty() && (folder.empty() || !folderInForm.empty()))) &&
+              !text::IsDeviceName(text::ExtractFileName(resolved)) && platform::FileExists(resolved);
   }
   return resolved;
 }
 
+template <class Text>
+Text ReferenceText(std::string_view prefix, const Text& path, const Text& tail) {
+  return CutReference(text::Ascii<Text>(prefix) + path + tail);
+}
+
+template <class Path>
+const BasicCopiedImage<Path>* FindEntry(const std::vector<BasicCopiedImage<Path>>& entries,
+                                        const std::unordered_map<Path, std::size_t>& index, const Path& sourcePath) {
+  const auto it = index.find(text::UpperCase(sourcePath));
+  return it == index.end() ? nullptr : &entries[it->second];
+}
+
+}  // namespace
+
+const CopiedImage* CopiedImageTable::Find(const std::string& sourcePath) const {
+  return FindEntry(sjis_.entries, sjis_.index, sourcePath);
+}
+
+const Utf16CopiedImage* CopiedImageTable::Find(const std::u16string& sourcePath) const {
+  return FindEntry(units_.entries, units_.index, sourcePath);
+}
+
+void CopiedImageTable::Add(const std::string& sourcePath, const std::string& fileName) {
+  sjis_.entries.push_back({sourcePath, fileName});
+  sjis_.index.emplace(text::UpperCase(sourcePath), sjis_.entries.size() - 1);
+}
+
+void CopiedImageTable::Add(const std::u16string& sourcePath, const std::u16string& fileName) {
+  units_.entries.push_back({sourcePath, fileName});
+  units_.index.emplace(text::UpperCase(sourcePath), units_.entries.size() - 1);
+}
+
+void CopiedImageTable::clear() {
+  sjis_ = {};
+  units_ = {};
+}
+
+std::string ResolveImagePath(const std::string& path, const std::string& drawingPath, bool* exists) {
+  return Resolve(path, drawingPath, exists);
+}
+
+std::u16string ResolveImagePath(const std::u16string& path, const std::string& drawingPath, bool* exists) {
+  return Resolve(path, drawingPath, exists);
+}
+
 std::string CutReference(const std::string& s) {
-  if (s.size() <= kMaxReferenceBytes) return s;
+  if (s.size() <= kMaxReferenceLength) return s;
   std::size_t end = 0;
   while (end < s.size()) {
     const std::size_t next = end + (text::IsLeadByte(static_cast<unsigned char>(s[end])) ? 2 : 1);
-    if (next > kMaxReferenceBytes) break;
+    if (next > kMaxReferenceLength) break;
     end = next;
   }
   return s.substr(0, end);
+}
+
+std::u16string CutReference(const std::u16string& s) {
+  if (s.size() <= kMaxReferenceLength) return s;
+  // the last unit kept must not be the first half of a pair
+  const std::size_t end = IsHighSurrogate(s[kMaxReferenceLength - 1]) ? kMaxReferenceLength - 1 : kMaxReferenceLength;
+  return s.substr(0, end);
+}
+
+std::string RewrittenReference(const ImageReference& ref, const std::string& fileName) {
+  return ReferenceText(kReferencePrefix, fileName, ref.tail);
+}
+
+std::u16string RewrittenReference(const Utf16ImageReference& ref, const std::u16string& fileName) {
+  return ReferenceText(kReferencePrefix, fileName, ref.tail);
+}
+
+std::string DisabledReference(const ImageReference& ref, const std::string& resolvedPath) {
+  return ReferenceText(kDisabledPrefix, resolvedPath, ref.tail);
+}
+
+std::u16string DisabledReference(const Utf16ImageReference& ref, const std::u16string& resolvedPath) {
+  return ReferenceText(kDisabledPrefix, resolvedPath, ref.tail);
 }
 
 void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath, const std::string& destinationFolder,
@@ -114,7 +234,8 @@ void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath
   }
   std::optional<ImageEmbedder> embedder;
   if (options.Mode == ImageMode::Embed) embedder.emplace(drawing, copiedImages);
-  const Pass pass{sourceDrawingPath, destinationFolder, options, copiedImages, counters.FailedCopyCount,
+  const Pass pass{sourceDrawingPath,        destinationFolder,         Units(destinationFolder),
+                  options,                  copiedImages,              counters.FailedCopyCount,
                   embedder ? &*embedder : nullptr};
   for (jww::TEntJwwText& t : drawing.Texts) RelocateText(t, pass, counters.ImageTextCount, counters.MissingImageCount);
   for (jww::TEntJwwBlockDef& def : drawing.BlockDefs) {

@@ -8,30 +8,43 @@
 #include <vector>
 
 #include "jww/DrawingDocument.h"
+#include "relocation/ImageReference.h"
 
 namespace relocation {
 
-// One image placed during the current conversion.
-struct CopiedImage {
-  std::string SourcePath;  // the resolved path, compared ignoring case
-  std::string FileName;    // its name in the destination folder
+// One image placed during the current conversion, its paths as Shift-JIS bytes or, for a
+// path with no Shift-JIS form, as UTF-16 units.
+template <class Path>
+struct BasicCopiedImage {
+  Path SourcePath;  // the resolved path, compared ignoring case
+  Path FileName;    // its name in the destination folder
 };
+using CopiedImage = BasicCopiedImage<std::string>;
+using Utf16CopiedImage = BasicCopiedImage<std::u16string>;
 
 // The images placed for the drawing being converted, in the order first met; an image is
-// found by its source path whatever the letter case.
+// found by its source path whatever the ASCII letter case. A path that has a Shift-JIS
+// form is always held in it, so one file has one entry whichever form its reference had.
 class CopiedImageTable {
  public:
   // The entry of the image at sourcePath, or nullptr.
   const CopiedImage* Find(const std::string& sourcePath) const;
+  const Utf16CopiedImage* Find(const std::u16string& sourcePath) const;
   void Add(const std::string& sourcePath, const std::string& fileName);
+  void Add(const std::u16string& sourcePath, const std::u16string& fileName);
   void clear();
-  std::size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
+  std::size_t size() const { return sjis_.entries.size() + units_.entries.size(); }
+  bool empty() const { return size() == 0; }
 
  private:
-  std::vector<CopiedImage> entries_;
-  // the first entry of each upper-cased source path
-  std::unordered_map<std::string, std::size_t> index_;
+  template <class Path>
+  struct Entries {
+    std::vector<BasicCopiedImage<Path>> entries;
+    // the first entry of each upper-cased source path
+    std::unordered_map<Path, std::size_t> index;
+  };
+  Entries<std::string> sjis_;
+  Entries<std::u16string> units_;
 };
 
 // What becomes of the images of a drawing.
@@ -55,15 +68,28 @@ struct RelocationCounters {
   std::int32_t FailedCopyCount = 0;         // images that could not be placed whole
 };
 
-// Longest text the system writes into a reference; longer ones are cut.
-constexpr std::size_t kMaxReferenceBytes = 255;
+// Longest text the system writes into a reference (bytes, or UTF-16 units); longer ones
+// are cut.
+constexpr std::size_t kMaxReferenceLength = 255;
 
 // The file an image path names: an absolute path as written, a relative one under the
 // folder of the drawing at drawingPath. `exists` tells whether a file is found under the
 // result (a device name such as NUL or COM1 never is one).
 std::string ResolveImagePath(const std::string& path, const std::string& drawingPath, bool* exists = nullptr);
-// The text cut to kMaxReferenceBytes, never inside a double-byte character.
+// The same for a path held as UTF-16 units: the drawing's folder converted and put in front.
+std::u16string ResolveImagePath(const std::u16string& path, const std::string& drawingPath, bool* exists = nullptr);
+// The text cut to kMaxReferenceLength, never inside a double-byte character.
 std::string CutReference(const std::string& text);
+// The text cut to kMaxReferenceLength UTF-16 units, never between the halves of a pair.
+std::u16string CutReference(const std::u16string& text);
+// The reference rewritten to name fileName in the destination folder: "^@BM", the name
+// and the reference's tail, cut as above.
+std::string RewrittenReference(const ImageReference& ref, const std::string& fileName);
+std::u16string RewrittenReference(const Utf16ImageReference& ref, const std::u16string& fileName);
+// The reference switched off: "_@BM", the path its image was looked for under (see
+// ResolveImagePath) and its tail, cut as above.
+std::string DisabledReference(const ImageReference& ref, const std::string& resolvedPath);
+std::u16string DisabledReference(const Utf16ImageReference& ref, const std::u16string& resolvedPath);
 
 // Walks the texts of the drawing read from sourceDrawingPath, then every block
 // definition's, placing each referenced image in destinationFolder (ending in a

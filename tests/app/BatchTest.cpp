@@ -100,12 +100,14 @@ TEST_F(TForm1Batch, ImageSharedByTwoDrawingsCountsInEach) {
   form.OnLogLine = [&kinds](const LogLine& line) { kinds.push_back(line.LineKind); };
   form.OnFileDone = [&filesDone] { ++filesDone; };
   Drop({first, second});
-  ASSERT_EQ(form.ListBox1.Items.size(), 6u);
+  ASSERT_EQ(form.ListBox1.Items.size(), 7u);
   EXPECT_EQ(form.ListBox1.Items[2], kResultMark + OkText(1, 1, 0, 0, 0));
   EXPECT_EQ(form.ListBox1.Items[5], kResultMark + OkText(1, 1, 0, 0, 0));
+  EXPECT_EQ(form.ListBox1.Items[6], Totals(2, 0, 2, 0));
   EXPECT_EQ(SortedList(out), (std::vector<std::string>{"a.bmp", "first.jww", "second.jww"}));
   using K = LogLine::Kind;
-  EXPECT_EQ(kinds, (std::vector<K>{K::Source, K::Destination, K::Result, K::Source, K::Destination, K::Result}));
+  EXPECT_EQ(kinds, (std::vector<K>{K::Source, K::Destination, K::Result, K::Source, K::Destination, K::Result,
+                                    K::Summary}));
   EXPECT_EQ(filesDone, 2);
 }
 
@@ -199,15 +201,16 @@ TEST_F(TForm1Batch, EscapeStopsBetweenFiles) {
 
   shell.escape = {true};
   Drop({first, second});
-  EXPECT_EQ(form.ListBox1.Items, std::vector<std::string>{kEscapeLine});
+  EXPECT_EQ(form.ListBox1.Items, (std::vector<std::string>{kEscapeLine, Totals(0, 0, 0, 0)}));
   EXPECT_EQ(form.PageControl1.ActivePageIndex, 1);
   EXPECT_TRUE(platform::ListFolder(out).empty());
 
   shell.escape = {false, true};
   shell.escapeQueries = 0;
   Drop({first, second});
-  ASSERT_EQ(form.ListBox1.Items.size(), 4u);
+  ASSERT_EQ(form.ListBox1.Items.size(), 5u);
   EXPECT_EQ(form.ListBox1.Items[3], kEscapeLine);
+  EXPECT_EQ(form.ListBox1.Items[4], Totals(1, 0, 0, 0));
   EXPECT_EQ(SortedList(out), std::vector<std::string>{"first.jww"});
 }
 
@@ -279,9 +282,10 @@ TEST_F(TForm1Batch, UnreadableDrawingLeavesTheDestinationAndTheBatchGoesOn) {
   testsupport::WriteFileText(out + "bad.jww", "previous");
   const std::string good = Write("good.jww", DrawingWithTexts({Reference("img\\a.bmp")}));
   Drop({root / "bad.jww", good});
-  ASSERT_EQ(form.ListBox1.Items.size(), 6u);
+  ASSERT_EQ(form.ListBox1.Items.size(), 7u);
   EXPECT_EQ(form.ListBox1.Items[2], kResultMark + kFailed);
   EXPECT_EQ(form.ListBox1.Items[5], kResultMark + OkText(1, 1, 0, 0, 0));
+  EXPECT_EQ(form.ListBox1.Items[6], Totals(1, 1, 1, 0));
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(out + "bad.jww")), "previous");
 }
 

@@ -13,6 +13,12 @@ std::string OkText(int files, int texts, int inBlocks, int missing, int missingI
          std::to_string(missing) + " blk\x93\xE0:" + std::to_string(missingInBlocks) + ")";
 }
 
+std::string Totals(int converted, int failed, int images, int missing) {
+  return "\x8D\x87\x8C\x76: \x95\xCF\x8A\xB7\x82\x6E\x82\x6A " + std::to_string(converted) + " " + kFailed + " " +
+         std::to_string(failed) + " \x89\xE6\x91\x9C\x83\x74\x83\x40\x83\x43\x83\x8B\x90\x94 " +
+         std::to_string(images) + " \x95\x73\x96\xBE\x89\xE6\x91\x9C\x95\xB6\x8E\x9A " + std::to_string(missing);
+}
+
 std::string Reference(const std::string& path) { return "^@BM" + path + ",100,75,0,0,1,0"; }
 
 fixture::Drawing DrawingWithTexts(const std::vector<std::string>& texts, const std::vector<std::string>& blockTexts) {

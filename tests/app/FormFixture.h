@@ -44,6 +44,9 @@ inline const std::string kTable = "\x95\x5C";  // 表, second byte 0x5C
 // 変換ＯＫ(画像ファイル数:f 画像文字数:t blk内:b 不明画像文字:m blk内:bm)
 std::string OkText(int files, int texts, int inBlocks, int missing, int missingInBlocks);
 
+// 合計: 変換ＯＫ n 変換失敗 m 画像ファイル数 k 不明画像文字 j
+std::string Totals(int converted, int failed, int images, int missing);
+
 // "^@BM" + path + placement values.
 std::string Reference(const std::string& path);
 

@@ -7,8 +7,10 @@
 #include "fixture/DrawingBuilder.h"
 #include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
+#include "platform/Shell.h"
 #include "relocation/Gzip.h"
 #include "relocation/ImageEmbedding.h"
+#include "text/ShiftJis.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -54,6 +56,12 @@ const std::string kFailed = "変換失敗";
 std::string OkText(int files, int texts) {
   return "変換ＯＫ(画像ファイル数:" + std::to_string(files) + " 画像文字数:" + std::to_string(texts) +
          " blk内:0 不明画像文字:0 blk内:0)";
+}
+
+// 合計: ... the totals of a batch
+std::string Totals(int converted, int failed, int images, int missing) {
+  return "合計: 変換ＯＫ " + std::to_string(converted) + " 変換失敗 " + std::to_string(failed) + " 画像ファイル数 " +
+         std::to_string(images) + " 不明画像文字 " + std::to_string(missing);
 }
 
 class ConvertCommand : public ::testing::Test {
@@ -105,6 +113,9 @@ TEST_F(ConvertCommand, ExitStatusTellsTheOutcome) {
       {{"convert", "--to", "out", "notes.txt"}, 2, "", "quorvane: not a drawing file (.jww): notes.txt"},
       {{"convert", "--to", "out", "notes.txt", "plan.jww"}, 1, kResultMark + OkText(1, 1), "notes.txt"},
       {{"convert", "--to", "out", "gone.jww"}, 2, "", "quorvane: no such drawing file: gone.jww"},
+      {{"convert", "--to", "out", "img"}, 2, "", "quorvane: no drawing file (.jww) below the folder: img"},
+      // more than one file: their totals on standard error
+      {{"convert", "--to", "out", "plan.jww", "plan.jww"}, 0, kResultMark + OkText(1, 1), Totals(2, 0, 2, 0)},
       {{"convert", "--to", "missing", "plan.jww"}, 2, "",
        "quorvane: 指定したフォルダが見つかりません。\nquorvane: " + Native("missing\\")},
       {{"convert", "--to", "out"}, 2, "", "needs at least one drawing"},
@@ -228,6 +239,48 @@ TEST_F(ConvertCommand, RunsAtTheSameTimeKeepTheirEmbeddedImagesApart) {
   EXPECT_FALSE(platform::FolderExists(root / "bin\\TEMP\\"));
 }
 
+TEST_F(ConvertCommand, ReferencesHeldAsUtf16AreCopiedCountedAndInspected) {
+  const std::u16string folder = testsupport::Units(root.Path());
+  const std::string people = testsupport::Hex("98 A2 90 6C") + "\\";  // 个人
+  testsupport::MakeFolder(folder + u"个人");
+  testsupport::WriteFileText(folder + u"img\\é.bmp", "e acute");
+  testsupport::WriteFileText(folder + u"个人\\😀.bmp", "face");
+  fixture::Drawing d;
+  for (const char16_t* text : {u"^@BMimg\\é.bmp,1,1", u"^@BM个人\\😀.bmp,2,2", u"^@BMimg\\gone-é.bmp,3,3"}) {
+    fixture::TextEntity t;
+    t.Text = fixture::Str(jww::BytesOf(text), jww::StringForm::Utf16);
+    d.entities.push_back(t);
+  }
+  ASSERT_TRUE(fixture::WriteDrawing(root / "uni.jww", d));
+  platform::MakeFolder(root / "out\\");
+
+  RunResult r = Quorvane({"convert", "--to", "out", "--plain-names", "--disable-missing", "uni.jww"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out).back(), kResultMark + "変換ＯＫ(画像ファイル数:2 画像文字数:2 blk内:0 不明画像文字:1 blk内:0)");
+  EXPECT_EQ(testsupport::FolderNames(root / "out\\"), (std::vector<std::string>{"uni.jww", "é.bmp", "😀.bmp"}));
+  EXPECT_EQ(testsupport::ReadFileText(folder + u"out\\😀.bmp"), "face");
+
+  // inspect lists them with where they resolve, before the conversion and after it
+  r = Quorvane({"inspect", Native("uni.jww")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const std::string& part :
+       {"[drawing] image ^@BMimg\\é.bmp,1,1\n      -> " + Native("img\\") + "é.bmp (found)",
+        "[drawing] image ^@BM个人\\😀.bmp,2,2\n      -> " + Native(people) + "😀.bmp (found)",
+        "-> " + Native("img\\") + "gone-é.bmp (missing)"}) {
+    EXPECT_TRUE(Contains(r.out, part)) << part << "\n" << r.out;
+  }
+  auto json = [](std::string text) {
+    for (std::size_t at = text.find('\\'); at != std::string::npos; at = text.find('\\', at + 2)) text.insert(at, 1, '\\');
+    return "\"" + text + "\"";
+  };
+  r = Quorvane({"inspect", "--json", Native("out\\uni.jww")});
+  for (const std::string& part :
+       {"\"text\": \"^@BM😀.bmp,2,2\", \"resolvedPath\": " + json(Native("out\\") + "😀.bmp") + ", \"exists\": true",
+        "\"kind\": \"disabled\", \"text\": " + json("_@BM" + testsupport::Utf8(folder) + "img\\gone-é.bmp,3,3")}) {
+    EXPECT_TRUE(Contains(r.out, part)) << part << "\n" << r.out;
+  }
+}
+
 #ifndef _WIN32
 TEST_F(ConvertCommand, ADrawingTheUserMayNotWriteIsNotReplaced) {
   if (geteuid() != 0 || !platform::FileExists("\\usr\\bin\\setpriv")) GTEST_SKIP() << "needs root and setpriv";
@@ -251,11 +304,164 @@ TEST_F(ConvertCommand, ADrawingTheUserMayNotWriteIsNotReplaced) {
 }
 #endif
 
+// Shift-JIS names of the project tree.
+const std::string kPlan = "\x95\xBD\x96\xCA\x90\x7D.jww";  // 平面図.jww
+const std::string kDetail = "\x8F\xDA\x8D\xD7";             // 詳細
+const std::string kTable = "\x95\x5C";                      // 表, second byte 0x5C
+const std::string kShared = "\x8B\xA4\x97\x4C";             // 共有
+const std::string kUp = "\x8F\xE3";                         // 上
+const std::string kCopy = "\x8E\xCA\x82\xB5.jww";           // 写し.jww
+
+// A project's tree: drawings of one name in four folders, one three deep below the top,
+// each with an image of its own beside it and the shared logo by a relative or a whole
+// path; a link back up the tree and a linked drawing, where links can be made.
+class ConvertFolder : public ConvertCommand {
+ protected:
+  void SetUp() override {
+    ConvertCommand::SetUp();
+    // a name of its own, for the documents folder the runs may share
+    tree = "\x88\xC4\x8C\x8F-" + text::ExtractFileName(root.Path().substr(0, root.Path().size() - 1));  // 案件-
+    top = root / (tree + "\\");
+    drawings = {"", "1F\\", "1F\\" + kDetail + "\\" + kTable + "\\", "2F\\"};
+    for (const std::string& folder : {std::string(), kShared + "\\", std::string("1F\\"), "1F\\" + kDetail + "\\",
+                                      "1F\\" + kDetail + "\\" + kTable + "\\", std::string("2F\\")}) {
+      ASSERT_TRUE(platform::MakeFolder(top + folder)) << folder;
+    }
+    testsupport::WriteFileText(top + kShared + "\\logo.bmp", "BM the logo");
+    const std::vector<std::string> logo = {kShared + "\\logo.bmp", top + kShared + "\\logo.bmp",
+                                           "..\\..\\..\\" + kShared + "\\logo.bmp", "..\\" + kShared + "\\logo.bmp"};
+    for (std::size_t i = 0; i < drawings.size(); ++i) {
+      testsupport::WriteFileText(top + drawings[i] + "a.bmp", "BM a of " + std::to_string(i));
+      std::vector<std::string> texts = {Reference("a.bmp"), Reference(logo[i])};
+      if (drawings[i] == "2F\\") texts.push_back(Reference("gone.bmp"));
+      ASSERT_TRUE(fixture::WriteDrawing(top + drawings[i] + kPlan, DrawingWithTexts(texts)));
+    }
+    linkedFolder = testsupport::MakeLink("..\\", top + "2F\\" + kUp, true);
+    linkedDrawing = testsupport::MakeLink("..\\" + kPlan, top + "2F\\" + kCopy, false);
+    // every system the tests run on makes the link up the tree (Wine: as a Linux link)
+    ASSERT_TRUE(linkedFolder);
+  }
+
+  // What standard error holds after the run: the links passed over, then the totals.
+  std::vector<std::string> Passed(const std::string& totals) const {
+    std::vector<std::string> lines;
+    for (const auto& [link, made] : {std::pair{kCopy, linkedDrawing}, std::pair{kUp, linkedFolder}}) {
+      if (made) lines.push_back("リンクのため変換しません: " + platform::NativePathForDisplay(top + "2F\\" + link));
+    }
+    lines.push_back(totals);
+    return lines;
+  }
+
+  std::string tree;                   // the top folder's name
+  std::string top;                    // its path
+  std::vector<std::string> drawings;  // the folders of the drawings below it, in the batch's order
+  bool linkedFolder = false;   // 2F\上 leads back up to the top
+  bool linkedDrawing = false;  // 2F\写し.jww is the top's drawing
+};
+
+TEST_F(ConvertFolder, TreeIsMirroredIntoAFolderTheDocumentsOrConvertedInPlace) {
+  const std::string out = root / "out\\";
+  platform::MakeFolder(out);
+  std::string documents = root / "home\\Documents\\";
+#ifdef _WIN32
+  documents = text::IncludeTrailingBackslash(platform::SystemShell().SpecialFolder(platform::SpecialFolderId::Documents));
+#else
+  // the documents folder of a home of its own
+  platform::MakeFolder(root / "home\\");
+  platform::MakeFolder(documents);
+  const char* home = getenv("HOME");
+  const std::string savedHome = home != nullptr ? home : "";
+  setenv("HOME", Native("home").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", Native("home\\.config").c_str(), 1);
+#endif
+  const struct {
+    const char* flag;
+    std::string destination;  // where the tree's mirror goes; "" in place
+  } rows[] = {{"--to", out}, {"--documents", documents}, {"--in-place", ""}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.flag);
+    std::vector<std::string> args = {"convert", row.flag};
+    if (row.flag == std::string("--to")) args.push_back(Native("out"));
+    args.insert(args.end(), {"--plain-names", platform::NativePathForDisplay(top)});
+    const RunResult r = Quorvane(args);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < drawings.size(); ++i) {
+      const bool second = drawings[i] == "2F\\";  // the one with a missing image
+      const std::string written = row.destination.empty() ? top + drawings[i] : row.destination + tree + "\\" + drawings[i];
+      expected.push_back(platform::NativePathForDisplay(top + drawings[i] + kPlan));
+      expected.push_back(kArrow + platform::NativePathForDisplay(written + kPlan));
+      expected.push_back(kResultMark + (second ? "変換ＯＫ(画像ファイル数:2 画像文字数:2 blk内:0 不明画像文字:1 blk内:0)"
+                                                 : OkText(2, 2)));
+      // every drawing names its own copies, beside it
+      std::vector<std::string> texts = {Reference("a.bmp"), Reference("logo.bmp")};
+      if (second) texts.push_back(Reference("gone.bmp"));
+      jww::TJwwData converted;
+      ASSERT_TRUE(converted.LoadFromFile(written + kPlan)) << written;
+      std::vector<std::string> found;
+      for (const jww::TEntJwwText& t : converted.Texts) found.push_back(t.Text.bytes);
+      EXPECT_EQ(found, texts) << written;
+      EXPECT_EQ(AsString(testsupport::ReadFileBytes(written + "a.bmp")), "BM a of " + std::to_string(i));
+      EXPECT_EQ(AsString(testsupport::ReadFileBytes(written + "logo.bmp")), "BM the logo");
+    }
+    EXPECT_EQ(Lines(r.out), expected);
+    EXPECT_EQ(Lines(r.err), Passed(Totals(4, 0, 8, 1)));
+    if (!row.destination.empty()) {
+      // nothing else is written: no folder without a drawing, no stray copy
+      EXPECT_FALSE(platform::FolderExists(row.destination + tree + "\\" + kShared + "\\"));
+      EXPECT_EQ(platform::ListFolder(row.destination + tree + "\\1F\\" + kDetail + "\\"),
+                std::vector<std::string>{kTable});
+    }
+  }
+#ifdef _WIN32
+  platform::RemoveTree(documents + tree + "\\");
+#else
+  setenv("HOME", savedHome.c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");
+#endif
+}
+
+TEST_F(ConvertFolder, ADestinationInsideTheTreeIsLeftOut) {
+  // converted twice into a folder of its own: the second run takes only the tree's drawings
+  const std::string out = top + "out\\";
+  platform::MakeFolder(out);
+  for (int run = 0; run < 2; ++run) {
+    const RunResult r = Quorvane({"convert", "--to", platform::NativePathForDisplay(out), Native(tree)});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Lines(r.out).size(), 12u) << r.out;
+    EXPECT_EQ(Lines(r.err).back(), Totals(4, 0, 8, 1));
+  }
+  EXPECT_TRUE(platform::FileExists(out + tree + "\\1F\\" + kDetail + "\\" + kTable + "\\" + kPlan));
+  EXPECT_FALSE(platform::FolderExists(out + tree + "\\out\\"));
+}
+
+#ifndef _WIN32
+TEST_F(ConvertFolder, AFolderThatCannotBeReadIsNamedAndTheRestGoesOn) {
+  if (geteuid() != 0 || !platform::FileExists("\\usr\\bin\\setpriv")) GTEST_SKIP() << "needs root and setpriv";
+  const std::string locked = top + "2F\\";
+  const std::string out = root / "out\\";
+  platform::MakeFolder(out);
+  ASSERT_EQ(chmod(Native("out").c_str(), 0777), 0);
+  ASSERT_EQ(chmod(platform::NativePathForDisplay(locked).c_str(), 0), 0);
+  const RunResult r = clitest::Run("\\usr\\bin\\setpriv",
+                                   {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                    platform::NativePathForDisplay(program), "convert", "--to", Native("out"),
+                                    "--plain-names", Native(tree)},
+                                   root.Path());
+  chmod(platform::NativePathForDisplay(locked).c_str(), 0755);
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_EQ(Lines(r.out).size(), 9u) << r.out;
+  EXPECT_EQ(Lines(r.err), (std::vector<std::string>{"フォルダを読めません: " + platform::NativePathForDisplay(locked),
+                                                     Totals(3, 0, 6, 0)}));
+  EXPECT_TRUE(platform::FileExists(out + tree + "\\1F\\" + kPlan));
+}
+#endif
+
 TEST_F(ConvertCommand, HelpNamesTheCommandsAndTheSettingsRule) {
   const RunResult r = Quorvane({"--help"});
   EXPECT_EQ(r.status, 0);
-  for (const char* part : {"quorvane convert", "--to DIR", "--in-place", "--disable-missing", "never writes the",
-                           "quorvane -G", "exit status"}) {
+  for (const char* part : {"quorvane convert", "FILE-OR-FOLDER", "--to DIR", "--in-place", "--disable-missing",
+                           "never writes the", "quorvane -G", "exit status"}) {
     EXPECT_TRUE(Contains(r.out, part)) << part;
   }
 }

@@ -544,6 +544,41 @@ TEST_F(EmbeddedImages, NamesThatReachOtherFoldersNeverTouchTheDisk) {
   EXPECT_TRUE(platform::ListFolder(outside.Path()).empty());
 }
 
+TEST_F(EmbeddedImages, NamesHeldAsUtf16AreExtractedKeptAndReadBack) {
+  auto utf16 = [](const std::u16string& units) { return JwwString(BytesOf(units), StringForm::Utf16); };
+  const std::u16string scratch = testsupport::Units(scratch_.Path());
+  TJwwData d = Document();
+  TBindImageType image;
+  image.Name = utf16(u"写真😀.JPG.gz");
+  image.Size = 7;
+  d.EmbeddedImages.push_back(image);
+  testsupport::WriteFileText(scratch + u"写真😀.JPG.gz", "gzipped");
+  TEntJwwText text = Text("");
+  text.Text = utf16(u"^@BM%temp%写真😀.jpg,1,1");
+  Add(d, d.Texts, kTextClass, text);
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(d.SaveToMemory(bytes, 700));
+  d.DeleteExtractedFiles();
+  EXPECT_FALSE(testsupport::Exists(scratch + u"写真😀.JPG.gz"));
+
+  TJwwData back = Document();
+  ASSERT_TRUE(back.LoadFromMemory(bytes.data(), bytes.size()));
+  ASSERT_EQ(back.EmbeddedImages.size(), 1u);
+  EXPECT_EQ(back.EmbeddedImages[0].Name, image.Name);
+  EXPECT_EQ(testsupport::ReadFileText(scratch + u"写真😀.JPG.gz"), "gzipped");
+  std::vector<unsigned char> again;
+  ASSERT_TRUE(back.SaveToMemory(again, 700));
+  EXPECT_TRUE(again == bytes);
+
+  // a name that reaches another folder is never a scratch file, in UTF-16 terms too
+  const struct {
+    std::u16string name;
+    bool plain;
+  } rows[] = {{u"😀.bmp", true},     {u"..\\😀.bmp", false}, {u"😀/a.bmp", false}, {u"C:😀.bmp", false},
+              {u"😀\x01.bmp", false}, {u"😀\\", false}};
+  for (const auto& row : rows) EXPECT_EQ(IsPlainFileName(utf16(row.name)), row.plain) << testsupport::Utf8(row.name);
+}
+
 TEST_F(EmbeddedImages, TwoDocumentsKeepTheirOwnImages) {
   // two drawings whose embedded images have one name, read one after the other
   testsupport::TempFolder second;

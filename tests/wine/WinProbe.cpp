@@ -13,6 +13,7 @@
 //   winprobe checked ID            print 1 when a button is checked, else 0
 //   winprobe page                  print the index of the page in front
 //   winprobe log                   print the log's lines
+//   winprobe status                print the status bar's text
 //   winprobe scroll                scroll the log to its end
 //   winprobe rows PIXELS FACE      print the log's row height, then the height of a line
 //                                  in FACE at PIXELS (at 96 dpi) on this screen
@@ -29,8 +30,9 @@
 //   winprobe browse TITLE SECONDS NAME
 //                                  open a folder of a file dialog's list by typing its
 //                                  name there and pressing Enter; print the folder shown
-//   winprobe escape SECONDS        hold Escape down until the window answers again after
-//                                  its batch, at most SECONDS; print how long it was held
+//   winprobe escape SECONDS        hold Escape down until the status bar no longer shows a
+//                                  batch's progress, at most SECONDS; print how long it
+//                                  was held
 //
 // Output is UTF-8. Exit status 0 on success, 1 on failure (with a line on stderr), 2 on
 // a usage error.
@@ -54,6 +56,8 @@ namespace {
 
 constexpr DWORD kPollMilliseconds = 100;
 constexpr UINT kSendTimeout = 5000;
+// 変換中: the status bar during a batch
+constexpr wchar_t kProgressMark[] = L"\x5909\x63DB\x4E2D";
 
 void WriteUtf8(HANDLE handle, const std::wstring& text) {
   if (text.empty()) return;
@@ -75,7 +79,7 @@ int Fail(const std::wstring& why) {
 int Usage() {
   WriteUtf8(GetStdHandle(STD_ERROR_HANDLE),
             L"usage: winprobe wait|gone|drop|drop-selftest|click|key|press|focus|settext|"
-            L"text|checked|page|log|scroll|rows|ink|layout|move|close|dialog|type|browse|"
+            L"text|checked|page|log|status|scroll|rows|ink|layout|move|close|dialog|type|browse|"
             L"escape ...\n");
   return 2;
 }
@@ -286,6 +290,41 @@ int Log() {
     line.resize(got == static_cast<DWORD_PTR>(LB_ERR) ? 0 : got);
     Print(line);
   }
+  return 0;
+}
+
+// The status bar's text, fetched through a buffer in the window's process (the status
+// bar's own messages are not carried between processes).
+bool StatusText(std::wstring& text) {
+  const HWND bar = Control(MainWindow(), ui::kIdStatusBar1);
+  if (bar == nullptr) return false;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(bar, &processId);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (process == nullptr) return false;
+  constexpr std::size_t kUnits = 1024;
+  void* remote = VirtualAllocEx(process, nullptr, kUnits * sizeof(wchar_t), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  DWORD_PTR length = 0;
+  bool got = remote != nullptr &&
+             SendMessageTimeoutW(bar, SB_GETTEXTLENGTHW, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &length) &&
+             LOWORD(length) < kUnits;
+  std::wstring units(kUnits, L'\0');
+  DWORD_PTR result = 0;
+  SIZE_T read = 0;
+  got = got &&
+        SendMessageTimeoutW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, kSendTimeout,
+                            &result) &&
+        ReadProcessMemory(process, remote, units.data(), (LOWORD(length) + 1) * sizeof(wchar_t), &read);
+  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  if (got) text = units.substr(0, LOWORD(length));
+  return got;
+}
+
+int Status() {
+  std::wstring text;
+  if (!StatusText(text)) return Fail(L"cannot read the status bar");
+  Print(text);
   return 0;
 }
 
@@ -503,22 +542,23 @@ void SendKey(WORD key, bool up) {
   SendInput(1, &input, sizeof input);
 }
 
-// Escape held as the keyboard holds it, so the window's asynchronous key state sees it.
-// A window busy with its batch takes no messages; once it answers, the batch is over.
+// Escape held as the keyboard holds it, so the window's asynchronous key state sees it,
+// until the status bar shows the batch's progress no more.
 int HoldEscape(DWORD seconds) {
   const HWND window = MainWindow();
   if (window == nullptr) return Fail(L"no window");
   const ULONGLONG start = GetTickCount64();
   const ULONGLONG end = start + seconds * 1000ull;
   SendKey(VK_ESCAPE, false);
-  bool answered = false;
-  while (!answered && GetTickCount64() < end) {
-    DWORD_PTR result = 0;
-    answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 200, &result) != 0;
+  bool over = false;
+  std::wstring text;
+  while (!over && GetTickCount64() < end) {
+    over = StatusText(text) && text.rfind(kProgressMark, 0) != 0;
+    if (!over) Sleep(kPollMilliseconds);
   }
   SendKey(VK_ESCAPE, true);
   Print(std::to_wstring(GetTickCount64() - start) + L" ms");
-  return answered ? 0 : Fail(L"the window did not answer while Escape was held");
+  return over ? 0 : Fail(L"the batch did not end while Escape was held");
 }
 
 int Run(int argc, wchar_t** argv) {
@@ -557,6 +597,7 @@ int Run(int argc, wchar_t** argv) {
   if (command == L"checked" && argc == 3) return Checked(number(2));
   if (command == L"page" && argc == 2) return Page();
   if (command == L"log" && argc == 2) return Log();
+  if (command == L"status" && argc == 2) return Status();
   if (command == L"layout" && argc == 2) return Layout();
   if (command == L"scroll" && argc == 2) return ScrollLog();
   if (command == L"rows" && argc == 4) return Rows(number(2), argv[3]);

@@ -4,6 +4,9 @@
 //   <DIR>\photo\b.bmp  by its absolute path
 //   img\lost.bmp      missing
 //   img\c.bmp         from inside a block definition
+// make-example --utf16 DIR: the same drawing with paths that have no Shift-JIS form, so
+// that the drawing holds them as UTF-16 units:
+//   uni\é.bmp, <DIR>个人\😀.bmp, uni\lost-é.bmp (missing), café\c.bmp (in the block)
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -11,6 +14,8 @@
 
 #include "fixture/DrawingBuilder.h"
 #include "platform/Platform.h"
+#include "text/ShiftJis.h"
+#include "text/Utf16Path.h"
 
 namespace {
 
@@ -53,7 +58,8 @@ std::vector<unsigned char> TinyBitmap(std::uint8_t red, std::uint8_t green, std:
   return b;
 }
 
-bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+template <class Path>
+bool WriteFile(const Path& path, const std::vector<unsigned char>& bytes) {
   platform::OutputFile file;
   if (!file.Create(path)) return false;
   const bool written = file.Write(bytes.data(), bytes.size()) == bytes.size() && file.Flush();
@@ -68,10 +74,27 @@ fixture::TextEntity Text(const std::string& s, double y) {
   return text;
 }
 
-// "^@BM" + image path + "," + width, height and placement values
-std::string Reference(const std::string& path) { return "^@BM" + path + ",40,30,0,0,1,0"; }
+// A text held as UTF-16 units, as the reader holds one with no Shift-JIS form.
+fixture::TextEntity Text(const std::u16string& s, double y) {
+  fixture::TextEntity text = Text(std::string(), y);
+  text.Text = fixture::Str(jww::BytesOf(s), jww::StringForm::Utf16);
+  return text;
+}
 
-fixture::Drawing ExampleDrawing(const std::string& folder) {
+// "^@BM" + image path + "," + width, height and placement values
+template <class Path>
+Path Reference(const Path& path) {
+  return text::Ascii<Path>("^@BM") + path + text::Ascii<Path>(",40,30,0,0,1,0");
+}
+
+// The example's references, in the form of Path: relative, absolute, missing, in a block.
+template <class Path>
+struct References {
+  Path relative, absolute, missing, inBlock;
+};
+
+template <class Path>
+fixture::Drawing ExampleDrawing(const References<Path>& refs) {
   fixture::Drawing d;
   d.stringForm = jww::StringForm::Unicode;  // as the drafting program writes version 700
   d.entities.push_back(fixture::LineEntity{});
@@ -79,15 +102,15 @@ fixture::Drawing ExampleDrawing(const std::string& folder) {
   circle.FullCircle = 1;
   d.entities.push_back(circle);
   d.entities.push_back(Text("Quorvane example", 100.0));
-  d.entities.push_back(Text(Reference("img\\a.bmp"), 60.0));
-  d.entities.push_back(Text(Reference(folder + "photo\\b.bmp"), 30.0));
-  d.entities.push_back(Text(Reference("img\\lost.bmp"), 0.0));
+  d.entities.push_back(Text(Reference(refs.relative), 60.0));
+  d.entities.push_back(Text(Reference(refs.absolute), 30.0));
+  d.entities.push_back(Text(Reference(refs.missing), 0.0));
 
   fixture::BlockDef parts;
   parts.Number = 1;
   parts.Name = "parts";
   parts.entities.push_back(fixture::LineEntity{});
-  parts.entities.push_back(Text(Reference("img\\c.bmp"), -30.0));
+  parts.entities.push_back(Text(Reference(refs.inBlock), -30.0));
   d.blockDefs.push_back(parts);
   fixture::BlockEntity insert;
   insert.blockNumber = 1;
@@ -96,22 +119,40 @@ fixture::Drawing ExampleDrawing(const std::string& folder) {
 }
 
 int Run(int argc, char** argv) {
-  const std::vector<platform::Argument> args = platform::ProgramArguments(argc, argv);
+  std::vector<platform::Argument> args = platform::ProgramArguments(argc, argv);
+  const bool utf16 = !args.empty() && args[0].sjis == "--utf16";
+  if (utf16) args.erase(args.begin());
   if (args.size() != 1 || !args[0].representable) {
-    platform::WriteStderr("usage: make-example DIR\n");
+    platform::WriteStderr("usage: make-example [--utf16] DIR\n");
     return 2;
   }
   std::string folder = args[0].sjis;
   const bool whole = folder.starts_with("\\") || (folder.size() >= 2 && folder[1] == ':');
   if (!whole) folder = platform::CurrentFolder() + folder;  // the absolute reference needs a whole path
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  // a name ending in 表 ends in the byte of a backslash, but not in one
+  folder = text::IncludeTrailingBackslash(folder);
   platform::MakeFolder(folder);
-  platform::MakeFolder(folder + "img\\");
-  platform::MakeFolder(folder + "photo\\");
-  const bool written = WriteFile(folder + "img\\a.bmp", TinyBitmap(220, 40, 40)) &&
-                       WriteFile(folder + "photo\\b.bmp", TinyBitmap(40, 160, 60)) &&
-                       WriteFile(folder + "img\\c.bmp", TinyBitmap(40, 70, 220)) &&
-                       fixture::WriteDrawing(folder + "plan.jww", ExampleDrawing(folder));
+  bool written = false;
+  if (utf16) {
+    std::u16string units;
+    platform::Cp932ToUtf16(folder, units);
+    for (const char16_t* sub : {u"uni\\", u"个人\\", u"café\\"}) platform::MakeFolder(units + sub);
+    written = WriteFile(units + u"uni\\é.bmp", TinyBitmap(220, 40, 40)) &&
+              WriteFile(units + u"个人\\😀.bmp", TinyBitmap(40, 160, 60)) &&
+              WriteFile(units + u"café\\c.bmp", TinyBitmap(40, 70, 220)) &&
+              fixture::WriteDrawing(folder + "plan.jww",
+                                    ExampleDrawing<std::u16string>({u"uni\\é.bmp", units + u"个人\\😀.bmp",
+                                                                    u"uni\\lost-é.bmp", u"café\\c.bmp"}));
+  } else {
+    platform::MakeFolder(folder + "img\\");
+    platform::MakeFolder(folder + "photo\\");
+    written = WriteFile(folder + "img\\a.bmp", TinyBitmap(220, 40, 40)) &&
+              WriteFile(folder + "photo\\b.bmp", TinyBitmap(40, 160, 60)) &&
+              WriteFile(folder + "img\\c.bmp", TinyBitmap(40, 70, 220)) &&
+              fixture::WriteDrawing(folder + "plan.jww",
+                                    ExampleDrawing<std::string>({"img\\a.bmp", folder + "photo\\b.bmp",
+                                                                 "img\\lost.bmp", "img\\c.bmp"}));
+  }
   if (!written) {
     platform::WriteStderr("make-example: cannot write into " + args[0].display + "\n");
     return 1;

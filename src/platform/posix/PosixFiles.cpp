@@ -18,7 +18,8 @@ namespace platform {
 
 namespace {
 
-bool StatExisting(const std::string& path, struct stat& st) {
+template <class Path>
+bool StatExisting(const Path& path, struct stat& st) {
   std::string native;
   if (!posix::DecodePath(path, native)) return false;
   // the path as written first: one call when it is there
@@ -115,19 +116,16 @@ bool EmptyFolder(int fd) {
   return ok;
 }
 
-}  // namespace
+// The file operations below, each written once for a Shift-JIS path and a UTF-16 one.
 
-bool FileExists(const std::string& path) {
+template <class Path>
+bool HasType(const Path& path, mode_t type) {
   struct stat st;
-  return StatExisting(path, st) && S_ISREG(st.st_mode);
+  return StatExisting(path, st) && (st.st_mode & S_IFMT) == type;
 }
 
-bool FolderExists(const std::string& path) {
-  struct stat st;
-  return StatExisting(path, st) && S_ISDIR(st.st_mode);
-}
-
-bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size) {
+template <class Path>
+bool FileInfoOf(const Path& path, std::uint32_t& dosTime, std::uint64_t& size) {
   struct stat st;
   if (!StatExisting(path, st) || !S_ISREG(st.st_mode)) return false;
   dosTime = ToDosTime(st.st_mtim.tv_sec);
@@ -135,7 +133,8 @@ bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t&
   return true;
 }
 
-bool SetFileDosTime(const std::string& path, std::uint32_t dosTime) {
+template <class Path>
+bool SetDosTimeOf(const Path& path, std::uint32_t dosTime) {
   std::string native;
   time_t seconds;
   if (!posix::FindExisting(path, native) || !FromDosTime(dosTime, seconds)) return false;
@@ -143,7 +142,8 @@ bool SetFileDosTime(const std::string& path, std::uint32_t dosTime) {
   return utimensat(AT_FDCWD, native.c_str(), times, 0) == 0;
 }
 
-bool SetArchiveOnly(const std::string& path) {
+template <class Path>
+bool MakeWritable(const Path& path) {
   std::string native;
   struct stat st;
   if (!posix::FindExisting(path, native) || stat(native.c_str(), &st) != 0) return false;
@@ -151,12 +151,52 @@ bool SetArchiveOnly(const std::string& path) {
   return chmod(native.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
-bool RemoveFile(const std::string& path) {
+template <class Path>
+bool RemoveFileAt(const Path& path) {
   std::string native;
   if (!posix::FindExisting(path, native) || !posix::OsDelete(AT_FDCWD, native.c_str(), false)) return false;
   posix::NoteRemoved(native);
   return true;
 }
+
+template <class Path>
+bool SameEntry(const Path& a, const Path& b) {
+  struct stat first;
+  struct stat second;
+  return StatExisting(a, first) && StatExisting(b, second) && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+template <class Path>
+bool MakeFolderAt(const Path& path) {
+  std::string native;
+  if (!posix::PlaceForCreate(path, native) || mkdir(native.c_str(), 0777) != 0) return false;
+  posix::NoteCreated(native);
+  return true;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) { return HasType(path, S_IFREG); }
+bool FileExists(const std::u16string& path) { return HasType(path, S_IFREG); }
+bool FolderExists(const std::string& path) { return HasType(path, S_IFDIR); }
+bool FolderExists(const std::u16string& path) { return HasType(path, S_IFDIR); }
+
+bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size) {
+  return FileInfoOf(path, dosTime, size);
+}
+bool GetFileInfo(const std::u16string& path, std::uint32_t& dosTime, std::uint64_t& size) {
+  return FileInfoOf(path, dosTime, size);
+}
+
+bool SetFileDosTime(const std::string& path, std::uint32_t dosTime) { return SetDosTimeOf(path, dosTime); }
+bool SetFileDosTime(const std::u16string& path, std::uint32_t dosTime) { return SetDosTimeOf(path, dosTime); }
+
+bool SetArchiveOnly(const std::string& path) { return MakeWritable(path); }
+bool SetArchiveOnly(const std::u16string& path) { return MakeWritable(path); }
+
+bool RemoveFile(const std::string& path) { return RemoveFileAt(path); }
+bool RemoveFile(const std::u16string& path) { return RemoveFileAt(path); }
 
 bool MoveIntoPlace(const std::string& from, const std::string& to) {
   std::string nativeFrom;
@@ -201,19 +241,11 @@ bool FindSaveTarget(const std::string& path, std::string& target) {
          faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat first;
-  struct stat second;
-  return StatExisting(a, first) && StatExisting(b, second) && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
-}
+bool SameFile(const std::string& a, const std::string& b) { return SameEntry(a, b); }
+bool SameFile(const std::u16string& a, const std::u16string& b) { return SameEntry(a, b); }
 
-bool MakeFolder(const std::string& path) {
-  std::string native;
-  if (!posix::PlaceForCreate(path, native) || mkdir(native.c_str(), 0777) != 0) return false;
-  posix::NoteCreated(native);
-  return true;
-}
+bool MakeFolder(const std::string& path) { return MakeFolderAt(path); }
+bool MakeFolder(const std::u16string& path) { return MakeFolderAt(path); }
 
 bool RemoveFolder(const std::string& path) {
   std::string native;
@@ -249,7 +281,11 @@ bool RemoveTree(const std::string& folder) {
 
 InputFile::~InputFile() { Close(); }
 
-bool InputFile::Open(const std::string& path) {
+bool InputFile::Open(const std::string& path) { return OpenPath(path); }
+bool InputFile::Open(const std::u16string& path) { return OpenPath(path); }
+
+template <class Path>
+bool InputFile::OpenPath(const Path& path) {
   Close();
   failed_ = false;
   size_ = 0;
@@ -295,7 +331,11 @@ bool InputFile::IsOpen() const { return handle_ >= 0; }
 
 OutputFile::~OutputFile() { Close(); }
 
-bool OutputFile::Create(const std::string& path, bool exclusive) {
+bool OutputFile::Create(const std::string& path, bool exclusive) { return CreatePath(path, exclusive); }
+bool OutputFile::Create(const std::u16string& path, bool exclusive) { return CreatePath(path, exclusive); }
+
+template <class Path>
+bool OutputFile::CreatePath(const Path& path, bool exclusive) {
   Close();
   failed_ = false;
   nameTaken_ = false;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/Unicode.h"
 #include "platform/posix/PosixText.h"
 #include "text/ShiftJis.h"
 
@@ -148,26 +149,8 @@ bool FindNative(const std::string& exact, std::string& native) {
   return MatchComponents(exact, native);
 }
 
-}  // namespace
-
-bool DecodePath(const std::string& path, std::string& native) {
-  native.clear();
-  if (path.empty() || path.find('\0') != std::string::npos) return false;
-  if (text::HasDrive(path)) return false;  // no drive on this system
-  // decoded first, so the second byte 0x5C of a double-byte character stays put
-  if (!Cp932ToUtf8(path, native)) return false;
-  std::replace(native.begin(), native.end(), '\\', '/');
-  return true;
-}
-
-bool FindExisting(const std::string& path, std::string& native) {
-  std::string exact;
-  return DecodePath(path, exact) && FindNative(exact, native);
-}
-
-bool PlaceForCreate(const std::string& path, std::string& native) {
-  std::string exact;
-  if (!DecodePath(path, exact)) return false;
+// The native path at which to create an entry named by the exact native path.
+bool PlaceNative(const std::string& exact, std::string& native) {
   native = exact;
   std::size_t nameEnd = exact.find_last_not_of('/');
   if (nameEnd == std::string::npos) return true;  // the root
@@ -187,6 +170,47 @@ bool PlaceForCreate(const std::string& path, std::string& native) {
   }
   native = place + exact.substr(nameEnd);
   return true;
+}
+
+}  // namespace
+
+bool DecodePath(const std::string& path, std::string& native) {
+  native.clear();
+  if (path.empty() || path.find('\0') != std::string::npos) return false;
+  if (text::HasDrive(path)) return false;  // no drive on this system
+  // decoded first, so the second byte 0x5C of a double-byte character stays put
+  if (!Cp932ToUtf8(path, native)) return false;
+  std::replace(native.begin(), native.end(), '\\', '/');
+  return true;
+}
+
+bool DecodePath(const std::u16string& path, std::string& native) {
+  native.clear();
+  if (path.empty() || path.find(u'\0') != std::u16string::npos) return false;
+  if (path.size() >= 2 && path[1] == u':') return false;  // no drive on this system
+  if (!unicode::Utf16ToUtf8(path, native)) return false;
+  std::replace(native.begin(), native.end(), '\\', '/');
+  return true;
+}
+
+bool FindExisting(const std::string& path, std::string& native) {
+  std::string exact;
+  return DecodePath(path, exact) && FindNative(exact, native);
+}
+
+bool FindExisting(const std::u16string& path, std::string& native) {
+  std::string exact;
+  return DecodePath(path, exact) && FindNative(exact, native);
+}
+
+bool PlaceForCreate(const std::string& path, std::string& native) {
+  std::string exact;
+  return DecodePath(path, exact) && PlaceNative(exact, native);
+}
+
+bool PlaceForCreate(const std::u16string& path, std::string& native) {
+  std::string exact;
+  return DecodePath(path, exact) && PlaceNative(exact, native);
 }
 
 void NoteCreated(const std::string& native) { NoteChange(native, true); }

@@ -95,10 +95,17 @@ bool Utf16ToCp932(const std::u16string& units, std::string& sjis) {
   return false;
 }
 
-std::string NativePathForDisplay(const std::string& path) {
-  std::string utf8 = ToUtf8(path);
+namespace {
+
+std::string WithSlashes(std::string utf8) {
   std::replace(utf8.begin(), utf8.end(), '\\', '/');
   return utf8;
 }
+
+}  // namespace
+
+std::string NativePathForDisplay(const std::string& path) { return WithSlashes(ToUtf8(path)); }
+
+std::string NativePathForDisplay(const std::u16string& path) { return WithSlashes(Utf16ToUtf8ForDisplay(path)); }
 
 }  // namespace platform

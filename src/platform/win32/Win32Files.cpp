@@ -18,7 +18,14 @@ bool WidePath(const std::string& path, std::wstring& wide) {
   return !path.empty() && path.find('\0') == std::string::npos && win32::ToWideStrict(path, wide);
 }
 
-DWORD Attributes(const std::string& path) {
+bool WidePath(const std::u16string& path, std::wstring& wide) {
+  if (path.empty() || path.find(u'\0') != std::u16string::npos) return false;
+  wide.assign(path.begin(), path.end());
+  return true;
+}
+
+template <class Path>
+DWORD Attributes(const Path& path) {
   std::wstring wide;
   return WidePath(path, wide) ? GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
 }
@@ -106,19 +113,16 @@ bool RemoveWideTree(const std::wstring& folder) {
   return win32::OsDelete(folder, true) && ok;
 }
 
-}  // namespace
+// The file operations below, each written once for a Shift-JIS path and a UTF-16 one.
 
-bool FileExists(const std::string& path) {
+template <class Path>
+bool IsEntry(const Path& path, bool folder) {
   const DWORD attributes = Attributes(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  return attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
 }
 
-bool FolderExists(const std::string& path) {
-  const DWORD attributes = Attributes(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size) {
+template <class Path>
+bool FileInfoOf(const Path& path, std::uint32_t& dosTime, std::uint64_t& size) {
   std::wstring wide;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!WidePath(path, wide) || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) ||
@@ -130,7 +134,8 @@ bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t&
   return true;
 }
 
-bool SetFileDosTime(const std::string& path, std::uint32_t dosTime) {
+template <class Path>
+bool SetDosTimeOf(const Path& path, std::uint32_t dosTime) {
   std::wstring wide;
   FILETIME local;
   FILETIME utc;
@@ -145,15 +150,64 @@ bool SetFileDosTime(const std::string& path, std::uint32_t dosTime) {
   return win32::OsClose(file) && set;
 }
 
-bool SetArchiveOnly(const std::string& path) {
+template <class Path>
+bool MakeArchiveOnly(const Path& path) {
   std::wstring wide;
   return WidePath(path, wide) && SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_ARCHIVE);
 }
 
-bool RemoveFile(const std::string& path) {
+template <class Path>
+bool RemoveFileAt(const Path& path) {
   std::wstring wide;
   return WidePath(path, wide) && win32::OsDelete(wide, false);
 }
+
+template <class Path>
+bool SameEntry(const Path& a, const Path& b) {
+  std::wstring wideA;
+  std::wstring wideB;
+  if (!WidePath(a, wideA) || !WidePath(b, wideB)) return false;
+  BY_HANDLE_FILE_INFORMATION info[2];
+  const std::wstring* paths[2] = {&wideA, &wideB};
+  for (int i = 0; i < 2; ++i) {
+    const HANDLE file = OpenForQuery(*paths[i]);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool got = GetFileInformationByHandle(file, &info[i]) != FALSE;
+    CloseHandle(file);
+    if (!got) return false;
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+template <class Path>
+bool MakeFolderAt(const Path& path) {
+  std::wstring wide;
+  return WidePath(path, wide) && CreateDirectoryW(wide.c_str(), nullptr);
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) { return IsEntry(path, false); }
+bool FileExists(const std::u16string& path) { return IsEntry(path, false); }
+bool FolderExists(const std::string& path) { return IsEntry(path, true); }
+bool FolderExists(const std::u16string& path) { return IsEntry(path, true); }
+
+bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size) {
+  return FileInfoOf(path, dosTime, size);
+}
+bool GetFileInfo(const std::u16string& path, std::uint32_t& dosTime, std::uint64_t& size) {
+  return FileInfoOf(path, dosTime, size);
+}
+
+bool SetFileDosTime(const std::string& path, std::uint32_t dosTime) { return SetDosTimeOf(path, dosTime); }
+bool SetFileDosTime(const std::u16string& path, std::uint32_t dosTime) { return SetDosTimeOf(path, dosTime); }
+
+bool SetArchiveOnly(const std::string& path) { return MakeArchiveOnly(path); }
+bool SetArchiveOnly(const std::u16string& path) { return MakeArchiveOnly(path); }
+
+bool RemoveFile(const std::string& path) { return RemoveFileAt(path); }
+bool RemoveFile(const std::u16string& path) { return RemoveFileAt(path); }
 
 bool MoveIntoPlace(const std::string& from, const std::string& to) {
   std::wstring wideFrom;
@@ -196,27 +250,11 @@ bool FindSaveTarget(const std::string& path, std::string& target) {
   return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::wstring wideA;
-  std::wstring wideB;
-  if (!WidePath(a, wideA) || !WidePath(b, wideB)) return false;
-  BY_HANDLE_FILE_INFORMATION info[2];
-  const std::wstring* paths[2] = {&wideA, &wideB};
-  for (int i = 0; i < 2; ++i) {
-    const HANDLE file = OpenForQuery(*paths[i]);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool got = GetFileInformationByHandle(file, &info[i]) != FALSE;
-    CloseHandle(file);
-    if (!got) return false;
-  }
-  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-         info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
-}
+bool SameFile(const std::string& a, const std::string& b) { return SameEntry(a, b); }
+bool SameFile(const std::u16string& a, const std::u16string& b) { return SameEntry(a, b); }
 
-bool MakeFolder(const std::string& path) {
-  std::wstring wide;
-  return WidePath(path, wide) && CreateDirectoryW(wide.c_str(), nullptr);
-}
+bool MakeFolder(const std::string& path) { return MakeFolderAt(path); }
+bool MakeFolder(const std::u16string& path) { return MakeFolderAt(path); }
 
 bool RemoveFolder(const std::string& path) {
   std::wstring wide;
@@ -253,7 +291,11 @@ bool RemoveTree(const std::string& folder) {
 
 InputFile::~InputFile() { Close(); }
 
-bool InputFile::Open(const std::string& path) {
+bool InputFile::Open(const std::string& path) { return OpenPath(path); }
+bool InputFile::Open(const std::u16string& path) { return OpenPath(path); }
+
+template <class Path>
+bool InputFile::OpenPath(const Path& path) {
   Close();
   failed_ = false;
   size_ = 0;
@@ -299,7 +341,11 @@ bool InputFile::IsOpen() const { return handle_ != -1; }
 
 OutputFile::~OutputFile() { Close(); }
 
-bool OutputFile::Create(const std::string& path, bool exclusive) {
+bool OutputFile::Create(const std::string& path, bool exclusive) { return CreatePath(path, exclusive); }
+bool OutputFile::Create(const std::u16string& path, bool exclusive) { return CreatePath(path, exclusive); }
+
+template <class Path>
+bool OutputFile::CreatePath(const Path& path, bool exclusive) {
   Close();
   failed_ = false;
   nameTaken_ = false;

@@ -77,6 +77,8 @@ bool Utf16ToCp932(const std::u16string& units, std::string& sjis) {
 
 std::string NativePathForDisplay(const std::string& path) { return ToUtf8(path); }
 
+std::string NativePathForDisplay(const std::u16string& path) { return Utf16ToUtf8ForDisplay(path); }
+
 std::wstring ToWide(const std::string& sjis) { return win32::ToWide(sjis); }
 
 bool FromWide(const std::wstring& wide, std::string& sjis) { return win32::FromWide(wide, sjis); }

@@ -158,8 +158,7 @@ void MainWindow::CreateControls() {
 
   statusBar1_ = MakeControl(hwnd_, STATUSCLASSNAMEW, "", 0, 0, kIdStatusBar1);
   SendMessageW(statusBar1_, SB_SIMPLE, TRUE, 0);
-  const std::wstring status = platform::ToWide(form_.StatusBar1.SimpleText);
-  SendMessageW(statusBar1_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(status.c_str()));
+  ShowStatus();
 }
 
 // The fonts for the present dpi, given to the controls; the old ones go once no control

@@ -41,16 +41,31 @@ void DiscardQueuedInput() {
   }
 }
 
+// Paints what waits to be painted and answers what other programs ask, taking no input,
+// so that a long batch stays on the screen and the window is never taken for hung.
+void PaintPending() {
+  MSG message;
+  // a window that does not validate its area would be offered its paint again and again
+  for (int i = 0; i < 256 && PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) {
+    DispatchMessageW(&message);
+  }
+}
+
 }  // namespace
 
 MainWindow::MainWindow(app::TForm1& form, platform::SystemShell& shell) : form_(form), shell_(shell) {
+  // during a batch the log page is in front, its newest line in view, and the status bar
+  // tells the progress
   form_.OnLogLine = [this](const app::LogLine&) {
-    ShowLog();
     if (!shown_) ShowFirstTime();
+    ShowStatus();
+    ShowLog();
+    if (TabCtrl_GetCurSel(pageControl1_) != 1) ShowPage(1);
+    const LRESULT lines = SendMessageW(listBox1_, LB_GETCOUNT, 0, 0);
+    if (lines > 0) SendMessageW(listBox1_, LB_SETTOPINDEX, static_cast<WPARAM>(lines - 1), 0);
+    PaintPending();
   };
-  form_.OnFileDone = [this]() {
-    if (listBox1_ != nullptr) UpdateWindow(listBox1_);
-  };
+  form_.OnFileDone = [this]() { PaintPending(); };
 }
 
 MainWindow::~MainWindow() {
@@ -187,8 +202,16 @@ void MainWindow::ShowFormState() {
   SetButtonChecked(checkBox1_, form_.CheckBox1.Checked);
   if (ControlTextShiftJis(edit1_) != form_.Edit1.Text) SetControlText(edit1_, form_.Edit1.Text);
   syncing_ = false;
+  ShowStatus();
   ShowLog();
   ShowPage(form_.PageControl1.ActivePageIndex);
+}
+
+void MainWindow::ShowStatus() {
+  const std::wstring text = platform::ToWide(form_.StatusBar1.SimpleText);
+  if (text == statusText_) return;
+  statusText_ = text;
+  SendMessageW(statusBar1_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // Brings the list box level with the form's log. Lines are only ever appended one at a

@@ -61,6 +61,7 @@ class MainWindow {
   void StoreControls();
   void ShowFormState();
   void ShowLog();
+  void ShowStatus();
   void ShowPage(int index);
   void SelectPage(int index);
   int PageForKey(wchar_t key) const;
@@ -105,6 +106,7 @@ class MainWindow {
   bool busy_ = false;     // a handler of the form is running
   bool syncing_ = false;  // the controls are being set from the form
   std::size_t logLines_ = 0;
+  std::wstring statusText_;  // what the status bar shows
   int logWidth_ = 0;      // the widest log line, for the horizontal scroll bar
   HWND focus_ = nullptr;  // the control that had the focus when the window was left
 };

@@ -1,0 +1,33 @@
+// The drawings below a folder, in the order a batch takes them.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/FolderEntries.h"
+
+namespace app {
+
+// What a walk passed over, to be named in the log.
+struct PassedOver {
+  enum class Reason {
+    Unreadable,  // a folder that could not be read
+    Link,        // a linked drawing or folder (or a folder reached a second time)
+  };
+  Reason Why = Reason::Unreadable;
+  std::string Path;  // Shift-JIS; a folder with its backslash
+};
+
+// Calls onDrawing with every drawing (".jww" in any case) below folder (ending in a
+// backslash) at any depth: by path, comparing the Shift-JIS bytes with ASCII letters
+// folded, the files of a folder before its subfolders. Links are never entered; a folder
+// below it that `skip` names is left out whole.
+void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>& skip,
+                  const std::function<void(const std::string&)>& onDrawing, std::vector<PassedOver>& passedOver);
+
+// The name a folder's tree takes under the destination: its own name ("." and ".."
+// resolved), a drive root's letter, "" for the root of a system without drives.
+std::string TreeName(const std::string& folder);
+
+}  // namespace app
