@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
+#include "relocation/ImageEmbedding.h"
 #include "relocation/ImagePlacement.h"
 #include "relocation/ImageRelocation.h"
 #include "text/Utf16Path.h"
@@ -148,6 +149,48 @@ TEST_F(Utf16References, CopiedWithTheirTimesRewrittenAndCounted) {
   EXPECT_EQ(Shown(off.Texts[3].Text), "^@BMuni\\gone-é.bmp,3,3");
   EXPECT_EQ(off.Texts[3].PenColor, 3);
   EXPECT_EQ(c.MissingImageCount, 1);
+}
+
+TEST_F(Utf16References, EmbeddedInUnitsAndSeparatedAgain) {
+  testsupport::TempFolder scratch;
+  jww::TJwwData d = Drawing();
+  d.TempFolder = scratch.Path();
+  copied_.clear();
+  RelocationCounters c;
+  RelocateImages(d, drawing_, out_.Path(), {false, false, ImageMode::Embed}, copied_, c);
+  EXPECT_EQ(c.ImageTextCount, 3);
+  EXPECT_EQ(c.BlockImageTextCount, 2);
+  EXPECT_EQ(c.FailedCopyCount, 0);
+  EXPECT_EQ(copied_.size(), 3u);
+  EXPECT_TRUE(testsupport::FolderNames(out_.Path()).empty());
+  std::vector<std::string> names;
+  for (const ImageFile& image : kImages) names.push_back(Utf8(EmbeddedImageName(folder_ + image.name)));
+  const std::vector<std::string> tails = {",100,200,0,0", ",1,1", ",2,2", ",6,6", ",7,7"};
+  const std::vector<std::string> texts = {Shown(d.Texts[0].Text), Shown(d.Texts[1].Text), Shown(d.Texts[2].Text),
+                                          Shown(d.BlockDefs[0].Texts[0].Text), Shown(d.BlockDefs[0].Texts[1].Text)};
+  const std::size_t image[] = {0, 1, 2, 0, 2};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(texts[i], "^@BM%temp%" + names[image[i]] + tails[i]);
+  }
+  EXPECT_EQ(d.EmbeddedImages.size(), 3u);
+
+  // separated: every image back under its stored name, references bare in their form
+  testsupport::TempFolder apart;
+  copied_.clear();
+  c = {};
+  RelocateImages(d, drawing_, apart.Path(), {false, false, ImageMode::Separate}, copied_, c);
+  EXPECT_EQ(c.ImageTextCount, 3);
+  EXPECT_EQ(c.BlockImageTextCount, 2);
+  EXPECT_EQ(c.FailedCopyCount, 0);
+  EXPECT_EQ(copied_.size(), 3u);
+  for (std::size_t i = 0; i < kImages.size(); ++i) {
+    EXPECT_EQ(testsupport::ReadFileText(Units(apart.Path()) + EmbeddedImageName(folder_ + kImages[i].name)),
+              kImages[i].bytes);
+  }
+  EXPECT_EQ(Shown(d.Texts[0].Text), "^@BM" + names[0] + tails[0]);
+  EXPECT_EQ(Shown(d.Texts[1].Text), "^@BM" + names[1] + tails[1]);
+  EXPECT_EQ(Shown(d.BlockDefs[0].Texts[1].Text), "^@BM" + names[2] + tails[4]);
+  EXPECT_EQ(Shown(d.Texts[4].Text), "^@BM%temp%😀.jpg,4,4");  // no such stored image
 }
 
 TEST_F(Utf16References, PathNamesFlattenTheWholePath) {
