@@ -294,16 +294,25 @@ void EmbeddingPromises(const std::uint8_t* data, std::size_t size) {
     Check(!savedAsRead);
     return;
   }
-  // separated again: every image embedded comes back to the byte
+  // separated again: every image embedded, and still referred to, comes back to the byte
+  // (a text of a definition the drawing never inserts is embedded, but its definition is
+  // not written, and nothing is left to separate the image for)
   jww::TJwwData again;
   Check(LoadInto(again, folders.again, bytes.data(), bytes.size()));
+  const relocation::CopiedImage* stored = embedded.Find(folders.source + "a.bmp");
+  const std::int32_t entry =
+      stored == nullptr ? -1 : again.FindEmbeddedImage(jww::JwwString("^@BM%temp%" + stored->FileName + ","));
+  bool referred = false;
+  auto refers = [&](const jww::RecordArray<jww::TEntJwwText>& texts) {
+    for (const jww::TEntJwwText& t : texts) referred |= entry >= 0 && again.FindEmbeddedImage(t.Text) == entry;
+  };
+  refers(again.Texts);
+  for (const jww::TEntJwwBlockDef& def : again.BlockDefs) refers(def.Texts);
   relocation::CopiedImageTable apart;
   const relocation::RelocationCounters c =
       Relocate(again, drawingPath, folders.apartAgain, relocation::ImageMode::Separate, apart);
   if (separates) Check(c.FailedCopyCount == 0);
-  if (c.FailedCopyCount != 0 || embedded.empty()) return;
-  const relocation::CopiedImage* stored = embedded.Find(folders.source + "a.bmp");
-  if (stored == nullptr) return;
+  if (c.FailedCopyCount != 0 || !referred) return;
   const relocation::CopiedImage* written = apart.Find(folders.again + stored->FileName + ".gz");
   Check(written != nullptr && FileText(folders.apartAgain + written->FileName) == image);
 }
