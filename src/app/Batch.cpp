@@ -6,6 +6,7 @@
 #include "app/MainForm.h"
 #include "relocation/ImageRelocation.h"
 #include "text/ShiftJis.h"
+#include "text/ShownText.h"
 
 namespace app {
 
@@ -91,7 +92,7 @@ void TForm1::RunBatch() {
       const std::string source = FileQueue[i];
       const std::string destination = sameFolder ? source : folder + MirroredName(i);
       StatusBar1.SimpleText = texts::kProgress + std::to_string(i + 1) + "/" + std::to_string(count) + ": " +
-                              text::ExtractFileName(source);
+                              text::ControlsShown(text::ExtractFileName(source));
       AddLog(LogLine::Kind::Source, source, source);
       AddLog(LogLine::Kind::Destination, texts::kDestinationMark + destination, destination);
       std::string result = texts::kResultFailed;
@@ -109,9 +110,21 @@ void TForm1::RunBatch() {
     }
     StatusBar1.SimpleText = statusText;
     for (const PassedOver& passed : PassedOverPaths) {
-      const bool unreadable = passed.Why == PassedOver::Reason::Unreadable;
-      AddLog(unreadable ? LogLine::Kind::Unreadable : LogLine::Kind::Link,
-             (unreadable ? texts::kUnreadableFolder : texts::kLinkPassedOver) + passed.Path, passed.Path);
+      switch (passed.Why) {
+        case PassedOver::Reason::Unreadable:
+          AddLog(LogLine::Kind::Unreadable, texts::kUnreadableFolder + passed.Path, passed.Path);
+          break;
+        case PassedOver::Reason::Link:
+          AddLog(LogLine::Kind::Link, texts::kLinkPassedOver + passed.Path, passed.Path);
+          break;
+        case PassedOver::Reason::Unnameable:
+          AddLog(LogLine::Kind::Unnameable, texts::kUnnameablePassedOver + passed.Path, passed.Path, false,
+                 passed.Shown);
+          break;
+        case PassedOver::Reason::Destination:
+          AddLog(LogLine::Kind::DestinationFolder, texts::kDestinationPassedOver + passed.Path, passed.Path);
+          break;
+      }
     }
     if (!FolderInputs.empty() || count > 1) {
       AddLog(LogLine::Kind::Summary, texts::kTotalConverted + std::to_string(converted) + texts::kTotalFailed +

@@ -4,6 +4,7 @@
 
 #include "app/FormTexts.h"
 #include "text/ShiftJis.h"
+#include "text/ShownText.h"
 
 namespace app {
 
@@ -212,9 +213,12 @@ void TForm1::ClearQueue() {
 
 void TForm1::Message(const std::string& text) { shell_.ShowMessage(kApplicationTitle, text); }
 
-void TForm1::AddLog(LogLine::Kind kind, const std::string& text, const std::string& path, bool converted) {
-  ListBox1.Items.push_back(text);
-  if (OnLogLine) OnLogLine(LogLine{kind, text, path, converted});
+void TForm1::AddLog(LogLine::Kind kind, const std::string& text, const std::string& path, bool converted,
+                    const std::string& shown) {
+  // a line break or tab in a name would split the line or hide part of it
+  const std::string line = text::ControlsShown(text);
+  ListBox1.Items.push_back(line);
+  if (OnLogLine) OnLogLine(LogLine{kind, line, path, converted, shown});
 }
 
 }  // namespace app
