@@ -1,5 +1,6 @@
 // The batch run over the queued files and the conversion of one drawing.
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "app/FormTexts.h"
@@ -51,7 +52,7 @@ bool TForm1::ChosenDestination(std::string& folder, std::string& shown) {
     folder = text::IncludeTrailingBackslash(Edit1.Text);
   }
   shown = folder;
-  return platform::FolderExists(folder);
+  return platform::FolderExistsAsNamed(folder);
 }
 
 std::string TForm1::MirroredName(std::size_t i) const {
@@ -84,6 +85,8 @@ void TForm1::RunBatch() {
     std::int64_t failed = 0;
     std::int64_t imageFiles = 0;
     std::int64_t missingImages = 0;
+    // the drawings written, by their path as Windows, where they go, tells paths apart
+    std::map<std::string, std::string> written;
     for (std::size_t i = 0; i < count; ++i) {
       if (shell_.IsEscapeDown()) {
         AddLog(LogLine::Kind::Escape, texts::kEscapeLine);
@@ -96,9 +99,13 @@ void TForm1::RunBatch() {
       AddLog(LogLine::Kind::Source, source, source);
       AddLog(LogLine::Kind::Destination, texts::kDestinationMark + destination, destination);
       std::string result = texts::kResultFailed;
+      // one drawing of this run never replaces another whose name differs only in case
+      const auto first = sameFolder ? written.end() : written.find(text::UpperCase(destination));
+      const bool taken = first != written.end() && first->second != destination;
       // the folders of a mirrored tree are made as they are needed
-      const bool done = MakeFolders(folder, destination) && ConvertFile(source, destination, result);
+      const bool done = !taken && MakeFolders(folder, destination) && ConvertFile(source, destination, result);
       if (done) {
+        if (!sameFolder) written.emplace(text::UpperCase(destination), destination);
         ++converted;
         imageFiles += static_cast<std::int64_t>(CopiedImages.size());
         missingImages += MissingImageCount + BlockMissingImageCount;
@@ -106,6 +113,7 @@ void TForm1::RunBatch() {
         ++failed;
       }
       AddLog(LogLine::Kind::Result, texts::kResultMark + result, {}, done);
+      if (taken) AddLog(LogLine::Kind::NameTaken, texts::kNameTakenInOtherCase + first->second, first->second);
       if (OnFileDone) OnFileDone();
     }
     StatusBar1.SimpleText = statusText;

@@ -146,7 +146,7 @@ void TForm1::AddFile(const std::string& path) {
   try {
     if (path.empty()) return;
     if (text::UpperCase(text::ExtractFileExt(path)) != ".JWW") return;
-    if (!platform::FileExists(path)) return;
+    if (!platform::FileExistsAsNamed(path)) return;
     FileQueue.push_back(path);
     FileOrigins.push_back(-1);
     ++FileCount;
@@ -184,7 +184,7 @@ void TForm1::AddFolder(const std::string& path) {
 }
 
 void TForm1::AddFileOrFolder(const std::string& path) {
-  if (!path.empty() && platform::FolderExists(path)) {
+  if (!path.empty() && platform::FolderExistsAsNamed(path)) {
     AddFolder(path);
   } else {
     AddFile(path);

@@ -33,6 +33,7 @@ struct LogLine {
     Link,               // a link in a folder of the input, not followed
     Unnameable,         // a drawing or folder of the input whose name has no Shift-JIS form
     DestinationFolder,  // the destination folder, lying inside a folder of the input
+    NameTaken,          // under a failed result: the output written before whose name differs only in case
     Summary,            // the batch's totals
   };
   Kind LineKind = Kind::Source;

@@ -211,6 +211,7 @@ void PrintLine(const app::LogLine& line, BatchOutcome& outcome) {
       break;
     case app::LogLine::Kind::Link:
     case app::LogLine::Kind::DestinationFolder:
+    case app::LogLine::Kind::NameTaken:
       Err(WithNativePath(line));
       break;
     case app::LogLine::Kind::Summary:
@@ -241,7 +242,7 @@ int Convert(const std::vector<platform::Argument>& args) {
     }
     const std::int32_t before = form.QueuedFileCount();
     const std::string path = FullPath(file.sjis);
-    if (platform::FolderExists(path)) {
+    if (platform::FolderExistsAsNamed(path)) {
       const std::size_t passedOver = form.PassedOverCount();
       form.AddFolder(path);
       // a folder that could not be read is named by the batch

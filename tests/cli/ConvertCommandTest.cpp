@@ -505,6 +505,57 @@ TEST_F(ConvertCommand, EntriesAFolderCannotNameAreNamedAndFailTheRun) {
 }
 
 #ifndef _WIN32
+TEST_F(ConvertCommand, NamesThatDifferOnlyInCaseAreTwoFilesButOneOutput) {
+  // what the user names is found by its exact name: never the drawing's own folder for w/X
+  platform::MakeFolder(root / "w\\");
+  platform::MakeFolder(root / "w\\x\\");
+  ASSERT_TRUE(fixture::WriteDrawing(root / "w\\x\\a.jww", DrawingWithTexts({Reference("..\\..\\img\\a.bmp")})));
+  const std::vector<unsigned char> source = testsupport::ReadFileBytes(root / "w\\x\\a.jww");
+  const struct {
+    std::vector<std::string> args;
+    std::string inErr;
+  } rows[] = {
+      {{"convert", "--to", "w/X", "w/x/a.jww"}, "指定したフォルダが見つかりません。"},
+      {{"convert", "--to", "w/x", "w/X/a.jww"}, "no such drawing file: w/X/a.jww"},
+      {{"convert", "--to", "w/x", "W/x"}, "not a drawing file (.jww): W/x"},
+  };
+  for (const auto& row : rows) {
+    const RunResult r = Quorvane(row.args);
+    EXPECT_EQ(r.status, 2) << row.args[2] << "\n" << r.out << r.err;
+    EXPECT_TRUE(Contains(r.err, row.inErr)) << r.err;
+  }
+  EXPECT_EQ(testsupport::ReadFileBytes(root / "w\\x\\a.jww"), source);
+  EXPECT_EQ(platform::ListFolder(root / "w\\x\\"), std::vector<std::string>{"a.jww"});
+
+  // a.jww and A.JWW of one folder mirrored into one: the first keeps its output; an image
+  // whose name differs only in case from a file there takes a branch number
+  platform::MakeFolder(root / "pair\\");
+  // written under names of their own first: the platform layer saves over a name in other case
+  for (const char* name : {"A.JWW", "a.jww"}) {
+    const std::string text = name[0] == 'A' ? "upper" : "lower";
+    ASSERT_TRUE(fixture::WriteDrawing(root / ("pair\\" + text), DrawingWithTexts({text, Reference("..\\img\\a.bmp")})));
+    ASSERT_EQ(rename(Native("pair\\" + text).c_str(), Native("pair\\" + std::string(name)).c_str()), 0);
+  }
+  platform::MakeFolder(root / "out\\");
+  platform::MakeFolder(root / "out\\pair\\");
+  testsupport::WriteFileText(root / "out\\pair\\A.BMP", "BM another image");
+  const RunResult r = Quorvane({"convert", "--to", "out", "--plain-names", "pair"});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Native("pair\\A.JWW"), kArrow + Native("out\\pair\\A.JWW"),
+                                                    kResultMark + OkText(1, 1), Native("pair\\a.jww"),
+                                                    kArrow + Native("out\\pair\\a.jww"), kResultMark + kFailed}));
+  EXPECT_EQ(Lines(r.err), (std::vector<std::string>{"大文字・小文字だけが違う図面と重なるため変換しません: " +
+                                                        Native("out\\pair\\A.JWW"),
+                                                    Totals(1, 1, 1, 0)}));
+  EXPECT_EQ(testsupport::FolderNames(root / "out\\pair\\"), (std::vector<std::string>{"A.BMP", "A.JWW", "a~1.bmp"}));
+  jww::TJwwData converted;
+  ASSERT_TRUE(converted.LoadFromFile(root / "out\\pair\\A.JWW"));
+  ASSERT_EQ(converted.Texts.size(), 2u);
+  EXPECT_EQ(converted.Texts[0].Text.bytes, "upper");
+  EXPECT_EQ(converted.Texts[1].Text.bytes, Reference("a~1.bmp"));
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(root / "out\\pair\\A.BMP")), "BM another image");
+}
+
 TEST_F(ConvertCommand, ControlCharactersInANameAreShownEscaped) {
   ASSERT_TRUE(fixture::WriteDrawing(root / "a\nb\tc.jww", DrawingWithTexts({})));
   platform::MakeFolder(root / "out\\");
