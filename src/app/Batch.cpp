@@ -1,11 +1,13 @@
 // The batch run over the queued files and the conversion of one drawing.
 #include <algorithm>
+#include <map>
 #include <string>
 
 #include "app/FormTexts.h"
 #include "app/MainForm.h"
 #include "relocation/ImageRelocation.h"
 #include "text/ShiftJis.h"
+#include "text/ShownText.h"
 
 namespace app {
 
@@ -50,7 +52,7 @@ bool TForm1::ChosenDestination(std::string& folder, std::string& shown) {
     folder = text::IncludeTrailingBackslash(Edit1.Text);
   }
   shown = folder;
-  return platform::FolderExists(folder);
+  return platform::FolderExistsAsNamed(folder);
 }
 
 std::string TForm1::MirroredName(std::size_t i) const {
@@ -83,6 +85,8 @@ void TForm1::RunBatch() {
     std::int64_t failed = 0;
     std::int64_t imageFiles = 0;
     std::int64_t missingImages = 0;
+    // the drawings written, by their path as Windows, where they go, tells paths apart
+    std::map<std::string, std::string> written;
     for (std::size_t i = 0; i < count; ++i) {
       if (shell_.IsEscapeDown()) {
         AddLog(LogLine::Kind::Escape, texts::kEscapeLine);
@@ -91,13 +95,17 @@ void TForm1::RunBatch() {
       const std::string source = FileQueue[i];
       const std::string destination = sameFolder ? source : folder + MirroredName(i);
       StatusBar1.SimpleText = texts::kProgress + std::to_string(i + 1) + "/" + std::to_string(count) + ": " +
-                              text::ExtractFileName(source);
+                              text::ControlsShown(text::ExtractFileName(source));
       AddLog(LogLine::Kind::Source, source, source);
       AddLog(LogLine::Kind::Destination, texts::kDestinationMark + destination, destination);
       std::string result = texts::kResultFailed;
+      // one drawing of this run never replaces another whose name differs only in case
+      const auto first = sameFolder ? written.end() : written.find(text::UpperCase(destination));
+      const bool taken = first != written.end() && first->second != destination;
       // the folders of a mirrored tree are made as they are needed
-      const bool done = MakeFolders(folder, destination) && ConvertFile(source, destination, result);
+      const bool done = !taken && MakeFolders(folder, destination) && ConvertFile(source, destination, result);
       if (done) {
+        if (!sameFolder) written.emplace(text::UpperCase(destination), destination);
         ++converted;
         imageFiles += static_cast<std::int64_t>(CopiedImages.size());
         missingImages += MissingImageCount + BlockMissingImageCount;
@@ -105,13 +113,26 @@ void TForm1::RunBatch() {
         ++failed;
       }
       AddLog(LogLine::Kind::Result, texts::kResultMark + result, {}, done);
+      if (taken) AddLog(LogLine::Kind::NameTaken, texts::kNameTakenInOtherCase + first->second, first->second);
       if (OnFileDone) OnFileDone();
     }
     StatusBar1.SimpleText = statusText;
     for (const PassedOver& passed : PassedOverPaths) {
-      const bool unreadable = passed.Why == PassedOver::Reason::Unreadable;
-      AddLog(unreadable ? LogLine::Kind::Unreadable : LogLine::Kind::Link,
-             (unreadable ? texts::kUnreadableFolder : texts::kLinkPassedOver) + passed.Path, passed.Path);
+      switch (passed.Why) {
+        case PassedOver::Reason::Unreadable:
+          AddLog(LogLine::Kind::Unreadable, texts::kUnreadableFolder + passed.Path, passed.Path);
+          break;
+        case PassedOver::Reason::Link:
+          AddLog(LogLine::Kind::Link, texts::kLinkPassedOver + passed.Path, passed.Path);
+          break;
+        case PassedOver::Reason::Unnameable:
+          AddLog(LogLine::Kind::Unnameable, texts::kUnnameablePassedOver + passed.Path, passed.Path, false,
+                 passed.Shown);
+          break;
+        case PassedOver::Reason::Destination:
+          AddLog(LogLine::Kind::DestinationFolder, texts::kDestinationPassedOver + passed.Path, passed.Path);
+          break;
+      }
     }
     if (!FolderInputs.empty() || count > 1) {
       AddLog(LogLine::Kind::Summary, texts::kTotalConverted + std::to_string(converted) + texts::kTotalFailed +

@@ -36,13 +36,16 @@ void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>
     pending.pop_back();
     platform::FileId id;
     const bool known = platform::GetFileId(current, id);
-    if (known && current != folder && std::find(skip.begin(), skip.end(), id) != skip.end()) continue;
+    if (known && current != folder && std::find(skip.begin(), skip.end(), id) != skip.end()) {
+      passedOver.push_back({PassedOver::Reason::Destination, current.substr(0, current.size() - 1), {}});
+      continue;
+    }
     if (known && !walked.emplace(id.Volume, id.Index).second) {
-      passedOver.push_back({PassedOver::Reason::Link, current.substr(0, current.size() - 1)});
+      passedOver.push_back({PassedOver::Reason::Link, current.substr(0, current.size() - 1), {}});
       continue;
     }
     if (!known || !platform::ReadFolderEntries(current, entries)) {
-      passedOver.push_back({PassedOver::Reason::Unreadable, current});
+      passedOver.push_back({PassedOver::Reason::Unreadable, current, {}});
       continue;
     }
     sorted.clear();
@@ -56,6 +59,14 @@ void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>
     const std::size_t firstFolder = pending.size();
     for (const SortedEntry& s : sorted) {
       const std::string path = current + s.entry.Name;
+      if (!s.entry.Nameable) {
+        if (s.entry.Kind == platform::EntryKind::Folder ||
+            (s.entry.Kind != platform::EntryKind::Other && IsDrawingName(s.entry.Name))) {
+          passedOver.push_back(
+              {PassedOver::Reason::Unnameable, path, platform::NativePathForDisplay(current) + s.entry.Shown});
+        }
+        continue;
+      }
       switch (s.entry.Kind) {
         case platform::EntryKind::File:
           if (IsDrawingName(s.entry.Name)) onDrawing(path);
@@ -66,7 +77,7 @@ void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>
         case platform::EntryKind::Link:
           // a link to an image or a note is no concern of the batch
           if (IsDrawingName(s.entry.Name) || platform::FolderExists(path)) {
-            passedOver.push_back({PassedOver::Reason::Link, path});
+            passedOver.push_back({PassedOver::Reason::Link, path, {}});
           }
           break;
         case platform::EntryKind::Other:

@@ -12,17 +12,21 @@ namespace app {
 // What a walk passed over, to be named in the log.
 struct PassedOver {
   enum class Reason {
-    Unreadable,  // a folder that could not be read
-    Link,        // a linked drawing or folder (or a folder reached a second time)
+    Unreadable,   // a folder that could not be read
+    Link,         // a linked drawing or folder (or a folder reached a second time)
+    Unnameable,   // a drawing or folder whose name has no Shift-JIS form
+    Destination,  // a folder that `skip` names
   };
   Reason Why = Reason::Unreadable;
-  std::string Path;  // Shift-JIS; a folder with its backslash
+  std::string Path;   // Shift-JIS; an unreadable folder with its backslash
+  std::string Shown;  // Unnameable: the path as UTF-8, for the console
 };
 
 // Calls onDrawing with every drawing (".jww" in any case) below folder (ending in a
 // backslash) at any depth: by path, comparing the Shift-JIS bytes with ASCII letters
 // folded, the files of a folder before its subfolders. Links are never entered; a folder
-// below it that `skip` names is left out whole.
+// below it that `skip` names is left out whole; so are a drawing or folder whose name has
+// no Shift-JIS form (another file so named is no concern of the batch).
 void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>& skip,
                   const std::function<void(const std::string&)>& onDrawing, std::vector<PassedOver>& passedOver);
 

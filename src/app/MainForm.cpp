@@ -4,6 +4,7 @@
 
 #include "app/FormTexts.h"
 #include "text/ShiftJis.h"
+#include "text/ShownText.h"
 
 namespace app {
 
@@ -145,7 +146,7 @@ void TForm1::AddFile(const std::string& path) {
   try {
     if (path.empty()) return;
     if (text::UpperCase(text::ExtractFileExt(path)) != ".JWW") return;
-    if (!platform::FileExists(path)) return;
+    if (!platform::FileExistsAsNamed(path)) return;
     FileQueue.push_back(path);
     FileOrigins.push_back(-1);
     ++FileCount;
@@ -183,7 +184,7 @@ void TForm1::AddFolder(const std::string& path) {
 }
 
 void TForm1::AddFileOrFolder(const std::string& path) {
-  if (!path.empty() && platform::FolderExists(path)) {
+  if (!path.empty() && platform::FolderExistsAsNamed(path)) {
     AddFolder(path);
   } else {
     AddFile(path);
@@ -212,9 +213,12 @@ void TForm1::ClearQueue() {
 
 void TForm1::Message(const std::string& text) { shell_.ShowMessage(kApplicationTitle, text); }
 
-void TForm1::AddLog(LogLine::Kind kind, const std::string& text, const std::string& path, bool converted) {
-  ListBox1.Items.push_back(text);
-  if (OnLogLine) OnLogLine(LogLine{kind, text, path, converted});
+void TForm1::AddLog(LogLine::Kind kind, const std::string& text, const std::string& path, bool converted,
+                    const std::string& shown) {
+  // a line break or tab in a name would split the line or hide part of it
+  const std::string line = text::ControlsShown(text);
+  ListBox1.Items.push_back(line);
+  if (OnLogLine) OnLogLine(LogLine{kind, line, path, converted, shown});
 }
 
 }  // namespace app

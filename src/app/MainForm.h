@@ -25,18 +25,22 @@ inline constexpr char kApplicationTitle[] = "Quorvane";
 // One line as it is added to the log.
 struct LogLine {
   enum class Kind {
-    Source,       // the source path
-    Destination,  // "→ " and the destination path
-    Result,       // "　…… " and the result text
-    Escape,       // the batch was stopped
-    Unreadable,   // a folder of the input that could not be read
-    Link,         // a link in a folder of the input, not followed
-    Summary,      // the batch's totals
+    Source,             // the source path
+    Destination,        // "→ " and the destination path
+    Result,             // "　…… " and the result text
+    Escape,             // the batch was stopped
+    Unreadable,         // a folder of the input that could not be read
+    Link,               // a link in a folder of the input, not followed
+    Unnameable,         // a drawing or folder of the input whose name has no Shift-JIS form
+    DestinationFolder,  // the destination folder, lying inside a folder of the input
+    NameTaken,          // under a failed result: the output written before whose name differs only in case
+    Summary,            // the batch's totals
   };
   Kind LineKind = Kind::Source;
-  std::string Text;        // the line as the log shows it
-  std::string Path;        // Source, Destination, Unreadable and Link: the path alone
+  std::string Text;        // the line as the log shows it, control characters shown as code points
+  std::string Path;        // every kind but Result, Escape and Summary: the path alone, as it is
   bool Converted = false;  // Result: the file was converted
+  std::string Shown;       // Unnameable: the path as UTF-8, for the console
 };
 
 class TForm1 {
@@ -170,7 +174,8 @@ class TForm1 {
  private:
   friend class TForm1Probe;
 
-  void AddLog(LogLine::Kind kind, const std::string& text, const std::string& path = {}, bool converted = false);
+  void AddLog(LogLine::Kind kind, const std::string& text, const std::string& path = {}, bool converted = false,
+              const std::string& shown = {});
   void Message(const std::string& text);
   void Shutdown(bool saveSettings);
   void StartBatchIfQueued();

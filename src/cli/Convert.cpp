@@ -8,6 +8,7 @@
 #include "cli/ConsoleShell.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
+#include "text/ShownText.h"
 
 namespace cli {
 
@@ -171,20 +172,24 @@ struct BatchOutcome {
   int lines = 0;
   int failed = 0;
   bool stopped = false;
-  bool unreadable = false;  // a folder of the input could not be read
+  bool unreadable = false;  // a folder of the input could not be read, or a name in it taken
 };
 
-// A log line that ends in its path, the path in native form.
+// A path as the console shows it: native form, control characters as code points.
+std::string Shown(const std::string& path) { return text::ControlsShownUtf8(platform::NativePathForDisplay(path)); }
+
+// A log line that ends in its path, the path in native form (or, for a name with no
+// Shift-JIS form, as the walk showed it).
 std::string WithNativePath(const app::LogLine& line) {
-  return platform::ToUtf8(line.Text.substr(0, line.Text.size() - line.Path.size())) +
-         platform::NativePathForDisplay(line.Path);
+  const std::string prefix = line.Text.substr(0, line.Text.size() - text::ControlsShown(line.Path).size());
+  return platform::ToUtf8(prefix) + (line.Shown.empty() ? Shown(line.Path) : text::ControlsShownUtf8(line.Shown));
 }
 
 void PrintLine(const app::LogLine& line, BatchOutcome& outcome) {
   ++outcome.lines;
   switch (line.LineKind) {
     case app::LogLine::Kind::Source:
-      Out(platform::NativePathForDisplay(line.Path));
+      Out(Shown(line.Path));
       break;
     case app::LogLine::Kind::Destination:
       Out(WithNativePath(line));
@@ -200,10 +205,13 @@ void PrintLine(const app::LogLine& line, BatchOutcome& outcome) {
     // what was passed over and the totals go to standard error: standard output keeps
     // three lines per file
     case app::LogLine::Kind::Unreadable:
+    case app::LogLine::Kind::Unnameable:
       outcome.unreadable = true;
       Err(WithNativePath(line));
       break;
     case app::LogLine::Kind::Link:
+    case app::LogLine::Kind::DestinationFolder:
+    case app::LogLine::Kind::NameTaken:
       Err(WithNativePath(line));
       break;
     case app::LogLine::Kind::Summary:
@@ -234,7 +242,7 @@ int Convert(const std::vector<platform::Argument>& args) {
     }
     const std::int32_t before = form.QueuedFileCount();
     const std::string path = FullPath(file.sjis);
-    if (platform::FolderExists(path)) {
+    if (platform::FolderExistsAsNamed(path)) {
       const std::size_t passedOver = form.PassedOverCount();
       form.AddFolder(path);
       // a folder that could not be read is named by the batch

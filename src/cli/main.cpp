@@ -46,7 +46,8 @@ constexpr const char* kHelpText =
     "                    subfolders; its tree is mirrored under the destination\n"
     "                    (DIR/FOLDER-NAME/...), or each drawing is replaced where it\n"
     "                    is with --in-place. Links inside it are named and passed\n"
-    "                    over, and so is the destination folder when it lies inside.\n"
+    "                    over, and so is the destination folder when it lies inside,\n"
+    "                    and a drawing or folder whose name has no Shift-JIS form.\n"
     "                    For a folder or more than one file the totals follow on\n"
     "                    standard error, with what was passed over.\n"
     "                    The options apply to this run only: convert never writes the\n"
@@ -62,8 +63,8 @@ constexpr const char* kHelpText =
     "lie beside the program.\n"
     "\n"
     "exit status: 0 every file converted,\n"
-    "             1 a file failed or was refused, a folder could not be read, or\n"
-    "               the batch was stopped,\n"
+    "             1 a file failed or was refused, a folder could not be read, a\n"
+    "               name inside one could not be taken, or the batch was stopped,\n"
     "             2 usage error, no acceptable file or a missing destination folder\n";
 
 int Run(int argc, char** argv) {

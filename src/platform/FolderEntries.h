@@ -16,8 +16,12 @@ enum class EntryKind {
 };
 
 struct FolderEntry {
-  std::string Name;  // Shift-JIS
+  std::string Name;  // Shift-JIS; a name with none as NameForShowing gives it
   EntryKind Kind = EntryKind::Other;
+  // False when the name has no Shift-JIS form (on POSIX: is not UTF-8 text, or holds a
+  // backslash), so that no path can name the entry.
+  bool Nameable = true;
+  std::string Shown;  // UTF-8: such a name as the console shows it
 };
 
 // What tells one file or folder from every other on the machine.
@@ -27,8 +31,8 @@ struct FileId {
   bool operator==(const FileId&) const = default;
 };
 
-// The entries of a folder, "." and ".." and names with no Shift-JIS form left out, in no
-// particular order; false when the folder cannot be read.
+// The entries of a folder, "." and ".." left out, in no particular order; false when the
+// folder cannot be read.
 bool ReadFolderEntries(const std::string& folder, std::vector<FolderEntry>& entries);
 // The identity of the file or folder a path names, links followed; false when none.
 bool GetFileId(const std::string& path, FileId& id);

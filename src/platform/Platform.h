@@ -18,6 +18,11 @@ namespace platform {
 bool FileExists(const std::string& path);
 // True when a folder is found under the path.
 bool FolderExists(const std::string& path);
+// The same for a path the user names: found under that very name, letter case and all,
+// where the system tells names apart by case (the two above also find a name that differs
+// only in case, as the images of a drawing made on Windows expect).
+bool FileExistsAsNamed(const std::string& path);
+bool FolderExistsAsNamed(const std::string& path);
 
 // Modification time in packed DOS form (local time, clamped to the years 1980-2107 that
 // the form can hold) and size of a file; false when none.

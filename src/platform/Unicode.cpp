@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
+#include "text/ShownText.h"
 
 namespace platform::unicode {
 
@@ -129,6 +130,32 @@ bool Utf16ToUtf8(const std::u16string& units, std::string& utf8) {
     }
   }
   return true;
+}
+
+void NameForShowing(const std::string& bytes, std::string& utf8, std::string& sjis) {
+  utf8.clear();
+  sjis.clear();
+  for (std::size_t i = 0; i < bytes.size();) {
+    char32_t c;
+    const std::size_t length = DecodeOne(bytes, i, c);
+    if (length == 0) {
+      const std::string shown = text::ByteShown(static_cast<unsigned char>(bytes[i]));
+      utf8 += shown;
+      sjis += shown;
+      ++i;
+      continue;
+    }
+    const std::string one = bytes.substr(i, length);
+    i += length;
+    utf8 += one;
+    std::u16string units;
+    std::string converted;
+    if (c != U'\\' && Utf8ToUtf16(one, units) && Utf16ToCp932(units, converted)) {
+      sjis += converted;
+    } else {
+      sjis += text::CodePointShown(c);
+    }
+  }
 }
 
 }  // namespace platform::unicode

@@ -14,5 +14,9 @@ bool IsUtf8(const std::string& bytes);
 std::string ValidUtf8(const std::string& bytes);
 // UTF-16 to UTF-8; false on an unpaired surrogate.
 bool Utf16ToUtf8(const std::u16string& units, std::string& utf8);
+// A name with no Shift-JIS form, for showing: as UTF-8, each byte that is not UTF-8 shown
+// as <0xXX>; as Shift-JIS, besides, each character with no form there (and a backslash,
+// which would read as a separator) shown as <U+XXXX>.
+void NameForShowing(const std::string& bytes, std::string& utf8, std::string& sjis);
 
 }  // namespace platform::unicode

@@ -12,6 +12,10 @@ namespace {
 using app::LogLine;
 using app::TForm1Probe;
 
+// 保存先のため変換しません: 
+const std::string kDestinationPassedOver =
+    "\x95\xDB\x91\xB6\x90\xE6\x82\xCC\x82\xBD\x82\xDF\x95\xCF\x8A\xB7\x82\xB5\x82\xDC\x82\xB9\x82\xF1: ";
+
 class TForm1Folders : public FormTest {
  protected:
   void SetUp() override {
@@ -112,23 +116,51 @@ TEST_F(TForm1Folders, DestinationInsideTheTreeIsLeftOutAndAFolderInTheWayFailsIt
   testsupport::WriteFileText(inside + "plans\\sub", "in the way");
   Write("plans\\out\\plans\\plan.jww", DrawingWithTexts({}));
   Drop({root / "plans\\"});
-  ASSERT_EQ(form.ListBox1.Items.size(), 7u);
+  ASSERT_EQ(form.ListBox1.Items.size(), 8u);
   EXPECT_EQ(form.ListBox1.Items[0], top);
   EXPECT_EQ(form.ListBox1.Items[2], kResultMark + OkText(1, 1, 0, 1, 0));
   EXPECT_EQ(form.ListBox1.Items[4], kArrow + inside + "plans\\sub\\plan.jww");
   EXPECT_EQ(form.ListBox1.Items[5], kResultMark + kFailed);
-  EXPECT_EQ(form.ListBox1.Items[6], Totals(1, 1, 1, 1));
+  EXPECT_EQ(form.ListBox1.Items[6], kDestinationPassedOver + root / "plans\\out");
+  EXPECT_EQ(form.ListBox1.Items[7], Totals(1, 1, 1, 1));
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(inside + "plans\\sub")), "in the way");
 
   // the destination the tree itself: its mirror below it is left out, run after run
   form.Edit1.Text = root / "plans";
   for (int run = 0; run < 2; ++run) {
     Drop({root / "plans"});
-    ASSERT_EQ(form.ListBox1.Items.size(), 10u) << run;
+    ASSERT_EQ(form.ListBox1.Items.size(), 10u + run) << run;
     EXPECT_EQ(form.ListBox1.Items[4], kArrow + root / "plans\\plans\\out\\plans\\plan.jww");
-    EXPECT_EQ(form.ListBox1.Items[9], Totals(3, 0, 3, 3));
+    if (run == 1) {
+      EXPECT_EQ(form.ListBox1.Items[9], kDestinationPassedOver + root / "plans\\plans");
+    }
+    EXPECT_EQ(form.ListBox1.Items.back(), Totals(3, 0, 3, 3));
   }
   EXPECT_FALSE(platform::FolderExists(root / "plans\\plans\\plans\\"));
+}
+
+TEST_F(TForm1Folders, WhatTheWalkPassesOverIsNamedAndNamesAreShownOnOneLine) {
+  const std::string tree = Folder("tree");
+  form.Edit1.Text = Folder("tree\\out");
+  Write("tree\\out\\own.jww", DrawingWithTexts({}));
+  testsupport::WriteFileText(testsupport::Units(tree) + u"\u301C.jww", "not read");  // 〜: no Shift-JIS form
+  std::vector<std::string> log;
+  const std::string ok = kResultMark + OkText(0, 0, 0, 0, 0);
+#ifndef _WIN32
+  // a name with a line break keeps to one line of the log
+  Write("tree\\a\nb.jww", DrawingWithTexts({}));
+  log = {tree + "a<U+000A>b.jww", kArrow + tree + "out\\tree\\a<U+000A>b.jww", ok};
+#endif
+  Write("tree\\ok.jww", DrawingWithTexts({}));
+  const int converted = static_cast<int>(log.size() / 3) + 1;
+  log.insert(log.end(), {tree + "ok.jww", kArrow + tree + "out\\tree\\ok.jww", ok,
+                         // 名前を扱えないため変換しません: 
+                         "\x96\xBC\x91\x4F\x82\xF0\x88\xB5\x82\xA6\x82\xC8\x82\xA2\x82\xBD\x82\xDF\x95\xCF\x8A\xB7\x82"
+                         "\xB5\x82\xDC\x82\xB9\x82\xF1: " + tree + "<U+301C>.jww",
+                         kDestinationPassedOver + tree + "out",
+                         Totals(converted, 0, 0, 0)});
+  Drop({tree});
+  EXPECT_EQ(form.ListBox1.Items, log);
 }
 
 TEST_F(TForm1Folders, AFolderGivenThroughALinkIsFollowedUnderTheLinkName) {

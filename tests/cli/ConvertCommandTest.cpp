@@ -2,6 +2,8 @@
 // prints the log, and tells the outcome by its exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ProgramRun.h"
 #include "TestSupport.h"
 #include "fixture/DrawingBuilder.h"
@@ -13,6 +15,7 @@
 #include "text/ShiftJis.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -425,11 +428,15 @@ TEST_F(ConvertFolder, ADestinationInsideTheTreeIsLeftOut) {
   // converted twice into a folder of its own: the second run takes only the tree's drawings
   const std::string out = top + "out\\";
   platform::MakeFolder(out);
+  ASSERT_TRUE(fixture::WriteDrawing(out + "users-own.jww", DrawingWithTexts({})));
   for (int run = 0; run < 2; ++run) {
     const RunResult r = Quorvane({"convert", "--to", platform::NativePathForDisplay(out), Native(tree)});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Lines(r.out).size(), 12u) << r.out;
     EXPECT_EQ(Lines(r.err).back(), Totals(4, 0, 8, 1));
+    // the user's own drawing there is not converted, and the folder is named for it
+    EXPECT_TRUE(Contains(r.err, "保存先のため変換しません: " + platform::NativePathForDisplay(top + "out") + "\n"))
+        << r.err;
   }
   EXPECT_TRUE(platform::FileExists(out + tree + "\\1F\\" + kDetail + "\\" + kTable + "\\" + kPlan));
   EXPECT_FALSE(platform::FolderExists(out + tree + "\\out\\"));
@@ -454,6 +461,109 @@ TEST_F(ConvertFolder, AFolderThatCannotBeReadIsNamedAndTheRestGoesOn) {
   EXPECT_EQ(Lines(r.err), (std::vector<std::string>{"フォルダを読めません: " + platform::NativePathForDisplay(locked),
                                                      Totals(3, 0, 6, 0)}));
   EXPECT_TRUE(platform::FileExists(out + tree + "\\1F\\" + kPlan));
+}
+#endif
+
+TEST_F(ConvertCommand, EntriesAFolderCannotNameAreNamedAndFailTheRun) {
+  const std::u16string tree = testsupport::Units(root / "tree\\");
+  testsupport::MakeFolder(tree);
+  testsupport::MakeFolder(tree + u"\u301Csub");  // 〜: typed on Linux, no Shift-JIS form
+  ASSERT_TRUE(fixture::WriteDrawing(root / "tree\\ok.jww", DrawingWithTexts({})));
+  for (const char16_t* name : {u"1\u968E\u301C2\u968E.jww", u"caf\u00E9.JWW", u"\u301Csub\\x.jww", u"\u301C.txt"}) {
+    testsupport::WriteFileText(tree + name, "not read");
+  }
+  const std::string shown = Native("tree\\");
+  std::vector<std::string> named = {shown + "1階〜2階.jww", shown + "café.JWW", shown + "〜sub"};
+#ifndef _WIN32
+  // names no Windows file has: bytes that are not UTF-8, a backslash
+  for (const char* name : {"\xE9t\xE9.jww", "a\\b.jww"}) {
+    const int fd = open((shown + name).c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0) << name;
+    close(fd);
+  }
+  named.insert(named.end(), {shown + "<0xE9>t<0xE9>.jww", shown + "a\\b.jww"});
+#endif
+  platform::MakeFolder(root / "out\\");
+  const RunResult r = Quorvane({"convert", "--to", "out", "tree"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(Lines(r.out).size(), 3u) << r.out;
+  const std::vector<std::string> err = Lines(r.err);
+  ASSERT_EQ(err.size(), named.size() + 1) << r.err;
+  for (const std::string& path : named) {
+    EXPECT_NE(std::find(err.begin(), err.end(), "名前を扱えないため変換しません: " + path), err.end()) << path;
+  }
+  EXPECT_EQ(err.back(), Totals(1, 0, 0, 0));
+
+  // a folder holding only such a drawing says so, rather than that it holds none
+  testsupport::MakeFolder(testsupport::Units(root / "only\\"));
+  testsupport::WriteFileText(testsupport::Units(root / "only\\") + u"\u301C.jww", "not read");
+  const RunResult alone = Quorvane({"convert", "--to", "out", "only"});
+  EXPECT_EQ(alone.status, 1) << alone.err;
+  EXPECT_EQ(alone.out, "");
+  EXPECT_EQ(Lines(alone.err), (std::vector<std::string>{"名前を扱えないため変換しません: " + Native("only\\") + "〜.jww",
+                                                         Totals(0, 0, 0, 0)}));
+}
+
+#ifndef _WIN32
+TEST_F(ConvertCommand, NamesThatDifferOnlyInCaseAreTwoFilesButOneOutput) {
+  // what the user names is found by its exact name: never the drawing's own folder for w/X
+  platform::MakeFolder(root / "w\\");
+  platform::MakeFolder(root / "w\\x\\");
+  ASSERT_TRUE(fixture::WriteDrawing(root / "w\\x\\a.jww", DrawingWithTexts({Reference("..\\..\\img\\a.bmp")})));
+  const std::vector<unsigned char> source = testsupport::ReadFileBytes(root / "w\\x\\a.jww");
+  const struct {
+    std::vector<std::string> args;
+    std::string inErr;
+  } rows[] = {
+      {{"convert", "--to", "w/X", "w/x/a.jww"}, "指定したフォルダが見つかりません。"},
+      {{"convert", "--to", "w/x", "w/X/a.jww"}, "no such drawing file: w/X/a.jww"},
+      {{"convert", "--to", "w/x", "W/x"}, "not a drawing file (.jww): W/x"},
+  };
+  for (const auto& row : rows) {
+    const RunResult r = Quorvane(row.args);
+    EXPECT_EQ(r.status, 2) << row.args[2] << "\n" << r.out << r.err;
+    EXPECT_TRUE(Contains(r.err, row.inErr)) << r.err;
+  }
+  EXPECT_EQ(testsupport::ReadFileBytes(root / "w\\x\\a.jww"), source);
+  EXPECT_EQ(platform::ListFolder(root / "w\\x\\"), std::vector<std::string>{"a.jww"});
+
+  // a.jww and A.JWW of one folder mirrored into one: the first keeps its output; an image
+  // whose name differs only in case from a file there takes a branch number
+  platform::MakeFolder(root / "pair\\");
+  // written under names of their own first: the platform layer saves over a name in other case
+  for (const char* name : {"A.JWW", "a.jww"}) {
+    const std::string text = name[0] == 'A' ? "upper" : "lower";
+    ASSERT_TRUE(fixture::WriteDrawing(root / ("pair\\" + text), DrawingWithTexts({text, Reference("..\\img\\a.bmp")})));
+    ASSERT_EQ(rename(Native("pair\\" + text).c_str(), Native("pair\\" + std::string(name)).c_str()), 0);
+  }
+  platform::MakeFolder(root / "out\\");
+  platform::MakeFolder(root / "out\\pair\\");
+  testsupport::WriteFileText(root / "out\\pair\\A.BMP", "BM another image");
+  const RunResult r = Quorvane({"convert", "--to", "out", "--plain-names", "pair"});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Native("pair\\A.JWW"), kArrow + Native("out\\pair\\A.JWW"),
+                                                    kResultMark + OkText(1, 1), Native("pair\\a.jww"),
+                                                    kArrow + Native("out\\pair\\a.jww"), kResultMark + kFailed}));
+  EXPECT_EQ(Lines(r.err), (std::vector<std::string>{"大文字・小文字だけが違う図面と重なるため変換しません: " +
+                                                        Native("out\\pair\\A.JWW"),
+                                                    Totals(1, 1, 1, 0)}));
+  EXPECT_EQ(testsupport::FolderNames(root / "out\\pair\\"), (std::vector<std::string>{"A.BMP", "A.JWW", "a~1.bmp"}));
+  jww::TJwwData converted;
+  ASSERT_TRUE(converted.LoadFromFile(root / "out\\pair\\A.JWW"));
+  ASSERT_EQ(converted.Texts.size(), 2u);
+  EXPECT_EQ(converted.Texts[0].Text.bytes, "upper");
+  EXPECT_EQ(converted.Texts[1].Text.bytes, Reference("a~1.bmp"));
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(root / "out\\pair\\A.BMP")), "BM another image");
+}
+
+TEST_F(ConvertCommand, ControlCharactersInANameAreShownEscaped) {
+  ASSERT_TRUE(fixture::WriteDrawing(root / "a\nb\tc.jww", DrawingWithTexts({})));
+  platform::MakeFolder(root / "out\\");
+  const RunResult r = Quorvane({"convert", "--to", "out", "a\nb\tc.jww"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.out), (std::vector<std::string>{Native("a<U+000A>b<U+0009>c.jww"),
+                                                    kArrow + Native("out\\a<U+000A>b<U+0009>c.jww"),
+                                                    kResultMark + OkText(0, 0)}));
 }
 #endif
 

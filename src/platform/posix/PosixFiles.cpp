@@ -124,6 +124,12 @@ bool HasType(const Path& path, mode_t type) {
   return StatExisting(path, st) && (st.st_mode & S_IFMT) == type;
 }
 
+bool HasTypeAsNamed(const std::string& path, mode_t type) {
+  std::string native;
+  struct stat st;
+  return posix::DecodePath(path, native) && stat(native.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
+}
+
 template <class Path>
 bool FileInfoOf(const Path& path, std::uint32_t& dosTime, std::uint64_t& size) {
   struct stat st;
@@ -181,6 +187,9 @@ bool FileExists(const std::string& path) { return HasType(path, S_IFREG); }
 bool FileExists(const std::u16string& path) { return HasType(path, S_IFREG); }
 bool FolderExists(const std::string& path) { return HasType(path, S_IFDIR); }
 bool FolderExists(const std::u16string& path) { return HasType(path, S_IFDIR); }
+
+bool FileExistsAsNamed(const std::string& path) { return HasTypeAsNamed(path, S_IFREG); }
+bool FolderExistsAsNamed(const std::string& path) { return HasTypeAsNamed(path, S_IFDIR); }
 
 bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size) {
   return FileInfoOf(path, dosTime, size);

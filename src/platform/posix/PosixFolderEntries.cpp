@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include "platform/FolderEntries.h"
+#include "platform/Unicode.h"
 #include "platform/posix/PosixPath.h"
 #include "platform/posix/PosixText.h"
 
@@ -49,10 +52,15 @@ bool ReadFolderEntries(const std::string& folder, std::vector<FolderEntry>& entr
   errno = 0;
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
-    std::string sjis;
-    // a name with a backslash or with no CP932 form cannot be named in the internal form
-    if (name != "." && name != ".." && name.find('\\') == std::string::npos && posix::Utf8ToCp932(name, sjis)) {
-      entries.push_back({sjis, KindOf(fd, *entry)});
+    if (name != "." && name != "..") {
+      FolderEntry found;
+      found.Kind = KindOf(fd, *entry);
+      // a name with a backslash or with no CP932 form cannot be named in the internal form
+      if (name.find('\\') != std::string::npos || !posix::Utf8ToCp932(name, found.Name)) {
+        found.Nameable = false;
+        unicode::NameForShowing(name, found.Shown, found.Name);
+      }
+      entries.push_back(std::move(found));
     }
     errno = 0;
   }

@@ -192,6 +192,9 @@ bool FileExists(const std::string& path) { return IsEntry(path, false); }
 bool FileExists(const std::u16string& path) { return IsEntry(path, false); }
 bool FolderExists(const std::string& path) { return IsEntry(path, true); }
 bool FolderExists(const std::u16string& path) { return IsEntry(path, true); }
+// Windows takes names that differ only in letter case for one
+bool FileExistsAsNamed(const std::string& path) { return IsEntry(path, false); }
+bool FolderExistsAsNamed(const std::string& path) { return IsEntry(path, true); }
 
 bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size) {
   return FileInfoOf(path, dosTime, size);

@@ -1,6 +1,10 @@
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/FolderEntries.h"
+#include "platform/Platform.h"
+#include "platform/Unicode.h"
 #include "platform/win32/Win32Text.h"
 
 namespace platform {
@@ -36,12 +40,18 @@ bool ReadFolderEntries(const std::string& folder, std::vector<FolderEntry>& entr
   }
   do {
     const std::wstring name = found.cFileName;
-    std::string sjis;
-    if (name == L"." || name == L".." || !win32::FromWide(name, sjis)) continue;
+    if (name == L"." || name == L"..") continue;
     const EntryKind kind = IsLink(found)                                        ? EntryKind::Link
                            : (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder
                                                                                  : EntryKind::File;
-    entries.push_back({sjis, kind});
+    FolderEntry entry;
+    entry.Kind = kind;
+    if (!win32::FromWide(name, entry.Name)) {
+      entry.Nameable = false;
+      unicode::NameForShowing(Utf16ToUtf8ForDisplay(std::u16string(name.begin(), name.end())), entry.Shown,
+                              entry.Name);
+    }
+    entries.push_back(std::move(entry));
   } while (FindNextFileW(search, &found));
   const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
