@@ -201,8 +201,9 @@ void TJwwData::BuildBlockTree(std::size_t maxEntries) {
 
 void TJwwData::ReadBlockDefs(ArchiveReader& ar) {
   const std::int32_t v = Header.Version;
+  const std::uint64_t countAt = ar.Position();
   const std::uint32_t count = ar.ReadCount();
-  ar.CheckFits(count, kMinBlockDefBytes);
+  ar.CheckFits(count, kMinBlockDefBytes, "block definition count", countAt);
   BlockDefs.resize(count);
   for (std::uint32_t i = 0; i < count; ++i) {
     TEntJwwBlockDef& def = BlockDefs[i];

@@ -217,8 +217,9 @@ void WriteBase(ArchiveWriter& ar, std::int32_t version, const TEntJwwBase& base,
 void TJwwData::ReadEntities(ArchiveReader& ar, EntityList& list) {
   const std::int32_t v = Header.Version;
   RecordReader io(ar);
+  const std::uint64_t countAt = ar.Position();
   const std::uint32_t count = ar.ReadCount();
-  ar.CheckFits(count, kMinEntityBytes);
+  ar.CheckFits(count, kMinEntityBytes, "entity count", countAt);
   list.EntityCount = static_cast<std::int32_t>(count);
   list.Order.reserve(count);
   std::uint32_t taken = 0;
