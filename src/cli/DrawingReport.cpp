@@ -279,14 +279,20 @@ int Inspect(const std::vector<platform::Argument>& args) {
       contents.Take(index, data, size);
     };
     const std::string problem = PathProblem(files[i]);
-    const bool loaded = problem.empty() && drawing.LoadFromFile(files[i].sjis);
+    const jww::LoadResult load = problem.empty() ? drawing.Load(files[i].sjis) : jww::LoadResult{};
     contents.Close();
-    if (!loaded) {
-      Complain((problem.empty() ? "cannot read the drawing" : problem) + ": " + files[i].display);
+    if (!load.ok) {
+      // why the drawing could not be read, and at which byte
+      const std::string where = problem.empty() ? load.reason + " at offset " + std::to_string(load.offset) : "";
+      Complain((problem.empty() ? "cannot read the drawing" : problem) + ": " + files[i].display +
+               (where.empty() ? "" : ": " + where));
       status = kFailed;
       if (json) {
         Out("  {\"file\": " + JsonString(files[i].display) + ", \"error\": " +
-            JsonString(problem.empty() ? "cannot read" : problem) + "}" + (i + 1 == files.size() ? "" : ","));
+            JsonString(problem.empty() ? "cannot read" : problem) +
+            (problem.empty() ? ", \"reason\": " + JsonString(load.reason) + ", \"offset\": " + std::to_string(load.offset)
+                             : "") +
+            "}" + (i + 1 == files.size() ? "" : ","));
       }
       continue;
     }

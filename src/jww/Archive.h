@@ -26,7 +26,12 @@ inline constexpr std::size_t kArchiveBufferSize = 128 * 1024;
 // A short read, a failed write, or bytes that cannot be what the file says they are.
 class ArchiveError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ArchiveError(const std::string& why, std::uint64_t offset = 0) : std::runtime_error(why), offset_(offset) {}
+  // Where in the file the bytes that failed begin.
+  std::uint64_t Offset() const { return offset_; }
+
+ private:
+  std::uint64_t offset_;
 };
 
 // Class numbers of the body; 0 is "no known class".

@@ -32,16 +32,22 @@ bool ArchiveReader::Refill() {
   return got > 0;
 }
 
-void ArchiveReader::Fail(const char* why) {
+void ArchiveReader::Fail(const std::string& why, std::uint64_t at) {
   failed_ = true;
   next_ = end_;
-  throw ArchiveError(why);
+  if (!firstFailure_) firstFailure_.emplace(why, at);
+  throw ArchiveError(why, at);
+}
+
+void ArchiveReader::FailShort() {
+  if (!failed_ && source_.Failed()) Fail("the file cannot be read", position_);
+  Fail(std::string("the file ends inside ") + part_, position_);
 }
 
 void ArchiveReader::ReadBytes(void* out, std::size_t n) {
   auto* dest = static_cast<unsigned char*>(out);
   while (n > 0) {
-    if (next_ == end_ && !Refill()) Fail("unexpected end of file");
+    if (next_ == end_ && !Refill()) FailShort();
     const std::size_t take = std::min(n, static_cast<std::size_t>(end_ - next_));
     std::memcpy(dest, next_, take);
     dest += take;
@@ -53,7 +59,7 @@ void ArchiveReader::ReadBytes(void* out, std::size_t n) {
 
 void ArchiveReader::Skip(std::uint64_t n) {
   while (n > 0) {
-    if (next_ == end_ && !Refill()) Fail("unexpected end of file");
+    if (next_ == end_ && !Refill()) FailShort();
     const std::size_t take =
         static_cast<std::size_t>(std::min<std::uint64_t>(n, static_cast<std::uint64_t>(end_ - next_)));
     next_ += take;
@@ -62,8 +68,12 @@ void ArchiveReader::Skip(std::uint64_t n) {
   }
 }
 
-void ArchiveReader::CheckFits(std::uint64_t count, std::uint64_t minBytes) {
-  if (minBytes > 0 && count > Remaining() / minBytes) Fail("count exceeds the file");
+void ArchiveReader::CheckFits(std::uint64_t count, std::uint64_t minBytes, std::string_view what, std::uint64_t at) {
+  if (minBytes > 0 && count > Remaining() / minBytes) {
+    Fail(std::string(what) + " " + std::to_string(count) + " cannot fit in the " + std::to_string(Remaining()) +
+             " bytes left",
+         at);
+  }
 }
 
 std::uint32_t ArchiveReader::ReadStringLength(std::uint8_t first) {
@@ -74,6 +84,7 @@ std::uint32_t ArchiveReader::ReadStringLength(std::uint8_t first) {
 }
 
 JwwString ArchiveReader::ReadString() {
+  const std::uint64_t at = position_;
   std::uint8_t first = ReadU8();
   bool unicode = false;
   std::uint32_t length = 0;
@@ -92,12 +103,12 @@ JwwString ArchiveReader::ReadString() {
     }
   }
   if (!unicode) {
-    CheckFits(length, 1);
+    CheckFits(length, 1, "string length", at);
     std::string bytes(length, '\0');
     ReadBytes(bytes.data(), length);
     return JwwString(std::move(bytes), StringForm::Ansi);
   }
-  CheckFits(length, 2);
+  CheckFits(length, 2, "string length", at);
   std::string raw(static_cast<std::size_t>(length) * 2, '\0');
   ReadBytes(raw.data(), raw.size());
   return StringOfUnits(UnitsOf(raw));
@@ -126,11 +137,12 @@ void ArchiveReader::ResetClasses() {
 }
 
 int ArchiveReader::ReadClassTag(bool blockDefinitionList) {
+  const std::uint64_t at = position_;
   const std::uint16_t tag = ReadU16();
   if (tag == 0xFFFF) {
     ReadU16();  // schema number
     const std::uint16_t nameLength = ReadU16();
-    if (nameLength > kMaxClassName) Fail("class name too long");
+    if (nameLength > kMaxClassName) Fail("class name of " + std::to_string(nameLength) + " bytes is too long", at);
     std::string name(nameLength, '\0');
     ReadBytes(name.data(), nameLength);
     int classNo = kNoClass;

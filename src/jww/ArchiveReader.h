@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "jww/Archive.h"
 #include "jww/JwwString.h"
@@ -43,8 +46,15 @@ class ArchiveReader {
   std::uint64_t Remaining() const { return position_ < size_ ? size_ - position_ : 0; }
   // Bytes read so far.
   std::uint64_t Position() const { return position_; }
-  // Fails the load unless `count` items of at least `minBytes` each can still follow.
-  void CheckFits(std::uint64_t count, std::uint64_t minBytes);
+  // Fails the load unless `count` items of at least `minBytes` each can still follow;
+  // `what` names the count, `at` is where it was read.
+  void CheckFits(std::uint64_t count, std::uint64_t minBytes, std::string_view what, std::uint64_t at);
+  // Ends the archive with the reason and the offset it names; every later read fails too.
+  [[noreturn]] void Fail(const std::string& why, std::uint64_t at);
+  // The first failure of this archive, or nullptr; it outlives failures that were caught.
+  const ArchiveError* FirstFailure() const { return firstFailure_ ? &*firstFailure_ : nullptr; }
+  // Names the part being read ("the entity list"), for a file that ends inside it.
+  void SetPart(const char* part) { part_ = part; }
 
   // A counted string in either form, bytes as stored.
   JwwString ReadString();
@@ -78,8 +88,8 @@ class ArchiveReader {
     return v;
   }
   bool Refill();
-  // A failed read ends the archive: every later read fails too.
-  [[noreturn]] void Fail(const char* why);
+  // A read that found no more bytes.
+  [[noreturn]] void FailShort();
   std::uint32_t ReadStringLength(std::uint8_t first);
 
   ByteSource& source_;
@@ -91,6 +101,8 @@ class ArchiveReader {
   std::array<std::uint32_t, 9> classIndex_{};
   std::uint32_t mapCounter_ = 1;
   bool failed_ = false;
+  std::optional<ArchiveError> firstFailure_;
+  const char* part_ = "the file";
   bool inPlace_ = false;
   unsigned char scratch_[kMaxTake];
 };

@@ -1,6 +1,8 @@
 #include "jww/DrawingDocument.h"
 
+#include <exception>
 #include <new>
+#include <string>
 
 #include "jww/ArchiveReader.h"
 #include "jww/ArchiveWriter.h"
@@ -36,51 +38,103 @@ void TJwwData::Reset() {
   defsByNumber_ = {};
 }
 
-bool TJwwData::Load(ByteSource& source) {
-  bool ok = false;
+namespace {
+
+// Why a read stopped, inside the handler of what stopped it: the archive's first failure
+// (a record's failure may have been passed over before a later read failed), else the
+// exception itself.
+LoadResult FailureOf(const ArchiveReader& ar) {
+  if (const ArchiveError* first = ar.FirstFailure()) return {false, first->what(), first->Offset()};
+  try {
+    throw;
+  } catch (const ArchiveError& e) {
+    return {false, e.what(), e.Offset()};
+  } catch (const std::bad_alloc&) {
+    return {false, "out of memory", ar.Position()};
+  } catch (const std::exception& e) {
+    return {false, std::string("the reader failed: ") + e.what(), ar.Position()};
+  } catch (...) {
+    return {false, "the reader failed", ar.Position()};
+  }
+}
+
+// Why a load stopped before anything was read.
+LoadResult FailureBeforeReading() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return {false, "out of memory", 0};
+  } catch (const std::exception& e) {
+    return {false, std::string("the file cannot be read: ") + e.what(), 0};
+  } catch (...) {
+    return {false, "the file cannot be read", 0};
+  }
+}
+
+}  // namespace
+
+LoadResult TJwwData::LoadFrom(ByteSource& source) {
+  LoadResult result;
+  std::uint64_t end = 0;
   try {
     ArchiveReader ar(source);
-    ReadHeader(ar);
-    ReadBody(ar);
-    ok = true;
+    try {
+      ReadHeader(ar);
+      ReadBody(ar);
+      result = {true, "", 0};
+    } catch (...) {
+      result = FailureOf(ar);
+    }
+    end = ar.Position();
   } catch (...) {
+    result = FailureBeforeReading();
   }
   try {
     if (Header.Version >= 220) BuildBlockTree();
   } catch (...) {
     // a drawing whose nesting cannot be worked out is not loaded
     BlockTree = {};
-    ok = false;
+    if (result.ok) result = {false, "the block nesting cannot be worked out", end};
   }
-  return ok;
+  return result;
 }
 
-bool TJwwData::LoadFromFile(const std::string& path) {
+LoadResult TJwwData::Load(const std::string& path) {
   Reset();
   try {
     platform::InputFile file;
-    if (!file.Open(path)) return false;
-    FileSource source(file);
-    return Load(source);
+    if (!file.Open(path)) {
+      lastLoad_ = {false, "the file cannot be opened", 0};
+    } else {
+      FileSource source(file);
+      lastLoad_ = LoadFrom(source);
+    }
   } catch (...) {
-    return false;
+    lastLoad_ = FailureBeforeReading();
   }
+  return lastLoad_;
 }
+
+bool TJwwData::LoadFromFile(const std::string& path) { return Load(path).ok; }
 
 bool TJwwData::LoadFromMemory(const void* data, std::size_t size) {
   Reset();
   try {
     MemorySource source(data, size);
-    return Load(source);
+    lastLoad_ = LoadFrom(source);
   } catch (...) {
-    return false;
+    lastLoad_ = FailureBeforeReading();
   }
+  return lastLoad_.ok;
 }
 
 void TJwwData::ReadBody(ArchiveReader& ar) {
   ar.ResetClasses();
+  ar.SetPart("the entity list");
   ReadEntities(ar, *this);
+  ar.SetPart("the block definitions");
   ReadBlockDefs(ar);
+  ar.SetPart("the embedded images");
   if (Header.Version >= 700) ReadImages(ar);
 }
 

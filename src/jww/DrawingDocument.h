@@ -23,6 +23,13 @@ void CopyBase(const TEntJwwBase& source, TEntJwwBase& target);
 // Writes a base with the clean-up of an attribute kind (a class number 1-8).
 void WriteBase(ArchiveWriter& ar, std::int32_t version, const TEntJwwBase& base, int kind);
 
+// How a load ended: read whole, or why not and where.
+struct LoadResult {
+  bool ok = false;
+  std::string reason;        // in English, for the console; "" when ok
+  std::uint64_t offset = 0;  // where in the file the bytes that failed begin
+};
+
 // True for a name that can only mean a file directly inside the scratch folder.
 bool IsPlainFileName(const JwwString& name);
 
@@ -36,10 +43,14 @@ class TJwwData : public EntityList, public HeaderSection {
   // Sets every field to its default.
   void Reset();
 
-  // Reads a drawing of version 220 or later; false when it cannot be read whole.
+  // Reads a drawing of version 220 or later; says why and where it could not be read whole.
+  LoadResult Load(const std::string& path);
+  // Load, true when the drawing was read whole.
   bool LoadFromFile(const std::string& path);
   // Reads a drawing from bytes in memory.
   bool LoadFromMemory(const void* data, std::size_t size);
+  // How the last load ended.
+  const LoadResult& LastLoadResult() const { return lastLoad_; }
   // Writes the drawing as the given version through a temporary file that replaces
   // the target only when complete; false leaves the target as it was.
   bool SaveToFile(const std::string& path, std::int32_t version);
@@ -86,7 +97,7 @@ class TJwwData : public EntityList, public HeaderSection {
   static constexpr std::size_t kMaxBlockTree = 100000;
 
  private:
-  bool Load(ByteSource& source);
+  LoadResult LoadFrom(ByteSource& source);
   void Save(ArchiveWriter& ar, std::int32_t version);
   void ReadHeader(ArchiveReader& ar);
   void WriteHeader(ArchiveWriter& ar, std::int32_t version) const;
@@ -99,6 +110,7 @@ class TJwwData : public EntityList, public HeaderSection {
 
   // (number, index) of every definition, sorted: the first of a number comes first
   std::vector<std::pair<std::int32_t, std::int32_t>> defsByNumber_;
+  LoadResult lastLoad_;
 };
 
 }  // namespace jww

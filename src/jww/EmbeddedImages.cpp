@@ -127,17 +127,20 @@ std::int32_t TJwwData::FindEmbeddedImage(const JwwString& text) const {
 
 void TJwwData::ReadImages(ArchiveReader& ar) {
   ClearEmbeddedImages();
+  const std::uint64_t countAt = ar.Position();
   const std::int32_t count = ar.ReadI32();
   if (count <= 0) return;
-  ar.CheckFits(static_cast<std::uint32_t>(count), kMinImageBytes);
+  ar.CheckFits(static_cast<std::uint32_t>(count), kMinImageBytes, "embedded image count", countAt);
   EmbeddedImages.resize(static_cast<std::size_t>(count));
   std::vector<unsigned char> block(kCopyBlock);
   for (std::size_t index = 0; index < EmbeddedImages.size(); ++index) {
     TBindImageType& image = EmbeddedImages[index];
     image.Name = ar.ReadCleanString();
+    const std::uint64_t sizeAt = ar.Position();
     image.Size = ar.ReadI32();
-    if (image.Size < 0) throw ArchiveError("negative image size");
-    ar.CheckFits(static_cast<std::uint32_t>(image.Size), 1);
+    const std::string ordinal = "embedded image " + std::to_string(index + 1);
+    if (image.Size < 0) ar.Fail(ordinal + " has a negative size", sizeAt);
+    ar.CheckFits(static_cast<std::uint32_t>(image.Size), 1, "size of " + ordinal, sizeAt);
     std::uint64_t left = static_cast<std::uint32_t>(image.Size);
     if (left == 0) continue;
     // only a plain name inside the scratch folder is ever written to disk

@@ -1,5 +1,8 @@
-// Entity records and the framing of an entity list with class tags.
+// Entity records, block definitions, and the framing of their lists with class tags.
 #include <algorithm>
+#include <cstddef>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 
 #include "jww/DrawingDocument.h"
@@ -11,10 +14,41 @@ namespace {
 
 // The smallest entity the file can hold: a class reference and a point of an old file.
 constexpr std::uint64_t kMinEntityBytes = 2 + 33;
+// The smallest block definition: tag, old base, three dwords, empty name, count.
+constexpr std::uint64_t kMinBlockDefBytes = 2 + 13 + 12 + 1 + 2;
 // A point with this line type carries a code, an angle and a scale.
 constexpr std::uint8_t kCodedPoint = 100;
 // A solid with this colour carries an RGB colour.
 constexpr std::uint16_t kRgbSolid = 10;
+
+// The record array of each entity class, in class-number order from kLineClass.
+constexpr auto kRecordArrays = std::make_tuple(&EntityList::Lines, &EntityList::Arcs, &EntityList::Points,
+                                               &EntityList::Texts, &EntityList::Dims, &EntityList::Solids,
+                                               &EntityList::Blocks);
+constexpr auto kClassSlots = std::make_index_sequence<std::tuple_size_v<decltype(kRecordArrays)>>{};
+
+// The record type of the class in slot I of the table.
+template <std::size_t I>
+using RecordOfSlot =
+    typename std::remove_cvref_t<decltype(std::declval<EntityList&>().*std::get<I>(kRecordArrays))>::value_type;
+
+// The class number of a record type.
+template <typename Record, std::size_t... I>
+constexpr int ClassNumberOf(std::index_sequence<I...>) {
+  int classNo = kNoClass;
+  ((classNo = std::is_same_v<Record, RecordOfSlot<I>> ? kLineClass + static_cast<int>(I) : classNo), ...);
+  return classNo;
+}
+template <typename Record>
+constexpr int kClassOf = ClassNumberOf<Record>(kClassSlots);
+
+// Calls f with the list's record array of an entity class; false for a number of no class.
+template <typename List, typename F>
+bool WithRecords(List& list, int classNo, F&& f) {
+  return [&]<std::size_t... I>(std::index_sequence<I...>) {
+    return ((classNo == kLineClass + static_cast<int>(I) && (f(list.*std::get<I>(kRecordArrays)), true)) || ...);
+  }(kClassSlots);
+}
 
 // Bytes of the common attributes in a file of the version.
 std::size_t BaseBytes(std::int32_t v) { return v >= 351 ? 15 : 13; }
@@ -105,6 +139,18 @@ void Transfer(Io& io, TEntJwwBlock& e, std::int32_t v) {
   BaseAndFields(io, e, v, e.X, e.Y, e.ScaleX, e.ScaleY, e.Angle, e.Number);
 }
 
+// A block definition's own fields; its entity list follows as a list of its own. `ordinal`
+// (counted from 1) stands in for a long time stamp, which is not kept.
+template <typename Io>
+void Transfer(Io& io, TEntJwwBlockDef& e, std::int32_t v, std::int32_t ordinal) {
+  BaseAndFields(io, e, v, e.Number, e.Referenced, e.Time);
+  if (!Io::kStoring && static_cast<std::uint32_t>(e.Time) >= 0x80000000u) {
+    io.Reserved(8);
+    e.Time = ordinal;
+  }
+  io.String(e.Name);
+}
+
 // The writer's clean-ups: the values a record is written with, on a copy of it.
 
 bool InLineTypes(int t) { return (t >= 1 && t <= 9) || (t >= 11 && t <= 19) || (t >= 31 && t <= 62); }
@@ -136,28 +182,10 @@ void CleanBase(TEntJwwBase& b, int kind) {
   if (b.LayerGroup > 15) b.LayerGroup = 0;
 }
 
-TEntJwwLine CleanForWrite(TEntJwwLine e) {
-  CleanBase(e, kLineClass);
-  return e;
-}
-
-TEntJwwArc CleanForWrite(TEntJwwArc e) {
-  CleanBase(e, kArcClass);
-  return e;
-}
-
-TEntJwwPoint CleanForWrite(TEntJwwPoint e) {
-  CleanBase(e, kPointClass);
-  return e;
-}
-
-TEntJwwSolid CleanForWrite(TEntJwwSolid e) {
-  CleanBase(e, kSolidClass);
-  return e;
-}
-
-TEntJwwBlock CleanForWrite(TEntJwwBlock e) {
-  CleanBase(e, kBlockClass);
+// A record whose clean-up is that of its attributes.
+template <typename Record>
+Record CleanForWrite(Record e) {
+  CleanBase(e, kClassOf<Record>);
   return e;
 }
 
@@ -178,6 +206,19 @@ TEntJwwDim CleanForWrite(TEntJwwDim e) {
   return e;
 }
 
+// A definition's own fields as a save writes them, without its entities.
+TEntJwwBlockDef CleanHeadForWrite(const TEntJwwBlockDef& def) {
+  TEntJwwBlockDef clean;
+  static_cast<TEntJwwBase&>(clean) = def;
+  CleanBase(clean, kBlockDefClass);
+  clean.Number = def.Number;
+  clean.Referenced = def.Referenced;
+  clean.Time = def.Time;
+  clean.Name = def.Name;
+  CleanInPlace(clean.Name);
+  return clean;
+}
+
 // Reads one record into the end of its array; returns its index.
 template <typename Record>
 std::int32_t ReadInto(RecordArray<Record>& array, RecordReader& io, std::int32_t v) {
@@ -189,13 +230,6 @@ std::int32_t ReadInto(RecordArray<Record>& array, RecordReader& io, std::int32_t
     throw;
   }
   return static_cast<std::int32_t>(array.size() - 1);
-}
-
-// Writes the record's cleaned copy.
-template <typename Record>
-void WriteRecord(RecordWriter& io, const Record& e, std::int32_t v) {
-  Record clean = CleanForWrite(e);
-  Transfer(io, clean, v);
 }
 
 }  // namespace
@@ -217,8 +251,9 @@ void WriteBase(ArchiveWriter& ar, std::int32_t version, const TEntJwwBase& base,
 void TJwwData::ReadEntities(ArchiveReader& ar, EntityList& list) {
   const std::int32_t v = Header.Version;
   RecordReader io(ar);
+  const std::uint64_t countAt = ar.Position();
   const std::uint32_t count = ar.ReadCount();
-  ar.CheckFits(count, kMinEntityBytes);
+  ar.CheckFits(count, kMinEntityBytes, "entity count", countAt);
   list.EntityCount = static_cast<std::int32_t>(count);
   list.Order.reserve(count);
   std::uint32_t taken = 0;
@@ -227,15 +262,7 @@ void TJwwData::ReadEntities(ArchiveReader& ar, EntityList& list) {
     if (classNo == kNoClass) continue;  // no record follows; the next bytes are a tag
     try {
       std::int32_t index = 0;
-      switch (classNo) {
-        case kLineClass: index = ReadInto(list.Lines, io, v); break;
-        case kArcClass: index = ReadInto(list.Arcs, io, v); break;
-        case kPointClass: index = ReadInto(list.Points, io, v); break;
-        case kTextClass: index = ReadInto(list.Texts, io, v); break;
-        case kDimClass: index = ReadInto(list.Dims, io, v); break;
-        case kSolidClass: index = ReadInto(list.Solids, io, v); break;
-        default: index = ReadInto(list.Blocks, io, v); break;
-      }
+      WithRecords(list, classNo, [&](auto& records) { index = ReadInto(records, io, v); });
       list.Order.push_back({classNo, index});
     } catch (const ArchiveError&) {
       // only this entity is lost; the reader goes on with the next tag
@@ -249,16 +276,9 @@ void TJwwData::WriteEntities(ArchiveWriter& ar, const EntityList& list, std::int
   // a record the list holds; an insert whose number no definition has names nothing
   auto written = [this, &list](const TEntJwwOrder& o) {
     const auto i = static_cast<std::size_t>(o.Index);
-    switch (o.ClassNo) {
-      case kLineClass: return i < list.Lines.size();
-      case kArcClass: return i < list.Arcs.size();
-      case kPointClass: return i < list.Points.size();
-      case kTextClass: return i < list.Texts.size();
-      case kDimClass: return i < list.Dims.size();
-      case kSolidClass: return i < list.Solids.size();
-      case kBlockClass: return i < list.Blocks.size() && FindBlockDef(list.Blocks[i].Number) >= 0;
-      default: return false;
-    }
+    bool held = false;
+    WithRecords(list, o.ClassNo, [&](const auto& records) { held = i < records.size(); });
+    return held && (o.ClassNo != kBlockClass || FindBlockDef(list.Blocks[i].Number) >= 0);
   };
   RecordWriter io(ar);
   ar.WriteCount(static_cast<std::uint32_t>(std::count_if(list.Order.begin(), list.Order.end(), written)));
@@ -266,21 +286,44 @@ void TJwwData::WriteEntities(ArchiveWriter& ar, const EntityList& list, std::int
     if (!written(o)) continue;  // skipped before its tag, so the class numbering stays right
     ar.WriteClassTag(o.ClassNo, static_cast<std::uint32_t>(v));
     const auto i = static_cast<std::size_t>(o.Index);
-    switch (o.ClassNo) {
-      case kLineClass: WriteRecord(io, list.Lines[i], v); break;
-      case kArcClass: WriteRecord(io, list.Arcs[i], v); break;
-      case kPointClass: WriteRecord(io, list.Points[i], v); break;
-      case kTextClass: WriteRecord(io, list.Texts[i], v); break;
-      case kDimClass: WriteRecord(io, list.Dims[i], v); break;
-      case kSolidClass: WriteRecord(io, list.Solids[i], v); break;
-      default: {
-        TEntJwwBlock clean = CleanForWrite(list.Blocks[i]);
+    WithRecords(list, o.ClassNo, [&](const auto& records) {
+      auto clean = CleanForWrite(records[i]);
+      if constexpr (std::is_same_v<decltype(clean), TEntJwwBlock>) {
         clean.Number = MapBlockNumber(clean.Number);  // the number the definition is written with
-        Transfer(io, clean, v);
-        break;
       }
-    }
+      Transfer(io, clean, v);
+    });
     ar.AdvanceMapCounter();
+  }
+}
+
+void TJwwData::ReadBlockDefs(ArchiveReader& ar) {
+  const std::int32_t v = Header.Version;
+  RecordReader io(ar);
+  const std::uint64_t countAt = ar.Position();
+  const std::uint32_t count = ar.ReadCount();
+  ar.CheckFits(count, kMinBlockDefBytes, "block definition count", countAt);
+  BlockDefs.resize(count);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    TEntJwwBlockDef& def = BlockDefs[i];
+    ar.ReadClassTag(true);  // whatever the tag says, a block definition follows
+    Transfer(io, def, v, static_cast<std::int32_t>(i + 1));
+    ar.AdvanceMapCounter();  // the definition object itself
+    ReadEntities(ar, def);
+  }
+}
+
+void TJwwData::WriteBlockDefs(ArchiveWriter& ar, std::int32_t v) const {
+  RecordWriter io(ar);
+  ar.WriteCount(static_cast<std::uint32_t>(ReferencedBlockCount));
+  for (const TEntJwwBlockDef& def : BlockDefs) {
+    if (def.Used != 1) continue;
+    ar.WriteClassTag(kBlockDefClass, static_cast<std::uint32_t>(v));
+    TEntJwwBlockDef clean = CleanHeadForWrite(def);
+    clean.Number = MapBlockNumber(def.Number);
+    Transfer(io, clean, v, 0);
+    ar.AdvanceMapCounter();
+    WriteEntities(ar, def, v);
   }
 }
 

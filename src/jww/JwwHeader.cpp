@@ -62,7 +62,7 @@ void Transfer(Io& io, Owner& d) {
   io.Bytes(h.Signature, 8);
   io(h.Version);
   const std::int32_t v = h.Version;
-  if (!Io::kStoring && v < 220) throw ArchiveError("version below 220");
+  if (!Io::kStoring && v < 220) throw ArchiveError("version " + std::to_string(v) + " is older than 220", 8);
 
   io.RawString(h.Memo);
   io(h.PaperSize, h.WriteLayerGroup);
@@ -198,6 +198,7 @@ HeaderSection CleanForWrite(HeaderSection c, std::int32_t v) {
 }  // namespace
 
 void TJwwData::ReadHeader(ArchiveReader& ar) {
+  ar.SetPart("the header");
   SizeTables(*this);
   RecordReader io(ar);
   Transfer(io, *this);

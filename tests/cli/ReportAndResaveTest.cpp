@@ -53,13 +53,19 @@ TEST_F(InspectResave, InspectShowsReferencesAndWhereTheyResolve) {
 }
 
 TEST_F(InspectResave, InspectJsonAndFailures) {
-  RunResult r = Quorvane({"inspect", "--json", "plan.jww", "missing.jww"});
+  std::vector<unsigned char> cut = testsupport::ReadFileBytes(root / "plan.jww");
+  cut.resize(100);
+  testsupport::WriteFileBytes(root / "cut.jww", cut);
+  RunResult r = Quorvane({"inspect", "--json", "plan.jww", "missing.jww", "cut.jww"});
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.out, "\"resolvedPath\": ")) << r.out;
   EXPECT_TRUE(Contains(r.out, "\"exists\": true"));
   EXPECT_TRUE(Contains(r.out, "\"exists\": false"));
   EXPECT_TRUE(Contains(r.out, "\"error\": \"cannot read\""));
   EXPECT_TRUE(Contains(r.err, "missing.jww"));
+  // a drawing that cannot be read says why and where
+  EXPECT_TRUE(Contains(r.out, "\"reason\": \"the file ends inside the header\", \"offset\": 100}")) << r.out;
+  EXPECT_TRUE(Contains(Quorvane({"inspect", "cut.jww"}).err, "cut.jww: the file ends inside the header at offset 100"));
   EXPECT_EQ(r.out.front(), '[');
   r = Quorvane({"inspect"});
   EXPECT_EQ(r.status, 2);

@@ -610,12 +610,16 @@ TEST(JwwHostile, CountsThatCannotFitFailFast) {
   std::string hostile = AsString(bytes);
   hostile.replace(countAt, 2, Hex("FF FF FF FF FF FF"));
   TJwwData back;
+  // failed by the bound itself, not by reserving room for the count
   EXPECT_FALSE(back.LoadFromMemory(hostile.data(), hostile.size()));
+  EXPECT_EQ(back.LastLoadResult().reason, "entity count 4294967295 cannot fit in the 6 bytes left");
+  EXPECT_EQ(back.LastLoadResult().offset, countAt);
 
   // one image whose size runs past the end of the file
   std::string image = AsString(bytes);
   image.replace(image.size() - 4, 4, Hex("01 00 00 00 05") + "a.bmp" + Hex("00 00 00 10") + "short");
   EXPECT_FALSE(back.LoadFromMemory(image.data(), image.size()));
+  EXPECT_EQ(back.LastLoadResult().reason, "size of embedded image 1 268435456 cannot fit in the 5 bytes left");
 }
 
 TEST(JwwSave, IntoAMissingFolderLeavesNothing) {

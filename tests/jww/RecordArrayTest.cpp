@@ -53,11 +53,12 @@ TEST(RecordArray, GrowsAcrossBlocksWithoutLosingRecords) {
 }
 
 TEST(RecordArray, ARecordOfItsOwnCanBeAddedAtAnySize) {
-  // the first block moves its records while it grows: the record copied must not go with it
+  // the first block moves its records while it grows: the record copied must not go with
+  // it (handed over as the array's own record, never as a temporary copy of it)
   RecordArray<Named> records;
-  for (int i = 0; i < 300; ++i) {
-    const std::size_t last = records.size() - (records.empty() ? 0 : 1);
-    records.push_back(records.empty() ? Make(0) : records[last]);
+  records.push_back(Make(0));
+  for (int i = 1; i < 300; ++i) {
+    records.push_back(records.back());
     records.back().id = i;
     EXPECT_EQ(records.back().name, Make(0).name) << i;
   }

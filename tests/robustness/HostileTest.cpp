@@ -124,6 +124,50 @@ TEST_F(Hostile, EveryDrawingFailsCleanlyOrConvertsInsideItsFolders) {
   }
 }
 
+TEST(HostileLoad, EachFailureSaysWhyAndWhere) {
+  // the reason a load gives, and the bytes found at its offset ("" for the end of the file)
+  const struct {
+    const char* name;
+    const char* reason;
+    const char* at;
+  } rows[] = {
+      {"entity-count-ffffffff", "entity count 4294967295 cannot fit in the ", "FF FF FF FF FF FF"},
+      {"block-count-ffffffff", "block definition count 4294967295 cannot fit in the ", "FF FF FF FF FF FF"},
+      {"image-count-huge", "embedded image count 2147483647 cannot fit in the ", "FF FF FF 7F"},
+      {"image-size-past-end", "size of embedded image 1 2147483632 cannot fit in the ", "F0 FF FF 7F"},
+      {"image-size-negative", "embedded image 1 has a negative size", "FB FF FF FF"},
+      {"cut-inside-a-string", "string length 308 cannot fit in the ", "FF 34 01 5E 40 42 4D"},
+      {"class-name-60000", "class name of 60000 bytes is too long", "FF FF"},
+      {"version-219", "version 219 is older than 220", "DB 00 00 00"},
+      {"header-only", "the file ends inside the entity list", ""},
+      {"cut-inside-block-definitions", "the file ends inside the block definitions", ""},
+      {"noise-after-2000", "string length 1410 cannot fit in the ", "FF 82 05"},
+  };
+  for (const fixture::HostileCase& c : fixture::HostileDrawings()) {
+    SCOPED_TRACE(c.name);
+    jww::TJwwData d;
+    const bool loaded = d.LoadFromMemory(c.bytes.data(), c.bytes.size());
+    const jww::LoadResult& result = d.LastLoadResult();
+    EXPECT_EQ(result.ok, loaded);
+    const auto row = std::find_if(std::begin(rows), std::end(rows), [&c](const auto& r) { return c.name == r.name; });
+    if (row == std::end(rows)) {
+      EXPECT_TRUE(loaded) << result.reason;
+      EXPECT_EQ(result.reason, "");
+      continue;
+    }
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(result.reason.substr(0, std::string(row->reason).size()), row->reason);
+    const std::string at = testsupport::Hex(row->at);
+    ASSERT_LE(result.offset, c.bytes.size());
+    if (at.empty()) {
+      EXPECT_EQ(result.offset, c.bytes.size());
+    } else {
+      EXPECT_EQ(std::string(c.bytes.begin() + static_cast<std::ptrdiff_t>(result.offset), c.bytes.end()).substr(0, at.size()),
+                at);
+    }
+  }
+}
+
 #ifndef _WIN32
 std::string AsString(const std::vector<unsigned char>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 

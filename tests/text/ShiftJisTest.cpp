@@ -1,4 +1,5 @@
 #include "text/ShiftJis.h"
+#include "text/Utf16Path.h"
 
 #include <gtest/gtest.h>
 
@@ -562,6 +563,22 @@ TEST(ShiftJis, ExtractPathParts) {
     EXPECT_EQ(ExtractFileName(row.path), row.name) << Show(row.path);
     EXPECT_EQ(ExtractFileExt(row.path), row.ext) << Show(row.path);
     EXPECT_EQ(ExtractFilePath(row.path) + ExtractFileName(row.path), row.path) << Show(row.path);
+  }
+}
+
+TEST(ShiftJis, IsAbsolutePath) {
+  // rooted by either separator or by a drive; the UTF-16 form agrees
+  const struct {
+    std::string path;
+    bool absolute;
+  } rows[] = {
+      {"\\img\\a.bmp", true}, {"/img/a.bmp", true}, {"\\\\server\\a.bmp", true}, {"C:\\a.bmp", true},
+      {"C:a.bmp", true},      {"img\\a.bmp", false}, {"img/a.bmp", false},     {"a", false},
+      {"", false},            {kHyo + "\\a.bmp", false},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(text::IsAbsolutePath(row.path), row.absolute) << Show(row.path);
+    EXPECT_EQ(text::IsAbsolutePath(std::u16string(row.path.begin(), row.path.end())), row.absolute) << Show(row.path);
   }
 }
 
