@@ -62,7 +62,8 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
     if (present) *present = false;
     return true;
   };
-  const Path name = nameWithPath ? FlattenedImageName(sourcePath) : own;
+  // a plain name has no separator left: flattening it only clears what Windows forbids
+  const Path name = FlattenedImageName(nameWithPath ? sourcePath : own);
   if (takes(name)) return name;
   const Path ext = text::ExtractFileExt(name);
   const Path stem = name.substr(0, name.size() - ext.size());
@@ -131,7 +132,7 @@ std::string FlattenedImageName(const std::string& path) {
     if (text::IsLeadByte(b) && i + 1 < path.size()) {
       name.append(path, i, 2);
       ++i;
-    } else if (b == '\\' || b == '/' || b == ':') {
+    } else if (b == '\\' || b == '/' || b == ':' || text::IsForbiddenInFileName(b)) {
       name += '_';
     } else {
       name += path[i];
@@ -142,7 +143,9 @@ std::string FlattenedImageName(const std::string& path) {
 
 std::u16string FlattenedImageName(const std::u16string& path) {
   std::u16string name = path;
-  std::replace_if(name.begin(), name.end(), [](char16_t u) { return u == u'\\' || u == u'/' || u == u':'; }, u'_');
+  std::replace_if(
+      name.begin(), name.end(),
+      [](char16_t u) { return u == u'\\' || u == u'/' || u == u':' || text::IsForbiddenInFileName(u); }, u'_');
   return name;
 }
 

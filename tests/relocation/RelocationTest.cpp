@@ -197,7 +197,8 @@ TEST_F(Relocation, MissingImages) {
 TEST_F(Relocation, DeviceNamesAreNeverImages) {
   // on Windows these name devices that seem to exist; elsewhere they are made real files,
   // and still one drawing gives one result everywhere
-  const std::vector<std::string> names = {"NUL", "CON", "COM1", "LPT1.bmp", "img\\con.bmp", "Aux .jpg", "prn.tar.gz"};
+  const std::vector<std::string> names = {"NUL",    "CON",       "COM1", "LPT1.bmp", "img\\con.bmp", "Aux .jpg", "prn.tar.gz",
+                                          "CONIN$", "conout$.bmp"};
 #ifndef _WIN32
   for (const std::string& name : names) Image(name, "not a device here");
 #endif
@@ -340,18 +341,24 @@ TEST_F(Relocation, PlainNamesGetBranchNumbers) {
   EXPECT_EQ(MakeImageFileName(false, bare, out_.Path()), "readme~1");
 }
 
-TEST_F(Relocation, PathNamesFlattenSeparatorsButNotTrailBytes) {
+TEST_F(Relocation, PlacedNamesFlattenSeparatorsAndCharactersWindowsForbidsButNotTrailBytes) {
   struct Row {
-    std::string path, name;
+    std::string path, name, plain;
   };
   const Row rows[] = {
-      {"C:\\w\\img\\a.bmp", "C__w_img_a.bmp"},
-      {"\\\\srv\\share\\p.jpg", "__srv_share_p.jpg"},
-      {"a/b.bmp", "a_b.bmp"},
-      {"C:\\" + Hex("95 5C") + "\\a.bmp", "C__" + Hex("95 5C") + "_a.bmp"},
-      {Hex("83 5C 94 5C") + "\\x", Hex("83 5C 94 5C") + "_x"},
+      {"C:\\w\\img\\a.bmp", "C__w_img_a.bmp", "a.bmp"},
+      {"\\\\srv\\share\\p.jpg", "__srv_share_p.jpg", "p.jpg"},
+      {"a/b.bmp", "a_b.bmp", "b.bmp"},
+      {"C:\\" + Hex("95 5C") + "\\a.bmp", "C__" + Hex("95 5C") + "_a.bmp", "a.bmp"},
+      {Hex("83 5C 94 5C") + "\\x", Hex("83 5C 94 5C") + "_x", "x"},
+      {"\\\\?\\C:\\w\\a.bmp", "____C__w_a.bmp", "a.bmp"},
+      {"C:\\w\\a?b*c|d<e>f\"g" + Hex("01 1F") + ".bmp", "C__w_a_b_c_d_e_f_g__.bmp", "a_b_c_d_e_f_g__.bmp"},
+      {"C:\\" + Hex("83 7C") + "|.bmp", "C__" + Hex("83 7C") + "_.bmp", Hex("83 7C") + "_.bmp"},  // ポ: trail byte "|"
   };
-  for (const Row& r : rows) EXPECT_EQ(MakeImageFileName(true, r.path, out_.Path()), r.name) << r.path;
+  for (const Row& r : rows) {
+    EXPECT_EQ(MakeImageFileName(true, r.path, out_.Path()), r.name) << r.path;
+    EXPECT_EQ(MakeImageFileName(false, r.path, out_.Path()), r.plain) << r.path;
+  }
 }
 
 TEST_F(Relocation, AnImageInTheDestinationIsReferencedWhereItLies) {
