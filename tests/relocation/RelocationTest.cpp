@@ -159,15 +159,19 @@ TEST_F(Relocation, RelativeReferencesResolveBesideTheDrawingOnly) {
   testsupport::WriteFileText(platform::CurrentFolder() + both, "from the working folder");
   testsupport::WriteFileText(platform::CurrentFolder() + strayOnly, "from the working folder");
   Image(both, "beside the drawing");
+  // a drive with no root after it ("C:a.bmp") names the current folder of that drive
+  const std::string working = platform::CurrentFolder();
+  const std::string drive = text::HasDrive(working) ? working.substr(0, 2) : "C:";
   jww::TJwwData d;
-  d.Texts = {Text("^@BM" + both + ",1"), Text("^@BM" + strayOnly + ",2")};
+  d.Texts = {Text("^@BM" + both + ",1"), Text("^@BM" + strayOnly + ",2"), Text("^@BM" + drive + both + ",3")};
   const RelocationCounters c = Run(d, true, false);
   platform::RemoveFile(platform::CurrentFolder() + both);
   platform::RemoveFile(platform::CurrentFolder() + strayOnly);
   EXPECT_EQ(Out(both), "beside the drawing");
   EXPECT_EQ(c.ImageTextCount, 1);
-  EXPECT_EQ(c.MissingImageCount, 1);
+  EXPECT_EQ(c.MissingImageCount, 2);
   EXPECT_EQ(d.Texts[1].Text.bytes, "^@BM" + strayOnly + ",2");
+  EXPECT_EQ(d.Texts[2].Text.bytes, "^@BM" + drive + both + ",3");
   EXPECT_EQ(platform::ListFolder(out_.Path()), std::vector<std::string>{both});
 }
 
