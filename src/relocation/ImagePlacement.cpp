@@ -50,8 +50,14 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
                    const std::set<Path>& taken, bool* present) {
   if (present) *present = true;
   const Path own = text::ExtractFileName(sourcePath);
-  // an image in the destination folder already is where it belongs, under its own name
-  if (platform::SameFile(sourcePath, destinationFolder + own)) return own;
+  // an image in the destination folder already is where it belongs, under its own name as
+  // the file system holds it (a short name or another letter case is the reference's);
+  // a name Windows would refuse is copied under one it takes
+  if (platform::SameFile(sourcePath, destinationFolder + own)) {
+    const Path real = platform::RealFileName(sourcePath);
+    if (real.empty()) return own;
+    if (FlattenedImageName(real) == real) return real;
+  }
 
   const FileStamp source = StampOf(sourcePath);
   // a name is this image's when no file has it, or when its file is this image to the byte

@@ -13,6 +13,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/Wide.h"
 #else
 #include <sys/stat.h>
 #endif
@@ -381,6 +383,32 @@ TEST_F(Relocation, AnImageInTheDestinationIsReferencedWhereItLies) {
   // no copy and no new name, in either naming mode
   EXPECT_EQ(platform::ListFolder(folder), std::vector<std::string>{"a.bmp"});
   EXPECT_EQ(GetFileStamp(a).time, 0x5A8B6C00u);
+}
+
+TEST_F(Relocation, AnImageInTheDestinationIsNamedByItsRealName) {
+  const std::string image = Image("img\\Long picture name.bmp", "a");
+  const std::string folder = source_ / "img\\";
+  std::vector<std::string> spellings = {"IMG\\LONG PICTURE NAME.BMP"};
+#ifdef _WIN32
+  // the 8.3 short name, which another volume will not have
+  std::wstring wide(MAX_PATH, L'\0');
+  wide.resize(GetShortPathNameW(platform::ToWide(image).c_str(), wide.data(), MAX_PATH));
+  std::string shortPath;
+  ASSERT_TRUE(platform::FromWide(wide, shortPath));
+  ASSERT_NE(text::ExtractFileName(shortPath), "Long picture name.bmp");
+  spellings.push_back(shortPath);
+#endif
+  for (const std::string& spelling : spellings) {
+    for (bool plain : {true, false}) {
+      copied_.clear();
+      jww::TJwwData d;
+      d.Texts = {Text("^@BM" + spelling + ",1")};
+      RelocationCounters c;
+      RelocateImages(d, drawing_, folder, {false, !plain}, copied_, c);
+      EXPECT_EQ(d.Texts[0].Text.bytes, "^@BMLong picture name.bmp,1") << spelling;
+    }
+  }
+  EXPECT_EQ(platform::ListFolder(folder), std::vector<std::string>{"Long picture name.bmp"});
 }
 
 // What already lies in the destination under the image's name decides the name it gets.
