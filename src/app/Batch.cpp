@@ -49,6 +49,11 @@ bool TForm1::ChosenDestination(std::string& folder, std::string& shown) {
     }
     folder = text::IncludeTrailingBackslash(found);
   } else {
+    // an empty field names no folder, never the root of a drive
+    if (Edit1.Text.empty()) {
+      shown.clear();
+      return false;
+    }
     folder = text::IncludeTrailingBackslash(Edit1.Text);
   }
   shown = folder;
@@ -71,7 +76,7 @@ void TForm1::RunBatch() {
     std::string folder;
     std::string shown;  // what the message names when the folder is missing
     if (!ChosenDestination(folder, shown)) {
-      Message(std::string(texts::kFolderNotFound) + "\r\n" + shown);
+      Message(std::string(texts::kFolderNotFound) + (shown.empty() ? "" : "\r\n" + shown));
       return;
     }
     const bool sameFolder = folder.empty();

@@ -68,11 +68,13 @@ bool IsPlainFileName(const JwwString& name) {
   if (!name.IsSjis()) {
     // each unit stands for itself: no separator hides inside another character
     const std::u16string units = name.Units();
-    if (units.empty() || units == u"." || units == u"..") return false;
-    return std::none_of(units.begin(), units.end(),
-                        [](char16_t u) { return u == u'\\' || u == u'/' || u == u':' || u < 0x20; });
+    if (units.empty() || units == u"." || units == u".." || text::IsDeviceName(units)) return false;
+    return std::none_of(units.begin(), units.end(), [](char16_t u) {
+      return u == u'\\' || u == u'/' || u == u':' || text::IsForbiddenInFileName(u);
+    });
   }
-  if (name.bytes.empty() || name.bytes == "." || name.bytes == "..") return false;
+  // nor a device or a name Windows refuses, so that a drawing reads alike on every platform
+  if (name.bytes.empty() || name.bytes == "." || name.bytes == ".." || text::IsDeviceName(name.bytes)) return false;
   // a separator anywhere (outside a double-byte character) would reach another folder
   const std::string& s = name.bytes;
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -81,7 +83,7 @@ bool IsPlainFileName(const JwwString& name) {
       ++i;
       continue;
     }
-    if (b == '\\' || b == '/' || b == ':' || b < 0x20) return false;
+    if (b == '\\' || b == '/' || b == ':' || text::IsForbiddenInFileName(b)) return false;
   }
   return true;
 }

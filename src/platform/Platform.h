@@ -47,6 +47,10 @@ bool FindSaveTarget(const std::string& path, std::string& target);
 // True when both paths name one existing file or folder, however each is spelt (letter
 // case, short names, links).
 bool SameFile(const std::string& a, const std::string& b);
+// The name (no folder) of the existing file or folder at path as the file system holds it:
+// the long name for an 8.3 short one, the entry's own letter case; "" when none is found
+// or the name has no form of the path's kind.
+std::string RealFileName(const std::string& path);
 // Creates one folder; false when it exists already or cannot be made.
 bool MakeFolder(const std::string& path);
 // Removes an empty folder.
@@ -151,6 +155,7 @@ bool SetFileDosTime(const std::u16string& path, std::uint32_t dosTime);
 bool SetArchiveOnly(const std::u16string& path);
 bool RemoveFile(const std::u16string& path);
 bool SameFile(const std::u16string& a, const std::u16string& b);
+std::u16string RealFileName(const std::u16string& path);
 bool MakeFolder(const std::u16string& path);
 CopyOutcome CopyFileContents(const std::u16string& source, const std::u16string& target);
 

@@ -26,8 +26,8 @@ std::size_t CharLength(const std::u16string& s, std::size_t i) {
   return s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() ? 2 : 1;
 }
 
-// s with separators, ":" (and "." unless kept) and control characters made "_"; a
-// character of more than one unit stays whole.
+// s with separators, ":" (and "." unless kept) and the characters Windows forbids in a
+// name made "_"; a character of more than one unit stays whole.
 template <class Text>
 Text Flatten(const Text& s, bool keepDots) {
   Text out;
@@ -35,7 +35,8 @@ Text Flatten(const Text& s, bool keepDots) {
   for (std::size_t i = 0; i < s.size();) {
     const std::size_t n = CharLength(s, i);
     const auto c = static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<typename Text::value_type>>(s[i]));
-    const bool replaced = n == 1 && (c == '\\' || c == '/' || c == ':' || c < 0x20 || (c == '.' && !keepDots));
+    const bool replaced =
+        n == 1 && (c == '\\' || c == '/' || c == ':' || text::IsForbiddenInFileName(c) || (c == '.' && !keepDots));
     if (replaced) {
       out += typename Text::value_type('_');
     } else {

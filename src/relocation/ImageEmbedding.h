@@ -14,9 +14,9 @@
 
 namespace relocation {
 
-// The name an image is stored under: its path with every ":", "\", "/" and "." made "_",
-// then its own extension ("C:\img\photo.bmp" gives "C__img_photo_bmp.bmp"); Shift-JIS,
-// or UTF-16 units for a path with no Shift-JIS form.
+// The name an image is stored under: its path with every ":", "\", "/", "." and character
+// Windows forbids in a name made "_", then its own extension ("C:\img\photo.bmp" gives
+// "C__img_photo_bmp.bmp"); Shift-JIS, or UTF-16 units for a path with no Shift-JIS form.
 std::string EmbeddedImageName(const std::string& path);
 std::u16string EmbeddedImageName(const std::u16string& path);
 

@@ -50,8 +50,14 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
                    const std::set<Path>& taken, bool* present) {
   if (present) *present = true;
   const Path own = text::ExtractFileName(sourcePath);
-  // an image in the destination folder already is where it belongs, under its own name
-  if (platform::SameFile(sourcePath, destinationFolder + own)) return own;
+  // an image in the destination folder already is where it belongs, under its own name as
+  // the file system holds it (a short name or another letter case is the reference's);
+  // a name Windows would refuse is copied under one it takes
+  if (platform::SameFile(sourcePath, destinationFolder + own)) {
+    const Path real = platform::RealFileName(sourcePath);
+    if (real.empty()) return own;
+    if (FlattenedImageName(real) == real) return real;
+  }
 
   const FileStamp source = StampOf(sourcePath);
   // a name is this image's when no file has it, or when its file is this image to the byte
@@ -62,7 +68,8 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
     if (present) *present = false;
     return true;
   };
-  const Path name = nameWithPath ? FlattenedImageName(sourcePath) : own;
+  // a plain name has no separator left: flattening it only clears what Windows forbids
+  const Path name = FlattenedImageName(nameWithPath ? sourcePath : own);
   if (takes(name)) return name;
   const Path ext = text::ExtractFileExt(name);
   const Path stem = name.substr(0, name.size() - ext.size());
@@ -131,7 +138,7 @@ std::string FlattenedImageName(const std::string& path) {
     if (text::IsLeadByte(b) && i + 1 < path.size()) {
       name.append(path, i, 2);
       ++i;
-    } else if (b == '\\' || b == '/' || b == ':') {
+    } else if (b == '\\' || b == '/' || b == ':' || text::IsForbiddenInFileName(b)) {
       name += '_';
     } else {
       name += path[i];
@@ -142,7 +149,9 @@ std::string FlattenedImageName(const std::string& path) {
 
 std::u16string FlattenedImageName(const std::u16string& path) {
   std::u16string name = path;
-  std::replace_if(name.begin(), name.end(), [](char16_t u) { return u == u'\\' || u == u'/' || u == u':'; }, u'_');
+  std::replace_if(
+      name.begin(), name.end(),
+      [](char16_t u) { return u == u'\\' || u == u'/' || u == u':' || text::IsForbiddenInFileName(u); }, u'_');
   return name;
 }
 

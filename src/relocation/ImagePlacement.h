@@ -26,8 +26,9 @@ enum class CopyResult {
   NameTaken,  // a file already has the target's name; it was left alone
 };
 
-// The path flattened into one file name: every separator ("\\", "/") and ":" becomes "_"
-// (in a Shift-JIS path never a trail byte; in UTF-16 units each unit stands for itself).
+// The path flattened into one file name: every separator ("\\", "/"), ":" and character
+// Windows forbids in a name becomes "_" (in a Shift-JIS path never a trail byte; in UTF-16
+// units each unit stands for itself).
 std::string FlattenedImageName(const std::string& path);
 std::u16string FlattenedImageName(const std::u16string& path);
 // The stamp of a file; (0, 0) when nothing is found.

@@ -128,6 +128,13 @@ void RelocateText(jww::TEntJwwText& t, const Pass& pass, std::int32_t& found, st
   WithImageReference(t.Text, [&](const auto& ref) { RelocateReference(t, ref, pass, found, missing); });
 }
 
+// "C:a.bmp": a drive with no root after it names a file under whatever folder some process
+// has current on that drive, which the drawing cannot know
+template <class Path>
+bool IsDriveRelative(const Path& path) {
+  return path.size() >= 2 && path[1] == ':' && (path.size() == 2 || (path[2] != '\\' && path[2] != '/'));
+}
+
 template <class Path>
 Path Resolve(const Path& path, const std::string& drawingPath, bool* exists) {
   // a relative path is taken from the drawing's folder, never from the working folder
@@ -139,6 +146,7 @@ Path Resolve(const Path& path, const std::string& drawingPath, bool* exists) {
   // decode; a device is never an image
   if (exists) {
     *exists = (absolute || (!drawingPath.empty() && (folder.empty() || !folderInForm.empty()))) &&
+              !IsDriveRelative(path) &&
               !text::IsDeviceName(text::ExtractFileName(resolved)) && platform::FileExists(resolved);
   }
   return resolved;

@@ -349,7 +349,9 @@ std::string IncludeTrailingBackslash(const std::string& path) {
 bool IsDeviceName(const std::string& name) {
   std::string stem = UpperCase(name.substr(0, name.find('.')));
   stem.erase(stem.find_last_not_of(' ') + 1);
-  if (stem == "CON" || stem == "NUL" || stem == "AUX" || stem == "PRN") return true;
+  if (stem == "CON" || stem == "NUL" || stem == "AUX" || stem == "PRN" || stem == "CONIN$" || stem == "CONOUT$") {
+    return true;
+  }
   return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '1' &&
          stem[3] <= '9';
 }

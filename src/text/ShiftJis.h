@@ -62,8 +62,14 @@ bool HasDrive(const std::string& path);
 bool IsAbsolutePath(const std::string& path);
 // The path with a backslash appended unless its last character is one.
 std::string IncludeTrailingBackslash(const std::string& path);
-// True for a file name that Windows takes for a device: CON, NUL, AUX, PRN, COM1-9 or
-// LPT1-9 in any case, with or without an extension, blanks before it ignored.
+// True for a file name that Windows takes for a device: CON, NUL, AUX, PRN, COM1-9,
+// LPT1-9, CONIN$ or CONOUT$ in any case, with or without an extension, blanks before it
+// ignored.
 bool IsDeviceName(const std::string& name);
+// True for a character Windows forbids in a file name besides the separators: ? * | < > "
+// and the control characters (all ASCII, so a single byte or a UTF-16 unit alike).
+constexpr bool IsForbiddenInFileName(std::uint32_t c) {
+  return c < 0x20 || c == '?' || c == '*' || c == '|' || c == '<' || c == '>' || c == '"';
+}
 
 }  // namespace text

@@ -137,14 +137,14 @@ TEST_F(TForm1Batch, TypedFolderGetsOneBackslash) {
   EXPECT_EQ(SortedList(table), (std::vector<std::string>{"a.bmp", "plan.jww"}));
 }
 
-TEST_F(TForm1Batch, EmptyFolderFieldMeansTheRootFolder) {
-  // an unreadable drawing, so that nothing is written into the root folder
+TEST_F(TForm1Batch, EmptyFolderFieldIsAMissingFolder) {
+  // an unreadable drawing, so that nothing would be written into the root folder
   testsupport::WriteFileText(root / "bad.jww", "not a drawing");
   ToFolder("");
   Drop({root / "bad.jww"});
-  ASSERT_EQ(form.ListBox1.Items.size(), 3u);
-  EXPECT_EQ(form.ListBox1.Items[1], kArrow + "\\bad.jww");
-  EXPECT_EQ(form.ListBox1.Items[2], kResultMark + kFailed);
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].text, kFolderNotFound);
+  EXPECT_TRUE(form.ListBox1.Items.empty());
 }
 
 TEST_F(TForm1Batch, NoDestinationButtonTakesTheTypedFolder) {

@@ -139,6 +139,13 @@ TEST_F(ConvertCommand, ExitStatusTellsTheOutcome) {
     EXPECT_TRUE(Contains(r.err, row.inErr)) << shown << "\n" << r.err;
   }
   EXPECT_FALSE(platform::FileExists(SettingsFile()));
+
+  // a settings file cut short after choosing a typed folder names no folder at all
+  testsupport::WriteFileText(SettingsFile(), "192\r\n133\r\n0\r\n0\r\n0\r\n1\r\n");
+  const RunResult r = Quorvane({"convert", "bad.jww"});
+  EXPECT_EQ(r.status, 2) << r.out << r.err;
+  EXPECT_TRUE(Contains(r.err, "quorvane: 指定したフォルダが見つかりません。")) << r.err;
+  EXPECT_EQ(r.out, "");
 }
 
 TEST_F(ConvertCommand, SavedChoiceDecidesUnlessAFlagIsGiven) {

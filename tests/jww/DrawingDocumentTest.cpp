@@ -528,7 +528,10 @@ TEST_F(EmbeddedImages, NamesThatReachOtherFoldersNeverTouchTheDisk) {
   EXPECT_EQ(back.EmbeddedImages.size(), 1u);
   const std::vector<std::string> before = platform::ListFolder(scratch_.Path());
 
-  const std::string tail = Hex("05 00 00 00") +                          // five images
+  // nor is a device name or a name Windows forbids, so that every platform gives one result
+  const std::string tail = Hex("07 00 00 00") +                          // seven images
+                           Hex("07") + "nul.bmp" + Hex("03 00 00 00") + "xyz" +        //
+                           Hex("06") + "a<.bmp" + Hex("03 00 00 00") + "xyz" +         //
                            Hex("0B") + "..\\..\\x.bmp" + Hex("03 00 00 00") + "xyz" +  //
                            Hex("07") + "a/b.bmp" + Hex("03 00 00 00") + "xyz" +        //
                            Hex("07") + "C:x.bmp" + Hex("03 00 00 00") + "xyz" +        //
@@ -538,10 +541,13 @@ TEST_F(EmbeddedImages, NamesThatReachOtherFoldersNeverTouchTheDisk) {
   hostile.replace(hostile.size() - (4 + 1 + 6 + 4 + 3), std::string::npos, tail);
   TJwwData loaded = Document();
   ASSERT_TRUE(loaded.LoadFromMemory(hostile.data(), hostile.size()));
-  EXPECT_EQ(loaded.EmbeddedImages.size(), 5u);
+  EXPECT_EQ(loaded.EmbeddedImages.size(), 7u);
   EXPECT_EQ(platform::ListFolder(scratch_.Path()), before);
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(scratch_ / "ok.bmp")), "new");
   EXPECT_TRUE(platform::ListFolder(outside.Path()).empty());
+  // such an entry cannot be written back while a text refers to it
+  Add(loaded, loaded.Texts, kTextClass, Text("^@BM%temp%nul.bmp,1,1"));
+  EXPECT_FALSE(loaded.SaveToMemory(bytes, 700));
 }
 
 TEST_F(EmbeddedImages, NamesHeldAsUtf16AreExtractedKeptAndReadBack) {
@@ -575,7 +581,8 @@ TEST_F(EmbeddedImages, NamesHeldAsUtf16AreExtractedKeptAndReadBack) {
     std::u16string name;
     bool plain;
   } rows[] = {{u"😀.bmp", true},     {u"..\\😀.bmp", false}, {u"😀/a.bmp", false}, {u"C:😀.bmp", false},
-              {u"😀\x01.bmp", false}, {u"😀\\", false}};
+              {u"😀\x01.bmp", false}, {u"😀\\", false},     {u"😀?.bmp", false},  {u"nul.😀", false},
+              {u"CONIN$", false}};
   for (const auto& row : rows) EXPECT_EQ(IsPlainFileName(utf16(row.name)), row.plain) << testsupport::Utf8(row.name);
 }
 

@@ -34,6 +34,7 @@ TEST(ImageEmbedding, NamesAnImageAfterItsPath) {
       {"\\\\srv\\share/p.v2.png", "__srv_share_p_v2_png.png"},
       {"C:\\img\\readme", "C__img_readme"},
       {"C:\\a.d\\readme", "C__a_d_readme"},
+      {"\\\\?\\C:\\a?b\"c.b|p", "____C__a_b_c_b_p.b_p"},
   };
   for (const auto& row : rows) EXPECT_EQ(EmbeddedImageName(row.path), row.name) << row.path;
 }

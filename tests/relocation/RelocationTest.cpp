@@ -13,6 +13,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/Wide.h"
 #else
 #include <sys/stat.h>
 #endif
@@ -159,15 +161,19 @@ TEST_F(Relocation, RelativeReferencesResolveBesideTheDrawingOnly) {
   testsupport::WriteFileText(platform::CurrentFolder() + both, "from the working folder");
   testsupport::WriteFileText(platform::CurrentFolder() + strayOnly, "from the working folder");
   Image(both, "beside the drawing");
+  // a drive with no root after it ("C:a.bmp") names the current folder of that drive
+  const std::string working = platform::CurrentFolder();
+  const std::string drive = text::HasDrive(working) ? working.substr(0, 2) : "C:";
   jww::TJwwData d;
-  d.Texts = {Text("^@BM" + both + ",1"), Text("^@BM" + strayOnly + ",2")};
+  d.Texts = {Text("^@BM" + both + ",1"), Text("^@BM" + strayOnly + ",2"), Text("^@BM" + drive + both + ",3")};
   const RelocationCounters c = Run(d, true, false);
   platform::RemoveFile(platform::CurrentFolder() + both);
   platform::RemoveFile(platform::CurrentFolder() + strayOnly);
   EXPECT_EQ(Out(both), "beside the drawing");
   EXPECT_EQ(c.ImageTextCount, 1);
-  EXPECT_EQ(c.MissingImageCount, 1);
+  EXPECT_EQ(c.MissingImageCount, 2);
   EXPECT_EQ(d.Texts[1].Text.bytes, "^@BM" + strayOnly + ",2");
+  EXPECT_EQ(d.Texts[2].Text.bytes, "^@BM" + drive + both + ",3");
   EXPECT_EQ(platform::ListFolder(out_.Path()), std::vector<std::string>{both});
 }
 
@@ -197,7 +203,8 @@ TEST_F(Relocation, MissingImages) {
 TEST_F(Relocation, DeviceNamesAreNeverImages) {
   // on Windows these name devices that seem to exist; elsewhere they are made real files,
   // and still one drawing gives one result everywhere
-  const std::vector<std::string> names = {"NUL", "CON", "COM1", "LPT1.bmp", "img\\con.bmp", "Aux .jpg", "prn.tar.gz"};
+  const std::vector<std::string> names = {"NUL",    "CON",       "COM1", "LPT1.bmp", "img\\con.bmp", "Aux .jpg", "prn.tar.gz",
+                                          "CONIN$", "conout$.bmp"};
 #ifndef _WIN32
   for (const std::string& name : names) Image(name, "not a device here");
 #endif
@@ -340,18 +347,24 @@ TEST_F(Relocation, PlainNamesGetBranchNumbers) {
   EXPECT_EQ(MakeImageFileName(false, bare, out_.Path()), "readme~1");
 }
 
-TEST_F(Relocation, PathNamesFlattenSeparatorsButNotTrailBytes) {
+TEST_F(Relocation, PlacedNamesFlattenSeparatorsAndCharactersWindowsForbidsButNotTrailBytes) {
   struct Row {
-    std::string path, name;
+    std::string path, name, plain;
   };
   const Row rows[] = {
-      {"C:\\w\\img\\a.bmp", "C__w_img_a.bmp"},
-      {"\\\\srv\\share\\p.jpg", "__srv_share_p.jpg"},
-      {"a/b.bmp", "a_b.bmp"},
-      {"C:\\" + Hex("95 5C") + "\\a.bmp", "C__" + Hex("95 5C") + "_a.bmp"},
-      {Hex("83 5C 94 5C") + "\\x", Hex("83 5C 94 5C") + "_x"},
+      {"C:\\w\\img\\a.bmp", "C__w_img_a.bmp", "a.bmp"},
+      {"\\\\srv\\share\\p.jpg", "__srv_share_p.jpg", "p.jpg"},
+      {"a/b.bmp", "a_b.bmp", "b.bmp"},
+      {"C:\\" + Hex("95 5C") + "\\a.bmp", "C__" + Hex("95 5C") + "_a.bmp", "a.bmp"},
+      {Hex("83 5C 94 5C") + "\\x", Hex("83 5C 94 5C") + "_x", "x"},
+      {"\\\\?\\C:\\w\\a.bmp", "____C__w_a.bmp", "a.bmp"},
+      {"C:\\w\\a?b*c|d<e>f\"g" + Hex("01 1F") + ".bmp", "C__w_a_b_c_d_e_f_g__.bmp", "a_b_c_d_e_f_g__.bmp"},
+      {"C:\\" + Hex("83 7C") + "|.bmp", "C__" + Hex("83 7C") + "_.bmp", Hex("83 7C") + "_.bmp"},  // ポ: trail byte "|"
   };
-  for (const Row& r : rows) EXPECT_EQ(MakeImageFileName(true, r.path, out_.Path()), r.name) << r.path;
+  for (const Row& r : rows) {
+    EXPECT_EQ(MakeImageFileName(true, r.path, out_.Path()), r.name) << r.path;
+    EXPECT_EQ(MakeImageFileName(false, r.path, out_.Path()), r.plain) << r.path;
+  }
 }
 
 TEST_F(Relocation, AnImageInTheDestinationIsReferencedWhereItLies) {
@@ -370,6 +383,32 @@ TEST_F(Relocation, AnImageInTheDestinationIsReferencedWhereItLies) {
   // no copy and no new name, in either naming mode
   EXPECT_EQ(platform::ListFolder(folder), std::vector<std::string>{"a.bmp"});
   EXPECT_EQ(GetFileStamp(a).time, 0x5A8B6C00u);
+}
+
+TEST_F(Relocation, AnImageInTheDestinationIsNamedByItsRealName) {
+  const std::string image = Image("img\\Long picture name.bmp", "a");
+  const std::string folder = source_ / "img\\";
+  std::vector<std::string> spellings = {"IMG\\LONG PICTURE NAME.BMP"};
+#ifdef _WIN32
+  // the 8.3 short name, which another volume will not have
+  std::wstring wide(MAX_PATH, L'\0');
+  wide.resize(GetShortPathNameW(platform::ToWide(image).c_str(), wide.data(), MAX_PATH));
+  std::string shortPath;
+  ASSERT_TRUE(platform::FromWide(wide, shortPath));
+  ASSERT_NE(text::ExtractFileName(shortPath), "Long picture name.bmp");
+  spellings.push_back(shortPath);
+#endif
+  for (const std::string& spelling : spellings) {
+    for (bool plain : {true, false}) {
+      copied_.clear();
+      jww::TJwwData d;
+      d.Texts = {Text("^@BM" + spelling + ",1")};
+      RelocationCounters c;
+      RelocateImages(d, drawing_, folder, {false, !plain}, copied_, c);
+      EXPECT_EQ(d.Texts[0].Text.bytes, "^@BMLong picture name.bmp,1") << spelling;
+    }
+  }
+  EXPECT_EQ(platform::ListFolder(folder), std::vector<std::string>{"Long picture name.bmp"});
 }
 
 // What already lies in the destination under the image's name decides the name it gets.

@@ -299,8 +299,11 @@ TEST(Utf16ReferenceModel, ParsedRewrittenDisabledAndFlattenedInUnits) {
   EXPECT_EQ(Utf8(RewrittenReference(ref, u"😀~1.bmp")), "^@BM😀~1.bmp,1,2");
   EXPECT_EQ(Utf8(DisabledReference(ref, u"C:\\w\\个人\\😀.bmp")), "_@BMC:\\w\\个人\\😀.bmp,1,2");
   EXPECT_EQ(Utf8(FlattenedImageName(u"C:\\w/个人\\😀.bmp")), "C__w_个人_😀.bmp");
+  EXPECT_EQ(Utf8(FlattenedImageName(u"\\\\?\\C:\\😀|<>\"*\x1F.bmp")), "____C__😀______.bmp");
 
   // a device is a device whatever the case; a name with other characters is a file
-  for (const char16_t* device : {u"nul", u"CON.bmp", u"com1.é"}) EXPECT_TRUE(text::IsDeviceName(device));
+  for (const char16_t* device : {u"nul", u"CON.bmp", u"com1.é", u"CONIN$", u"conout$.😀"}) {
+    EXPECT_TRUE(text::IsDeviceName(device));
+  }
   for (const char16_t* file : {u"nul😀", u"é.bmp", u"CONé.bmp"}) EXPECT_FALSE(text::IsDeviceName(file));
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/Platform.h"
+#include "platform/Unicode.h"
 #include "platform/posix/PosixFileOps.h"
 #include "platform/posix/PosixPath.h"
 #include "platform/posix/PosixText.h"
@@ -173,6 +174,16 @@ bool SameEntry(const Path& a, const Path& b) {
          first.st_ino == second.st_ino;
 }
 
+// The last component of the entry found for path (exactly, or ignoring case); false when none.
+template <class Path>
+bool EntryName(const Path& path, std::string& name) {
+  std::string native;
+  if (!posix::FindExisting(path, native)) return false;
+  name = native.substr(native.find_last_of('/') + 1);
+  // a backslash would be a separator in the internal form
+  return !name.empty() && name.find('\\') == std::string::npos;
+}
+
 template <class Path>
 bool MakeFolderAt(const Path& path) {
   std::string native;
@@ -252,6 +263,18 @@ bool FindSaveTarget(const std::string& path, std::string& target) {
 
 bool SameFile(const std::string& a, const std::string& b) { return SameEntry(a, b); }
 bool SameFile(const std::u16string& a, const std::u16string& b) { return SameEntry(a, b); }
+
+std::string RealFileName(const std::string& path) {
+  std::string name;
+  std::string sjis;
+  return EntryName(path, name) && posix::Utf8ToCp932(name, sjis) ? sjis : std::string();
+}
+
+std::u16string RealFileName(const std::u16string& path) {
+  std::string name;
+  std::u16string units;
+  return EntryName(path, name) && unicode::Utf8ToUtf16(name, units) ? units : std::u16string();
+}
 
 bool MakeFolder(const std::string& path) { return MakeFolderAt(path); }
 bool MakeFolder(const std::u16string& path) { return MakeFolderAt(path); }

@@ -180,6 +180,23 @@ bool SameEntry(const Path& a, const Path& b) {
          info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
+// The long name of the entry at path, from its directory entry; false when none.
+template <class Path>
+bool EntryName(const Path& path, std::wstring& name) {
+  std::wstring wide;
+  if (!WidePath(path, wide)) return false;
+  // a wildcard would make the lookup a search ("\\?\" before the folders is no wildcard)
+  const std::size_t separator = wide.find_last_of(L"\\/");
+  const std::size_t last = separator == std::wstring::npos ? 0 : separator + 1;
+  if (wide.find_first_of(L"*?", last) != std::wstring::npos) return false;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(wide.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  name = found.cFileName;
+  return !name.empty();
+}
+
 template <class Path>
 bool MakeFolderAt(const Path& path) {
   std::wstring wide;
@@ -255,6 +272,17 @@ bool FindSaveTarget(const std::string& path, std::string& target) {
 
 bool SameFile(const std::string& a, const std::string& b) { return SameEntry(a, b); }
 bool SameFile(const std::u16string& a, const std::u16string& b) { return SameEntry(a, b); }
+
+std::string RealFileName(const std::string& path) {
+  std::wstring name;
+  std::string sjis;
+  return EntryName(path, name) && win32::FromWide(name, sjis) ? sjis : std::string();
+}
+
+std::u16string RealFileName(const std::u16string& path) {
+  std::wstring name;
+  return EntryName(path, name) ? std::u16string(name.begin(), name.end()) : std::u16string();
+}
 
 bool MakeFolder(const std::string& path) { return MakeFolderAt(path); }
 bool MakeFolder(const std::u16string& path) { return MakeFolderAt(path); }
