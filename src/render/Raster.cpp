@@ -10,6 +10,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDescent = 0.12;
+// half a pixel, a little less so that a line on a pixel's edge lights that pixel
+constexpr double kHalf = 0.5 - 1.0 / 64;
 
 platform::CanvasColor Color(Rgb c) { return {c.r, c.g, c.b}; }
 
@@ -17,9 +19,9 @@ class Rasterizer {
  public:
   Rasterizer(const DisplayList& list, int width, platform::Canvas& canvas) : list_(list), canvas_(canvas) {
     const double k = width / list.paperWidth;
-    // paper millimetres to pixels: the paper's centre in the picture's, y turned down; a
+    // paper millimetres to pixels: the paper's centre on the middle pixel, y turned down; a
     // point lights the pixel it rounds to, as on the drafting program's screen
-    toPixels_ = {k, 0, 0, -k, canvas.Width() / 2.0 + 0.5, canvas.Height() / 2.0 + 0.5};
+    toPixels_ = {k, 0, 0, -k, canvas.Width() / 2 + kHalf, canvas.Height() / 2 + kHalf};
   }
 
   void Draw() {

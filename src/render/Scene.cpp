@@ -309,12 +309,10 @@ class SceneBuilder {
     const bool drawn = relocation::WithImageReference(t.Text, [&](const auto& ref) {
       using Text = std::decay_t<decltype(ref.path)>;
       if (ref.kind != relocation::ReferenceKind::Image && ref.kind != relocation::ReferenceKind::Embedded) return false;
-      std::string tail;
-      if constexpr (std::is_same_v<Text, std::string>) {
-        tail = ref.tail;
-      } else {
-        tail = Ascii(ref.tail);
-      }
+      // the placement values follow the first comma (never the second byte of a character)
+      const std::string whole = t.Text.IsSjis() ? t.Text.bytes : Ascii(t.Text.Units());
+      const std::size_t comma = whole.find(',');
+      const std::string tail = comma == std::string::npos ? "" : whole.substr(comma);
       ImageText(t, m, greyed, ref.kind == relocation::ReferenceKind::Embedded, TailFields(tail), [&] {
         ImagePath path;
         if constexpr (std::is_same_v<Text, std::string>) {
@@ -356,9 +354,7 @@ class SceneBuilder {
   void ImageText(const jww::TEntJwwText& t, const Affine& m, bool greyed, bool stored,
                  const std::vector<double>& fields, const ImagePath& path) {
     const double width = fields.size() > 0 ? fields[0] : 0;
-    const double height = fields.size() > 1 ? fields[1] : 0;
     const double left = fields.size() > 2 ? fields[2] : 0;
-    const double bottom = fields.size() > 3 ? fields[3] : 0;
     const double scale = fields.size() > 4 && fields[4] > 0 ? fields[4] : 1;
     const double angle = fields.size() > 5 ? fields[5] : 0;
     const Affine at = m.After(Affine::Translation(t.StartX, t.StartY)).After(Affine::Rotation(angle * kPi / 180));
@@ -366,6 +362,8 @@ class SceneBuilder {
     if (image.bitmap && width > 0 && Finite(width) && FiniteAffine(at)) {
       const double aspect = static_cast<double>(image.sourceHeight) / image.sourceWidth;
       const double whole = width / scale;
+      // a trimmed part reaching above the bitmap's top is moved down to it
+      const double bottom = std::min(fields.size() > 3 ? fields[3] : 0.0, aspect * (1 - scale));
       Picture picture;
       picture.bitmap = image.bitmap;
       picture.placement = at.After(Affine::Translation(-left * whole, -bottom * whole)).After(Affine::Scaling(whole, whole * aspect));
@@ -376,11 +374,9 @@ class SceneBuilder {
       }
       return;
     }
-    // the frame, dotted in the text's colour, and the whole reference inside it
+    // the whole reference string, small and level, at the start point (the drafting
+    // program draws no frame for it)
     const Rgb color = ColorOf(t, greyed);
-    const Vec corners[4] = {at.Apply({0, 0}), at.Apply({width, 0}), at.Apply({width, height}), at.Apply({0, height})};
-    Stroke dotted{color, 1, {1, 1}};
-    for (int i = 0; i < 4; ++i) Line(corners[i], corners[(i + 1) % 4], dotted);
     jww::TEntJwwText label = t;
     label.SizeY = kMissingTextHeight;
     label.SizeX = kMissingTextHeight;

@@ -54,10 +54,12 @@ class SvgPicture {
     out_.Attribute("xmlns:xlink", "http://www.w3.org/1999/xlink");
     out_.Attribute("width", width_);
     out_.Attribute("height", PictureHeight(list_, width_));
-    // half a pixel off, so that a point lights the pixel it rounds to
-    const double height = PictureHeight(list_, width_) * pixel_;
-    out_.Attribute("viewBox", SvgWriter::Number(-w / 2 - pixel_ / 2) + " " + SvgWriter::Number(-height / 2 - pixel_ / 2) +
-                                  " " + SvgWriter::Number(w) + " " + SvgWriter::Number(height));
+    // the paper's centre on the middle pixel's centre, so that a point lights the pixel it
+    // rounds to
+    const int height = PictureHeight(list_, width_);
+    out_.Attribute("viewBox", SvgWriter::Number(-(width_ / 2 + 0.5) * pixel_) + " " +
+                                  SvgWriter::Number(-(height / 2 + 0.5) * pixel_) + " " +
+                                  SvgWriter::Number(width_ * pixel_) + " " + SvgWriter::Number(height * pixel_));
     // lines and fills are not smoothed, as on the drafting program's screen
     out_.Attribute("shape-rendering", "crispEdges");
     out_.End();
@@ -251,7 +253,8 @@ class SvgPicture {
 }  // namespace
 
 int PictureHeight(const DisplayList& list, int widthPixels) {
-  return std::max(1, static_cast<int>(std::lround(widthPixels * list.paperHeight / list.paperWidth)));
+  // the row of the bottom edge included
+  return std::max(1, static_cast<int>(std::floor(widthPixels * list.paperHeight / list.paperWidth)) + 1);
 }
 
 std::string WriteSvg(const DisplayList& list, int widthPixels) { return SvgPicture(list, widthPixels).Write(); }
