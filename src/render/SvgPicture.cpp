@@ -36,8 +36,9 @@ std::string Families(const std::string& family) {
   for (char c : family) {
     if (c != '"' && c != '\\' && c != ';') own += c;
   }
-  std::string list = own.empty() ? "" : "\"" + own + "\", ";
-  return list + "IPAGothic, \"IPAexGothic\", \"MS Gothic\", sans-serif";
+  std::string list;
+  if (!own.empty()) list.append("\"").append(own).append("\", ");
+  return list.append("IPAGothic, \"IPAexGothic\", \"MS Gothic\", sans-serif");
 }
 
 class SvgPicture {
