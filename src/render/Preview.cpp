@@ -85,17 +85,26 @@ bool FindImageFile(const ImagePath& reference, const std::string& drawingPath, I
   return exists;
 }
 
-bool LoadDrawing(const std::string& path, jww::TJwwData& drawing, StoredImages& stored) {
+template <class Load>
+bool LoadWith(jww::TJwwData& drawing, StoredImages& stored, Load load) {
   stored.bytes.clear();
   StoredCollector collector(drawing, stored);
   drawing.OnImageBytes = [&collector](std::size_t index, const unsigned char* data, std::size_t size) {
     collector.Take(index, data, size);
   };
-  const bool loaded = drawing.LoadFromFile(path);
+  const bool loaded = load();
   collector.Close();
   drawing.OnImageBytes = nullptr;
   if (!loaded) stored.bytes.clear();
   return loaded;
+}
+
+bool LoadDrawing(const std::string& path, jww::TJwwData& drawing, StoredImages& stored) {
+  return LoadWith(drawing, stored, [&] { return drawing.LoadFromFile(path); });
+}
+
+bool LoadDrawing(const void* data, std::size_t size, jww::TJwwData& drawing, StoredImages& stored) {
+  return LoadWith(drawing, stored, [&] { return drawing.LoadFromMemory(data, size); });
 }
 
 }  // namespace render

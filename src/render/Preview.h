@@ -42,7 +42,7 @@ constexpr std::size_t kMaxBitmapPixels = std::size_t{4} << 20;
 // Most bytes an image file may have to be drawn.
 constexpr std::uint64_t kMaxImageFileBytes = std::uint64_t{256} << 20;
 // Most entities drawn from block definitions, and the deepest nesting followed.
-constexpr std::size_t kMaxBlockEntities = 2000000;
+constexpr std::size_t kMaxBlockEntities = 500000;
 constexpr int kMaxBlockDepth = 64;
 // Widest picture made.
 constexpr int kMaxWidthPixels = 16384;
@@ -50,6 +50,8 @@ constexpr int kMaxWidthPixels = 16384;
 // Reads a drawing, unpacking the images it stores into memory (nothing is extracted);
 // false when the drawing cannot be read.
 bool LoadDrawing(const std::string& path, jww::TJwwData& drawing, StoredImages& stored);
+// The same for a drawing's bytes in memory.
+bool LoadDrawing(const void* data, std::size_t size, jww::TJwwData& drawing, StoredImages& stored);
 
 // Paper size in mm (width, height) of the header's paper code.
 Vec PaperSize(std::int32_t code);

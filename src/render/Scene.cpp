@@ -388,8 +388,9 @@ class SceneBuilder {
   DecodedImage FileImage(const ImagePath& reference) {
     ImagePath file;
     if (!options_.findImage || !options_.findImage(reference, drawingPath_, file)) return {};
-    const std::string key = file.sjis.empty() ? "u:" + Ascii(file.units) + platform::Utf16ToUtf8ForDisplay(file.units)
-                                              : "s:" + text::UpperCase(file.sjis);
+    // one file, one decoding, whatever the letter case of its name
+    std::string key = file.sjis.empty() ? std::string("u:") : std::string("s:");
+    key.append(file.sjis.empty() ? platform::Utf16ToUtf8ForDisplay(file.units) : text::UpperCase(file.sjis));
     if (auto it = images_.find(key); it != images_.end()) return it->second;
     std::vector<std::uint8_t> bytes;
     platform::InputFile in;
@@ -407,7 +408,8 @@ class SceneBuilder {
   DecodedImage StoredImage(const jww::JwwString& text) {
     const std::int32_t index = d_.FindEmbeddedImage(text);
     if (index < 0) return {};
-    const std::string key = "e:" + std::to_string(index);
+    std::string key = "e:";
+    key.append(std::to_string(index));
     if (auto it = images_.find(key); it != images_.end()) return it->second;
     const auto i = static_cast<std::size_t>(index);
     std::vector<std::uint8_t> scratch;

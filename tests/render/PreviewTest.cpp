@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "TestSupport.h"
+#include "fixture/Hostile.h"
 #include "jww/DrawingDocument.h"
 #include "render/ImageCodec.h"
 #include "render/Preview.h"
@@ -300,6 +301,19 @@ TEST(Preview, HostileGeometryIsBounded) {
   EXPECT_GT(hugeArcPoints, 0u);
   Bitmap picture;
   EXPECT_TRUE(Rasterize(list, 297, picture));
+}
+
+TEST(Preview, HostileDrawingsGiveAPictureOrAFailedLoad) {
+  for (const fixture::HostileCase& c : fixture::HostileDrawings()) {
+    SCOPED_TRACE(c.name);
+    jww::TJwwData d;
+    StoredImages stored;
+    if (!LoadDrawing(c.bytes.data(), c.bytes.size(), d, stored)) continue;
+    const DisplayList list = BuildDisplayList(d, "", stored, {});
+    EXPECT_TRUE(WriteSvg(list, 300).ends_with("</svg>\n"));
+    Bitmap picture;
+    EXPECT_TRUE(Rasterize(list, 300, picture));
+  }
 }
 
 TEST(Preview, BitmapsOfEveryDepthDecodeAndCutFilesFail) {
