@@ -24,6 +24,8 @@ constexpr double kMissingTextHeight = 2.0;
 // Farthest (mm) from the paper a shape may reach and still be drawn whole; a line is cut
 // there and an arc larger than it is drawn as the pieces that cross the paper.
 constexpr double kReach = 1.0e5;
+// How far (mm) past the paper's edge shapes are still kept.
+constexpr double kMargin = 5;
 
 Rgb FromColorRef(std::int32_t value) {
   const auto v = static_cast<std::uint32_t>(value);
@@ -120,7 +122,8 @@ class SceneBuilder {
     list_.paperWidth = paper.x;
     list_.paperHeight = paper.y;
     list_.background = PenColor(0);
-    view_ = std::max(paper.x, paper.y);
+    // what lies outside this square about the paper's centre is not drawn
+    view_ = std::max(paper.x, paper.y) / 2 + kMargin;
     DrawList(d_, Affine{}, nullptr, 0);
     return std::move(list_);
   }
@@ -232,7 +235,7 @@ class SceneBuilder {
   }
 
   void Line(Vec p, Vec q, Stroke stroke) {
-    if (!Finite(p) || !Finite(q) || !ClipSegment(p, q, kReach)) return;
+    if (!Finite(p) || !Finite(q) || !ClipSegment(p, q, view_)) return;
     list_.items.push_back(Polyline{{p, q}, false, std::move(stroke)});
   }
 
@@ -286,7 +289,7 @@ class SceneBuilder {
 
   void Draw(const jww::TEntJwwPoint& p, const Affine& m, bool greyed, const jww::TEntJwwBase*, int) {
     const Vec at = m.Apply({p.X, p.Y});
-    if (!Finite(at) || std::abs(at.x) > kReach || std::abs(at.y) > kReach) return;
+    if (!Finite(at) || std::abs(at.x) > view_ || std::abs(at.y) > view_) return;
     Marker mark{at, Marker::Shape::Dot, 3, 0, ColorOf(p, greyed)};
     if (p.LineType == 100) {
       switch (p.Code) {
@@ -347,6 +350,9 @@ class SceneBuilder {
       run.glyphs.push_back({std::move(utf8), x, width, half});
       x += width + (half ? t.Spacing / 2 : t.Spacing);
     }
+    // a run that cannot reach the paper, however it is turned
+    const double reach = (std::abs(x) + t.SizeY) * (std::hypot(run.frame.a, run.frame.b) + std::hypot(run.frame.c, run.frame.d));
+    if (std::abs(run.frame.e) > view_ + reach || std::abs(run.frame.f) > view_ + reach) return;
     if (!run.glyphs.empty()) list_.items.push_back(std::move(run));
   }
 
@@ -368,8 +374,10 @@ class SceneBuilder {
       picture.bitmap = image.bitmap;
       picture.placement = at.After(Affine::Translation(-left * whole, -bottom * whole)).After(Affine::Scaling(whole, whole * aspect));
       picture.window = at.After(Affine::Scaling(width, width * aspect));
-      if (FiniteAffine(picture.placement) && FiniteAffine(picture.window) && std::abs(at.e) < kReach &&
-          std::abs(at.f) < kReach) {
+      const double reach = std::abs(picture.window.a) + std::abs(picture.window.b) + std::abs(picture.window.c) +
+                           std::abs(picture.window.d);
+      if (FiniteAffine(picture.placement) && FiniteAffine(picture.window) && std::abs(at.e) < view_ + reach &&
+          std::abs(at.f) < view_ + reach) {
         list_.items.push_back(std::move(picture));
       }
       return;
@@ -441,6 +449,12 @@ class SceneBuilder {
       const Vec q = m.Apply(p);
       if (!Finite(q) || std::abs(q.x) > kReach || std::abs(q.y) > kReach) return;
       polygon.points.push_back(q);
+    }
+    auto outside = [&polygon](auto side) { return std::all_of(polygon.points.begin(), polygon.points.end(), side); };
+    const double v = view_;
+    if (outside([v](Vec p) { return p.x > v; }) || outside([v](Vec p) { return p.x < -v; }) ||
+        outside([v](Vec p) { return p.y > v; }) || outside([v](Vec p) { return p.y < -v; })) {
+      return;
     }
     list_.items.push_back(std::move(polygon));
   }
