@@ -10,8 +10,10 @@
 namespace render {
 namespace {
 
-// Most bytes of stored images kept in memory for one drawing.
-constexpr std::uint64_t kMaxStoredBytes = std::uint64_t{512} << 20;
+// Most bytes of stored images kept in memory for one drawing, and for one image (a larger
+// one is drawn as missing).
+constexpr std::uint64_t kMaxStoredBytes = std::uint64_t{256} << 20;
+constexpr std::uint64_t kMaxStoredImageBytes = std::uint64_t{64} << 20;
 
 // Collects each stored image's bytes as the drawing is read, unpacked when its name and
 // its bytes both say gzip.
@@ -35,7 +37,7 @@ class StoredCollector {
         bytes.insert(bytes.end(), piece, piece + n);
         return true;
       });
-    } else if (!failed_ && size <= Room()) {
+    } else if (!failed_ && bytes.size() + size <= kMaxStoredImageBytes && size <= Room()) {
       bytes.insert(bytes.end(), data, data + size);
       total_ += size;
     } else {
@@ -62,7 +64,7 @@ class StoredCollector {
   }
 
  private:
-  std::uint64_t Room() const { return std::min(relocation::kMaxImageBytes, kMaxStoredBytes - std::min(total_, kMaxStoredBytes)); }
+  std::uint64_t Room() const { return std::min(kMaxStoredImageBytes, kMaxStoredBytes - std::min(total_, kMaxStoredBytes)); }
 
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   const jww::TJwwData& d_;

@@ -24,7 +24,7 @@ std::string Color(Rgb c) {
 constexpr Affine kFlip{1, 0, 0, -1, 0, 0};
 
 std::string Matrix(const Affine& m) {
-  return "matrix(" + SvgWriter::Number(m.a) + " " + SvgWriter::Number(m.b) + " " + SvgWriter::Number(m.c) + " " +
+  return std::string("matrix(") + SvgWriter::Number(m.a) + " " + SvgWriter::Number(m.b) + " " + SvgWriter::Number(m.c) + " " +
          SvgWriter::Number(m.d) + " " + SvgWriter::Number(m.e) + " " + SvgWriter::Number(m.f) + ")";
 }
 
@@ -88,7 +88,10 @@ class SvgPicture {
     out_.Attribute("stroke-width", s.widthPx * pixel_);
     if (!s.dashPx.empty()) {
       std::string dashes;
-      for (int d : s.dashPx) dashes += (dashes.empty() ? "" : " ") + SvgWriter::Number(d * pixel_);
+      for (int d : s.dashPx) {
+        if (!dashes.empty()) dashes += ' ';
+        dashes += SvgWriter::Number(d * pixel_);
+      }
       out_.Attribute("stroke-dasharray", dashes);
     }
   }
@@ -124,9 +127,9 @@ class SvgPicture {
     auto at = [&m](double t) { return m.Apply({std::cos(t), std::sin(t)}); };
     auto num = [](Vec p) { return SvgWriter::Number(p.x) + " " + SvgWriter::Number(p.y); };
     const bool positive = (m.Determinant() > 0) == (e.sweep > 0);
-    const std::string arc = "A" + SvgWriter::Number(rx) + " " + SvgWriter::Number(ry) + " " +
+    const std::string arc = std::string("A") + SvgWriter::Number(rx) + " " + SvgWriter::Number(ry) + " " +
                             SvgWriter::Number(phi * 180 / kPi) + " ";
-    std::string d = "M" + num(at(e.start));
+    std::string d = std::string("M") + num(at(e.start));
     if (std::abs(e.sweep) >= 2 * kPi - 1e-9) {
       d += " " + arc + "0 " + (positive ? "1 " : "0 ") + num(at(e.start + e.sweep / 2));
       d += " " + arc + "0 " + (positive ? "1 " : "0 ") + num(at(e.start)) + " Z";
@@ -148,7 +151,7 @@ class SvgPicture {
       const Vec tail{c.x - back * std::cos(a), c.y - back * std::sin(a)};
       const Vec n{-std::sin(a) * wing, std::cos(a) * wing};
       out_.Open("path");
-      out_.Attribute("d", "M" + SvgWriter::Number(c.x) + " " + SvgWriter::Number(c.y) + " L" +
+      out_.Attribute("d", std::string("M") + SvgWriter::Number(c.x) + " " + SvgWriter::Number(c.y) + " L" +
                               SvgWriter::Number(tail.x + n.x) + " " + SvgWriter::Number(tail.y + n.y) + " L" +
                               SvgWriter::Number(tail.x - n.x) + " " + SvgWriter::Number(tail.y - n.y) + " Z");
       StrokeAttributes({k.color, 1, {}});
@@ -183,21 +186,22 @@ class SvgPicture {
     if (!(std::abs(stretch) > 1e-9) || !(t.height > 0)) return;
     // the run's own frame, glyph space with y down and full-width glyphs one height wide
     const Affine m = kFlip.After(t.frame).After(Affine::Scaling(stretch, -1));
-    std::string x, chars;
-    for (const Glyph& g : t.glyphs) {
-      x += (x.empty() ? "" : " ") + SvgWriter::Number(g.x / stretch);
-      chars += g.utf8;
-    }
     out_.Open("text");
     out_.Attribute("transform", Matrix(m));
-    out_.Attribute("x", x);
     out_.Attribute("y", -kDescent * t.height);
     out_.Attribute("font-family", Families(t.family));
     out_.Attribute("font-size", t.height);
     out_.Attribute("fill", Color(t.color));
     out_.Attribute("xml:space", "preserve");
     out_.End();
-    out_.Text(chars);
+    // each character at its own cell (a list of x positions is not read by every renderer)
+    for (const Glyph& g : t.glyphs) {
+      out_.Open("tspan");
+      out_.Attribute("x", g.x / stretch);
+      out_.End();
+      out_.Text(g.utf8);
+      out_.Close("tspan");
+    }
     out_.Close("text");
     out_.Raw("\n");
   }
@@ -206,7 +210,7 @@ class SvgPicture {
     const Bitmap* bitmap = p.bitmap.get();
     auto known = images_.find(bitmap);
     if (known == images_.end()) {
-      const std::string id = "image" + std::to_string(images_.size() + 1);
+      const std::string id = std::string("image") + std::to_string(images_.size() + 1);
       known = images_.emplace(bitmap, id).first;
       out_.Raw("<defs>");
       out_.Open("image");
@@ -215,11 +219,11 @@ class SvgPicture {
       out_.Attribute("height", 1);
       out_.Attribute("preserveAspectRatio", "none");
       out_.Attribute("image-rendering", "optimizeSpeed");
-      out_.Attribute("xlink:href", "data:image/png;base64," + Base64(EncodePng(*bitmap)));
+      out_.Attribute("xlink:href", std::string("data:image/png;base64,") + Base64(EncodePng(*bitmap)));
       out_.Empty();
       out_.Raw("</defs>\n");
     }
-    const std::string clip = "clip" + std::to_string(++clips_);
+    const std::string clip = std::string("clip") + std::to_string(++clips_);
     std::string d;
     const Vec corners[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     for (int i = 0; i < 4; ++i) d += (i ? " L" : "M") + Point(p.window.Apply(corners[i]));
@@ -233,10 +237,10 @@ class SvgPicture {
     // the image's unit square, top row first, onto the placement
     const Affine m = kFlip.After(p.placement).After(Affine{1, 0, 0, -1, 0, 1});
     out_.Open("g");
-    out_.Attribute("clip-path", "url(#" + clip + ")");
+    out_.Attribute("clip-path", std::string("url(#") + clip + ")");
     out_.End();
     out_.Open("use");
-    out_.Attribute("xlink:href", "#" + known->second);
+    out_.Attribute("xlink:href", std::string("#") + known->second);
     out_.Attribute("transform", Matrix(m));
     out_.Empty();
     out_.Close("g");
