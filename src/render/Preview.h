@@ -1,5 +1,5 @@
 // Drawing a drawing as the drafting program shows it: a display list, written as SVG or
-// rasterised to PNG. Only BMP images are drawn; others get the missing-image frame.
+// rasterised to PNG. Only BMP images are drawn; others show their reference string.
 #pragma once
 
 #include <cstdint>
