@@ -9,6 +9,7 @@
 #include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 #include "relocation/ImageRelocation.h"
+#include "render/Preview.h"
 #include "text/ShiftJis.h"
 
 namespace fuzz {
@@ -323,9 +324,24 @@ int FuzzEmbedding(const std::uint8_t* data, std::size_t size) {
   return Guarded([&] { EmbeddingPromises(data, size); });
 }
 
-const Target kTargets[6] = {
+int FuzzPreview(const std::uint8_t* data, std::size_t size) {
+  jww::TJwwData d;
+  render::StoredImages stored;
+  if (!render::LoadDrawing(data, size, d, stored)) return 0;
+  render::PreviewOptions options;
+  // no file is looked at: only what the drawing holds is drawn
+  options.findImage = [](const render::ImagePath&, const std::string&, render::ImagePath&) { return false; };
+  const render::DisplayList list = render::BuildDisplayList(d, "", stored, options);
+  const std::string svg = render::WriteSvg(list, 200);
+  if (!svg.ends_with("</svg>\n") || svg.find("nan") != std::string::npos || svg.find("inf") != std::string::npos) return 1;
+  render::Bitmap picture;
+  return render::Rasterize(list, 64, picture) && picture.width == 64 ? 0 : 1;
+}
+
+const Target kTargets[7] = {
     {"load", FuzzLoad},         {"roundtrip", FuzzRoundTrip}, {"exchange", FuzzExchange},
     {"settings", FuzzSettings}, {"text", FuzzText},           {"embedding", FuzzEmbedding},
+    {"preview", FuzzPreview},
 };
 
 }  // namespace fuzz

@@ -23,11 +23,14 @@ int FuzzText(const std::uint8_t* data, std::size_t size);
 // the image, and never fails where the drawing as read separated.
 int FuzzEmbedding(const std::uint8_t* data, std::size_t size);
 
+// A drawing that loads previews as SVG and on the canvas, with finite numbers only.
+int FuzzPreview(const std::uint8_t* data, std::size_t size);
+
 struct Target {
   std::string_view name;
   int (*run)(const std::uint8_t*, std::size_t);
 };
 // Every target, by the name of its corpus folder.
-extern const Target kTargets[6];
+extern const Target kTargets[7];
 
 }  // namespace fuzz

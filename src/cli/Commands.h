@@ -18,6 +18,8 @@ int Convert(const std::vector<platform::Argument>& args);
 int ExternalTransform(const std::string& switchText);
 int Inspect(const std::vector<platform::Argument>& args);
 int Resave(const std::vector<platform::Argument>& args);
+// A picture of a drawing's paper as SVG or PNG.
+int Preview(const std::vector<platform::Argument>& args);
 
 // Writes a line to standard output / standard error (UTF-8, with a line break).
 void Out(const std::string& utf8);

@@ -15,6 +15,7 @@ constexpr const char* kUsageText =
     "                        [--copy | --embed | --separate] FILE-OR-FOLDER...\n"
     "       quorvane inspect [--json] FILE...\n"
     "       quorvane resave IN OUT\n"
+    "       quorvane preview DRAWING [-o OUT] [--width PIXELS]\n"
     "       quorvane -G     (also /G, -g, /g)\n"
     "       quorvane --help | --version\n";
 
@@ -55,6 +56,14 @@ constexpr const char* kHelpText =
     "  inspect FILE...   show what a drawing holds and where its images are (writes\n"
     "                    nothing); --json for JSON\n"
     "  resave IN OUT     read a drawing and write it again as version 700, unchanged\n"
+    "  preview DRAWING   draw the whole paper of a drawing as the drafting program\n"
+    "                    shows it, images included (BMP images; a missing one, or\n"
+    "                    one of another format, shows its reference string), on\n"
+    "                    the drawing's background:\n"
+    "      -o OUT            write to OUT, .svg or .png (-o - writes SVG to standard\n"
+    "                        output); by default NAME.svg in the current folder\n"
+    "      --width PIXELS    the picture's width (default 1194); the height follows\n"
+    "                        the paper\n"
     "  -G                run as an external transform of the drafting program, with\n"
     "                    JWC_TEMP.TXT beside this program; the settings file is\n"
     "                    written again afterwards\n"
@@ -95,6 +104,7 @@ int Run(int argc, char** argv) {
   if (command == "convert") return Convert(args);
   if (command == "inspect") return Inspect(args);
   if (command == "resave") return Resave(args);
+  if (command == "preview") return Preview(args);
   Complain("unknown command: " + command);
   Err(kUsageText);
   return kUsage;

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   }
   std::string root = args[0].sjis;
   if (root.back() != '\\') root += '\\';
-  for (const char* target : {"load", "roundtrip", "exchange", "settings", "text", "embedding"}) {
+  for (const char* target : {"load", "roundtrip", "exchange", "settings", "text", "embedding", "preview"}) {
     platform::MakeFolder(root + target + "\\");
   }
   bool ok = true;
@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     ok &= fixture::WriteFileBytes(root + "load\\" + name, drawing);
     ok &= fixture::WriteFileBytes(root + "roundtrip\\" + name, drawing);
     ok &= fixture::WriteFileBytes(root + "embedding\\" + name, drawing);
+    ok &= fixture::WriteFileBytes(root + "preview\\" + name, drawing);
   }
   // references to an image beside the drawing, to stored ones packed and not, in a block too
   fixture::Drawing images = fixture::SampleDrawing(700);
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
   images.images = {packed, raw};
   const std::vector<unsigned char> imageBytes = fixture::BuildDrawing(images);
   ok &= fixture::WriteFileBytes(root + "embedding\\images.jww", imageBytes.data(), imageBytes.size());
+  ok &= fixture::WriteFileBytes(root + "preview\\images.jww", imageBytes.data(), imageBytes.size());
   ok &= fixture::WriteFileBytes(root + "exchange\\basic.txt",
               "hq\nhk 1\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nhzs 1189 841\nlg0\nly0 2\nlc1\nlt1\nlw0\n"
               "cn\"$<\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E>\ncn0 2 2 0 1\ncc5\npl\n0 0 10 10\n"

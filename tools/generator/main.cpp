@@ -135,6 +135,15 @@ int main(int argc, char** argv) {
 
   TJwwData d;
   d.Header.Version = 700;
+  // every layer drawn, and the screen pens of a fresh drawing, so that a preview draws it all
+  d.LayerGroups.resize(16);
+  d.Layers.resize(256);
+  for (auto& g : d.LayerGroups) g.State = 2;
+  for (auto& l : d.Layers) l.State = 2;
+  for (std::int32_t color : {0xFFFFFF, 0xC0C000, 0x000000, 0x00C000, 0xC0C000, 0xC000C0, 0xFF0000, 0x808000, 0x8000FF,
+                             0xFF80FF}) {
+    d.Pens.push_back({color, 1, color, 1, 0.5});
+  }
   // block definitions: ten parts, each inserting the next twice, and their inserts
   for (std::int32_t n = 0; n < 10; ++n) {
     TEntJwwBlockDef def;

@@ -1,0 +1,63 @@
+#include "render/SvgWriter.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace render {
+
+void SvgWriter::Open(std::string_view tag) {
+  out_ += '<';
+  out_ += Escape(tag);
+}
+
+void SvgWriter::Attribute(std::string_view name, std::string_view value) {
+  out_ += ' ';
+  out_ += Escape(name);
+  out_ += "=\"";
+  out_ += Escape(value);
+  out_ += '"';
+}
+
+void SvgWriter::Attribute(std::string_view name, double value) { Attribute(name, Number(value)); }
+
+void SvgWriter::End() { out_ += '>'; }
+void SvgWriter::Empty() { out_ += "/>"; }
+
+void SvgWriter::Close(std::string_view tag) {
+  out_ += "</";
+  out_ += Escape(tag);
+  out_ += '>';
+}
+
+void SvgWriter::Text(std::string_view utf8) { out_ += Escape(utf8); }
+
+std::string SvgWriter::Escape(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (char c : utf8) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default:
+        // XML has no form for the other control characters
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string SvgWriter::Number(double value) {
+  if (!std::isfinite(value)) return "0";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.4f", value);
+  std::string s = buf;
+  while (s.back() == '0') s.pop_back();
+  if (s.back() == '.') s.pop_back();
+  return s == "-0" ? "0" : s;
+}
+
+}  // namespace render
