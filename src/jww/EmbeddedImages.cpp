@@ -44,14 +44,14 @@ decltype(auto) WithScratchPath(const std::string& folder, const JwwString& name,
   return WithName(name, [&](const auto& n) { return f(FolderFor(folder, n) + n); });
 }
 
-// The name an embedded-image text refers to, upper-cased; empty for any other text.
+// The name an embedded-image text refers to; empty for any other text.
 template <class Text>
 Text EmbeddedName(const Text& s) {
   const Text prefix = text::Ascii<Text>(kEmbeddedPrefix);
   if (s.size() <= prefix.size() || s.compare(0, prefix.size(), prefix) != 0) return Text();
   const std::size_t comma = s.find(',');
   if (comma == Text::npos) return Text();
-  return text::UpperCase(s.substr(prefix.size(), comma - prefix.size()));
+  return s.substr(prefix.size(), comma - prefix.size());
 }
 
 // A string's UTF-16 units whatever its form ("" for bytes with no Unicode form).
@@ -111,9 +111,19 @@ void TJwwData::DeleteUnpackedFiles() {
 }
 
 std::int32_t TJwwData::FindEmbeddedImage(const JwwString& text) const {
+  // the name keeps the text's form
+  if (text.IsSjis()) {
+    const std::string name = EmbeddedName(text.bytes);
+    return name.empty() ? -1 : FindEmbeddedImageByName(JwwString(name, text.form));
+  }
+  const std::u16string name = EmbeddedName(text.Units());
+  return name.empty() ? -1 : FindEmbeddedImageByName(JwwString(BytesOf(name), StringForm::Utf16));
+}
+
+std::int32_t TJwwData::FindEmbeddedImageByName(const JwwString& ref) const {
   // compared as Shift-JIS bytes when both have that form, else as UTF-16 units
-  const std::string sjisRef = text.IsSjis() ? EmbeddedName(text.bytes) : std::string();
-  const std::u16string unitsRef = text.IsSjis() ? AllUnits(JwwString(sjisRef)) : EmbeddedName(text.Units());
+  const std::string sjisRef = ref.IsSjis() ? text::UpperCase(ref.bytes) : std::string();
+  const std::u16string unitsRef = ref.IsSjis() ? AllUnits(JwwString(sjisRef)) : text::UpperCase(ref.Units());
   if (sjisRef.empty() && unitsRef.empty()) return -1;
   for (std::size_t i = 0; i < EmbeddedImages.size(); ++i) {
     const JwwString& name = EmbeddedImages[i].Name;

@@ -89,23 +89,14 @@ std::u16string EmbeddedImageName(const std::u16string& path) {
 }
 
 ImageEmbedder::ImageEmbedder(jww::TJwwData& drawing, CopiedImageTable& embedded)
-    : drawing_(drawing), embedded_(embedded) {
-  for (const jww::TBindImageType& image : drawing.EmbeddedImages) {
-    upperNames_.push_back(image.Name.IsSjis() ? text::UpperCase(image.Name.bytes) : std::string());
-    upperUnits_.push_back(text::UpperCase(AllUnits(image.Name)));
-  }
-}
+    : drawing_(drawing), embedded_(embedded) {}
 
 bool ImageEmbedder::Taken(const std::string& name) const {
-  const std::string upper = text::UpperCase(name);
-  return std::any_of(upperNames_.begin(), upperNames_.end(),
-                     [&upper](const std::string& other) { return other.compare(0, upper.size(), upper) == 0; });
+  return drawing_.FindEmbeddedImageByName(jww::JwwString(name)) >= 0;
 }
 
 bool ImageEmbedder::Taken(const std::u16string& name) const {
-  const std::u16string upper = text::UpperCase(name);
-  return std::any_of(upperUnits_.begin(), upperUnits_.end(),
-                     [&upper](const std::u16string& other) { return other.compare(0, upper.size(), upper) == 0; });
+  return drawing_.FindEmbeddedImageByName(jww::JwwString(jww::BytesOf(name), jww::StringForm::Utf16)) >= 0;
 }
 
 template <class Path>
@@ -152,8 +143,6 @@ Path ImageEmbedder::StoredName(const Path& path, std::size_t budget, jww::String
   image.Name = EntryName(packed, form);
   image.Size = static_cast<std::int32_t>(size);
   drawing_.EmbeddedImages.push_back(image);
-  upperNames_.push_back(image.Name.IsSjis() ? text::UpperCase(image.Name.bytes) : std::string());
-  upperUnits_.push_back(text::UpperCase(AllUnits(image.Name)));
   if (made.empty()) embedded_.Add(path, name);
   made.push_back(name);
   result = EmbedResult::Embedded;
