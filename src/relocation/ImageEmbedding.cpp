@@ -184,7 +184,6 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
   entries_.clear();
   references_.clear();
   const std::u16string scratch = Units(drawing.TempFolder);
-  const std::u16string packedExt = text::Ascii<std::u16string>(kPackedExt);
   // entries_ index of each image index met, or -1 for one that stays embedded
   std::unordered_map<std::size_t, std::int32_t> known;
   // what an image becomes; false when it cannot be read out
@@ -192,9 +191,7 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
     const jww::TBindImageType& image = drawing.EmbeddedImages[index];
     const std::u16string stored = AllUnits(image.Name);
     std::u16string name = stored;
-    const bool packedName = name.size() >= packedExt.size() &&
-                            text::UpperCase(name.substr(name.size() - packedExt.size())) == u".GZ";
-    if (packedName) name.resize(name.size() - packedExt.size());
+    if (HasPackedName(image.Name) && name.size() >= kPackedExt.size()) name.resize(name.size() - kPackedExt.size());
     // only a plain name that is no device is ever written out
     stays = stored.empty() || !jww::IsPlainFileName(image.Name) || !jww::IsPlainFileName(jww::StringOfUnits(name)) ||
             text::IsDeviceName(name) || text::IsDeviceName(stored);
@@ -207,8 +204,7 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
     unsigned char magic[2] = {};
     if (drawing.TempFolder.empty() || !in.Open(entry.source)) return false;
     entry.size = in.Size();
-    // unpacked when both its name and its bytes say gzip, as the drafting program does
-    entry.gzip = packedName && HasGzipMagic(magic, in.Read(magic, sizeof magic));
+    entry.gzip = IsPackedImage(image.Name, magic, in.Read(magic, sizeof magic));
     in.Close();
     if (!entry.gzip) return true;
     // a stream that does not unpack whole, or past the limit, fails the drawing
