@@ -62,6 +62,42 @@ std::u16string AllUnits(const JwwString& s) {
   return units;
 }
 
+// An ASCII lower-case letter upper-cased; any other byte or unit as it is.
+template <class Char>
+Char UpperAscii(Char c) {
+  return c >= Char('a') && c <= Char('z') ? static_cast<Char>(c - Char('a') + Char('A')) : c;
+}
+
+// True when name, its ASCII letters upper-cased as text::UpperCase does, begins with upper;
+// compared in place, as every text of a drawing is looked up among all its images.
+bool BeginsWithUpper(const std::string& name, const std::string& upper) {
+  if (name.size() < upper.size()) return false;
+  // the names of one drawing share long folder prefixes: a look from the end, each byte
+  // taken as it is or upper-cased, tells most apart before the walk that knows characters
+  for (std::size_t i = upper.size(); i-- > 0;) {
+    if (name[i] != upper[i] && UpperAscii(name[i]) != upper[i]) return false;
+  }
+  for (std::size_t i = 0; i < upper.size(); ++i) {
+    auto c = static_cast<unsigned char>(name[i]);
+    if (text::IsLeadByte(c) && i + 1 < name.size()) {
+      // a double-byte character stays as it is
+      if (name[i] != upper[i] || (i + 1 < upper.size() && name[i + 1] != upper[i + 1])) return false;
+      ++i;
+      continue;
+    }
+    if (UpperAscii(c) != static_cast<unsigned char>(upper[i])) return false;
+  }
+  return true;
+}
+bool BeginsWithUpper(const std::u16string& name, const std::u16string& upper) {
+  if (name.size() < upper.size()) return false;
+  // from the end, for the same reason
+  for (std::size_t i = upper.size(); i-- > 0;) {
+    if (UpperAscii(name[i]) != upper[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsPlainFileName(const JwwString& name) {
@@ -127,9 +163,8 @@ std::int32_t TJwwData::FindEmbeddedImageByName(const JwwString& ref) const {
   if (sjisRef.empty() && unitsRef.empty()) return -1;
   for (std::size_t i = 0; i < EmbeddedImages.size(); ++i) {
     const JwwString& name = EmbeddedImages[i].Name;
-    const bool named = name.IsSjis() && !sjisRef.empty()
-                           ? text::UpperCase(name.bytes).compare(0, sjisRef.size(), sjisRef) == 0
-                           : !unitsRef.empty() && text::UpperCase(AllUnits(name)).compare(0, unitsRef.size(), unitsRef) == 0;
+    const bool named = name.IsSjis() && !sjisRef.empty() ? BeginsWithUpper(name.bytes, sjisRef)
+                                                         : !unitsRef.empty() && BeginsWithUpper(AllUnits(name), unitsRef);
     if (named) return static_cast<std::int32_t>(i);
   }
   return -1;
