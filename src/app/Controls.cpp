@@ -3,9 +3,11 @@
 namespace app {
 
 void RadioButton::SetChecked(bool on) {
+  const bool turnedOn = on && !checked_;
   checked_ = on;
   if (!on) return;
   for (RadioButton* other = next_; other != this; other = other->next_) other->checked_ = false;
+  if (turnedOn && OnClick) OnClick();
 }
 
 void RadioButton::Group(std::initializer_list<RadioButton*> buttons) {

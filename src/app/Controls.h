@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -21,12 +22,15 @@ class RadioButton {
   RadioButton& operator=(const RadioButton&) = delete;
 
   bool Checked() const { return checked_; }
-  // Turning a button on turns the others of its group off; turning it off touches no other.
+  // Turning a button on turns the others of its group off, and calls OnClick when it was
+  // off; turning it off touches no other.
   void SetChecked(bool on);
   // Joins the buttons into one group.
   static void Group(std::initializer_list<RadioButton*> buttons);
 
   std::string Caption;
+  // Called when the button is turned on, by the user or by the program.
+  std::function<void()> OnClick;
 
  private:
   bool checked_ = false;

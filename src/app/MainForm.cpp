@@ -32,7 +32,6 @@ TForm1::TForm1(platform::Shell& shell, std::string programFile)
                         platform::kFileMustExist | platform::kEnableSizing;
   Label1.Visible = false;
   Label1.Enabled = false;
-  Label7.Caption = texts::kLabel7Caption;
   CheckBox1.Caption = texts::kCheckBox1Caption;
   Label8.Caption = texts::kLabel8Caption;
   Label10.Caption = texts::kLabel10Caption;
@@ -47,7 +46,18 @@ TForm1::TForm1(platform::Shell& shell, std::string programFile)
   RadioButton8.Caption = texts::kRadioButton8Caption;
   RadioButton9.Caption = texts::kRadioButton9Caption;
   RadioButton::Group({&RadioButton7, &RadioButton8, &RadioButton9});
+  for (RadioButton* button : {&RadioButton7, &RadioButton8, &RadioButton9}) {
+    button->OnClick = [this] { RadioButton7Click(); };
+  }
   RadioButton7.SetChecked(true);
+}
+
+void TForm1::RadioButton7Click() {
+  switch (ChosenImageMode()) {
+    case relocation::ImageMode::Embed: Label7.Caption = texts::kLabel7Embed; break;
+    case relocation::ImageMode::Separate: Label7.Caption = texts::kLabel7Separate; break;
+    default: Label7.Caption = texts::kLabel7Caption; break;
+  }
 }
 
 relocation::ImageMode TForm1::ChosenImageMode() const {

@@ -117,6 +117,8 @@ class TForm1 {
   void Button1Click();
   // Picks files to convert.
   void Label3Click();
+  // The image mode chosen (RadioButton7, 8 or 9 turned on): Label7 says what it does.
+  void RadioButton7Click();
   // Queues one path if it names an existing drawing file (".jww" in any case).
   void AddFile(const std::string& path);
   // Queues every drawing below a folder, in a stable order; its tree is mirrored under the

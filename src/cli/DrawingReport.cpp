@@ -69,8 +69,7 @@ class ImageContents {
     if (index != current_) {
       Close();
       current_ = index;
-      // unpacked only when the name and the bytes both say gzip, as the drafting program does
-      if (relocation::HasPackedName(d_.EmbeddedImages[index].Name.Sjis()) && relocation::HasGzipMagic(data, size)) {
+      if (relocation::IsPackedImage(d_.EmbeddedImages[index].Name, data, size)) {
         unpacker_ = std::make_unique<relocation::Unpacker>();
       }
     }

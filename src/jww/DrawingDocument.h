@@ -79,6 +79,9 @@ class TJwwData : public EntityList, public HeaderSection {
   // Index of the embedded image a text "^@BM%temp%" + name + "," ... refers to: the first
   // whose name begins with that name, ignoring case; -1 when none or no such text.
   std::int32_t FindEmbeddedImage(const JwwString& text) const;
+  // Index of the first embedded image whose name begins with name (in its form), ignoring
+  // case: the one a text naming it in that form refers to; -1 when none.
+  std::int32_t FindEmbeddedImageByName(const JwwString& name) const;
 
   // The folder this document extracts its embedded images into (ending in a backslash);
   // "" extracts nothing. Two documents never share one.

@@ -44,14 +44,14 @@ decltype(auto) WithScratchPath(const std::string& folder, const JwwString& name,
   return WithName(name, [&](const auto& n) { return f(FolderFor(folder, n) + n); });
 }
 
-// The name an embedded-image text refers to, upper-cased; empty for any other text.
+// The name an embedded-image text refers to; empty for any other text.
 template <class Text>
 Text EmbeddedName(const Text& s) {
   const Text prefix = text::Ascii<Text>(kEmbeddedPrefix);
   if (s.size() <= prefix.size() || s.compare(0, prefix.size(), prefix) != 0) return Text();
   const std::size_t comma = s.find(',');
   if (comma == Text::npos) return Text();
-  return text::UpperCase(s.substr(prefix.size(), comma - prefix.size()));
+  return s.substr(prefix.size(), comma - prefix.size());
 }
 
 // A string's UTF-16 units whatever its form ("" for bytes with no Unicode form).
@@ -60,6 +60,42 @@ std::u16string AllUnits(const JwwString& s) {
   std::u16string units;
   platform::Cp932ToUtf16(s.bytes, units);
   return units;
+}
+
+// An ASCII lower-case letter upper-cased; any other byte or unit as it is.
+template <class Char>
+Char UpperAscii(Char c) {
+  return c >= Char('a') && c <= Char('z') ? static_cast<Char>(c - Char('a') + Char('A')) : c;
+}
+
+// True when name, its ASCII letters upper-cased as text::UpperCase does, begins with upper;
+// compared in place, as every text of a drawing is looked up among all its images.
+bool BeginsWithUpper(const std::string& name, const std::string& upper) {
+  if (name.size() < upper.size()) return false;
+  // the names of one drawing share long folder prefixes: a look from the end, each byte
+  // taken as it is or upper-cased, tells most apart before the walk that knows characters
+  for (std::size_t i = upper.size(); i-- > 0;) {
+    if (name[i] != upper[i] && UpperAscii(name[i]) != upper[i]) return false;
+  }
+  for (std::size_t i = 0; i < upper.size(); ++i) {
+    auto c = static_cast<unsigned char>(name[i]);
+    if (text::IsLeadByte(c) && i + 1 < name.size()) {
+      // a double-byte character stays as it is
+      if (name[i] != upper[i] || (i + 1 < upper.size() && name[i + 1] != upper[i + 1])) return false;
+      ++i;
+      continue;
+    }
+    if (UpperAscii(c) != static_cast<unsigned char>(upper[i])) return false;
+  }
+  return true;
+}
+bool BeginsWithUpper(const std::u16string& name, const std::u16string& upper) {
+  if (name.size() < upper.size()) return false;
+  // from the end, for the same reason
+  for (std::size_t i = upper.size(); i-- > 0;) {
+    if (UpperAscii(name[i]) != upper[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -113,15 +149,24 @@ void TJwwData::DeleteUnpackedFiles() {
 }
 
 std::int32_t TJwwData::FindEmbeddedImage(const JwwString& text) const {
+  // the name keeps the text's form
+  if (text.IsSjis()) {
+    const std::string name = EmbeddedName(text.bytes);
+    return name.empty() ? -1 : FindEmbeddedImageByName(JwwString(name, text.form));
+  }
+  const std::u16string name = EmbeddedName(text.Units());
+  return name.empty() ? -1 : FindEmbeddedImageByName(JwwString(BytesOf(name), StringForm::Utf16));
+}
+
+std::int32_t TJwwData::FindEmbeddedImageByName(const JwwString& ref) const {
   // compared as Shift-JIS bytes when both have that form, else as UTF-16 units
-  const std::string sjisRef = text.IsSjis() ? EmbeddedName(text.bytes) : std::string();
-  const std::u16string unitsRef = text.IsSjis() ? AllUnits(JwwString(sjisRef)) : EmbeddedName(text.Units());
+  const std::string sjisRef = ref.IsSjis() ? text::UpperCase(ref.bytes) : std::string();
+  const std::u16string unitsRef = ref.IsSjis() ? AllUnits(JwwString(sjisRef)) : text::UpperCase(ref.Units());
   if (sjisRef.empty() && unitsRef.empty()) return -1;
   for (std::size_t i = 0; i < EmbeddedImages.size(); ++i) {
     const JwwString& name = EmbeddedImages[i].Name;
-    const bool named = name.IsSjis() && !sjisRef.empty()
-                           ? text::UpperCase(name.bytes).compare(0, sjisRef.size(), sjisRef) == 0
-                           : !unitsRef.empty() && text::UpperCase(AllUnits(name)).compare(0, unitsRef.size(), unitsRef) == 0;
+    const bool named = name.IsSjis() && !sjisRef.empty() ? BeginsWithUpper(name.bytes, sjisRef)
+                                                         : !unitsRef.empty() && BeginsWithUpper(AllUnits(name), unitsRef);
     if (named) return static_cast<std::int32_t>(i);
   }
   return -1;

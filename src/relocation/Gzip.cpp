@@ -2,10 +2,12 @@
 
 #include <zlib.h>
 
+#include <type_traits>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
+#include "text/Utf16Path.h"
 
 namespace relocation {
 namespace {
@@ -21,8 +23,15 @@ bool HasGzipMagic(const unsigned char* data, std::size_t size) {
   return size >= 2 && data[0] == 0x1F && data[1] == 0x8B;
 }
 
-bool HasPackedName(const std::string& name) {
-  return name.size() >= 3 && text::UpperCase(name.substr(name.size() - 3)) == ".GZ";
+bool HasPackedName(const jww::JwwString& name) {
+  const auto endsWithGz = [](const auto& s) {
+    return s.size() >= 3 && text::UpperCase(s.substr(s.size() - 3)) == text::Ascii<std::decay_t<decltype(s)>>(".GZ");
+  };
+  return name.IsSjis() ? endsWithGz(name.bytes) : endsWithGz(name.Units());
+}
+
+bool IsPackedImage(const jww::JwwString& name, const unsigned char* head, std::size_t size) {
+  return HasPackedName(name) && HasGzipMagic(head, size);
 }
 
 namespace {

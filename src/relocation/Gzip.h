@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "jww/JwwString.h"
+
 namespace relocation {
 
 // The most bytes an image may have unpacked; a larger one is refused either way, so that
@@ -16,8 +18,11 @@ constexpr std::uint64_t kMaxImageBytes = std::uint64_t{256} << 20;
 
 // True when the bytes begin with the gzip magic 0x1F 0x8B.
 bool HasGzipMagic(const unsigned char* data, std::size_t size);
-// True for a name ending in ".gz" in any letter case: the only stored images unpacked.
-bool HasPackedName(const std::string& name);
+// True for a stored image's name, in either form, ending in ".gz" in any letter case.
+bool HasPackedName(const jww::JwwString& name);
+// True for a stored image that is unpacked on the way out, as the drafting program does:
+// its name ends in ".gz" and its bytes (head, the first size of them) begin with the magic.
+bool IsPackedImage(const jww::JwwString& name, const unsigned char* head, std::size_t size);
 
 enum class PackResult {
   Packed,

@@ -90,23 +90,14 @@ std::u16string EmbeddedImageName(const std::u16string& path) {
 }
 
 ImageEmbedder::ImageEmbedder(jww::TJwwData& drawing, CopiedImageTable& embedded)
-    : drawing_(drawing), embedded_(embedded) {
-  for (const jww::TBindImageType& image : drawing.EmbeddedImages) {
-    upperNames_.push_back(image.Name.IsSjis() ? text::UpperCase(image.Name.bytes) : std::string());
-    upperUnits_.push_back(text::UpperCase(AllUnits(image.Name)));
-  }
-}
+    : drawing_(drawing), embedded_(embedded) {}
 
 bool ImageEmbedder::Taken(const std::string& name) const {
-  const std::string upper = text::UpperCase(name);
-  return std::any_of(upperNames_.begin(), upperNames_.end(),
-                     [&upper](const std::string& other) { return other.compare(0, upper.size(), upper) == 0; });
+  return drawing_.FindEmbeddedImageByName(jww::JwwString(name)) >= 0;
 }
 
 bool ImageEmbedder::Taken(const std::u16string& name) const {
-  const std::u16string upper = text::UpperCase(name);
-  return std::any_of(upperUnits_.begin(), upperUnits_.end(),
-                     [&upper](const std::u16string& other) { return other.compare(0, upper.size(), upper) == 0; });
+  return drawing_.FindEmbeddedImageByName(jww::JwwString(jww::BytesOf(name), jww::StringForm::Utf16)) >= 0;
 }
 
 template <class Path>
@@ -153,8 +144,6 @@ Path ImageEmbedder::StoredName(const Path& path, std::size_t budget, jww::String
   image.Name = EntryName(packed, form);
   image.Size = static_cast<std::int32_t>(size);
   drawing_.EmbeddedImages.push_back(image);
-  upperNames_.push_back(image.Name.IsSjis() ? text::UpperCase(image.Name.bytes) : std::string());
-  upperUnits_.push_back(text::UpperCase(AllUnits(image.Name)));
   if (made.empty()) embedded_.Add(path, name);
   made.push_back(name);
   result = EmbedResult::Embedded;
@@ -196,7 +185,6 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
   entries_.clear();
   references_.clear();
   const std::u16string scratch = Units(drawing.TempFolder);
-  const std::u16string packedExt = text::Ascii<std::u16string>(kPackedExt);
   // entries_ index of each image index met, or -1 for one that stays embedded
   std::unordered_map<std::size_t, std::int32_t> known;
   // what an image becomes; false when it cannot be read out
@@ -204,9 +192,7 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
     const jww::TBindImageType& image = drawing.EmbeddedImages[index];
     const std::u16string stored = AllUnits(image.Name);
     std::u16string name = stored;
-    const bool packedName = name.size() >= packedExt.size() &&
-                            text::UpperCase(name.substr(name.size() - packedExt.size())) == u".GZ";
-    if (packedName) name.resize(name.size() - packedExt.size());
+    if (HasPackedName(image.Name) && name.size() >= kPackedExt.size()) name.resize(name.size() - kPackedExt.size());
     // only a plain name that is no device is ever written out
     stays = stored.empty() || !jww::IsPlainFileName(image.Name) || !jww::IsPlainFileName(jww::StringOfUnits(name)) ||
             text::IsDeviceName(name) || text::IsDeviceName(stored);
@@ -219,8 +205,7 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
     unsigned char magic[2] = {};
     if (drawing.TempFolder.empty() || !in.Open(entry.source)) return false;
     entry.size = in.Size();
-    // unpacked when both its name and its bytes say gzip, as the drafting program does
-    entry.gzip = packedName && HasGzipMagic(magic, in.Read(magic, sizeof magic));
+    entry.gzip = IsPackedImage(image.Name, magic, in.Read(magic, sizeof magic));
     in.Close();
     if (!entry.gzip) return true;
     // a stream that does not unpack whole, or past the limit, fails the drawing

@@ -45,15 +45,13 @@ class ImageEmbedder {
   // A name no entry begins with (ignoring case), fitting `budget`; "" when none.
   template <class Path>
   Path FreeName(const Path& path, std::size_t budget) const;
-  // True when an entry's name begins with name, as the writer compares them.
+  // True when an entry of either form begins with name, so that a text naming it would
+  // find that entry.
   bool Taken(const std::string& name) const;
   bool Taken(const std::u16string& name) const;
 
   jww::TJwwData& drawing_;
   CopiedImageTable& embedded_;
-  // the entries' names upper-cased, in list order: the Shift-JIS ones, and all as units
-  std::vector<std::string> upperNames_;
-  std::vector<std::u16string> upperUnits_;
   // the names made for each upper-cased path, the first one in `embedded_`
   std::unordered_map<std::string, std::vector<std::string>> names_;
   std::unordered_map<std::u16string, std::vector<std::u16string>> unitNames_;

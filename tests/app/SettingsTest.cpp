@@ -126,6 +126,35 @@ TEST_F(TForm1Settings, ThirteenthLineChoosesWhatBecomesOfTheImages) {
   }
 }
 
+TEST_F(TForm1Settings, Label7SaysWhatTheChosenImageModeDoes) {
+  using Button = app::RadioButton app::TForm1::*;
+  const struct {
+    Button chosen;
+    std::string caption;
+  } rows[] = {
+      // 画像を図面に同梱します（※見つからない画像を除く）
+      {&app::TForm1::RadioButton8,
+       "\x89\xE6\x91\x9C\x82\xF0\x90\x7D\x96\xCA\x82\xC9\x93\xAF\x8D\xAB\x82\xB5\x82\xDC\x82\xB7\x81\x69\x81\xA6\x8C"
+       "\xA9\x82\xC2\x82\xA9\x82\xE7\x82\xC8\x82\xA2\x89\xE6\x91\x9C\x82\xF0\x8F\x9C\x82\xAD\x81\x6A"},
+      // 同梱画像を図面と同じフォルダに書き出します（※他の画像はコピー）
+      {&app::TForm1::RadioButton9,
+       "\x93\xAF\x8D\xAB\x89\xE6\x91\x9C\x82\xF0\x90\x7D\x96\xCA\x82\xC6\x93\xAF\x82\xB6\x83\x74\x83\x48\x83\x8B\x83"
+       "\x5F\x82\xC9\x8F\x91\x82\xAB\x8F\x6F\x82\xB5\x82\xDC\x82\xB7\x81\x69\x81\xA6\x91\xBC\x82\xCC\x89\xE6\x91\x9C"
+       "\x82\xCD\x83\x52\x83\x73\x81\x5B\x81\x6A"},
+      // 画像を相対パスにしてコピーします（※同梱済画像を除く）
+      {&app::TForm1::RadioButton7,
+       "\x89\xE6\x91\x9C\x82\xF0\x91\x8A\x91\xCE\x83\x70\x83\x58\x82\xC9\x82\xB5\x82\xC4\x83\x52\x83\x73\x81\x5B\x82"
+       "\xB5\x82\xDC\x82\xB7\x81\x69\x81\xA6\x93\xAF\x8D\xAB\x8D\xCF\x89\xE6\x91\x9C\x82\xF0\x8F\x9C\x82\xAD\x81\x6A"},
+  };
+  for (const auto& row : rows) {
+    (form.*row.chosen).SetChecked(true);
+    EXPECT_EQ(form.Label7.Caption, row.caption);
+  }
+  // as the settings file chooses
+  Load("192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n2\r\n");
+  EXPECT_EQ(form.Label7.Caption, rows[1].caption);
+}
+
 TEST_F(TForm1Settings, ShortOrEmptyFileReadsTheMissingLinesAsEmpty) {
   Load("");
   EXPECT_EQ(form.Left, 0);

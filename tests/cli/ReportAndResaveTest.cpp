@@ -5,6 +5,7 @@
 #include "ProgramRun.h"
 #include "TestSupport.h"
 #include "fixture/DrawingBuilder.h"
+#include "fixture/GzipStream.h"
 #include "jww/DrawingDocument.h"
 #include "platform/Platform.h"
 
@@ -71,6 +72,34 @@ TEST_F(InspectResave, InspectJsonAndFailures) {
   EXPECT_EQ(r.status, 2);
   r = Quorvane({"inspect", "--yaml", "plan.jww"});
   EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(InspectResave, InspectUnpacksAStoredImageWhicheverFormItsNameHas) {
+  const std::vector<unsigned char> gz = fixture::GzipStream("PACKED IMAGE");
+  const struct {
+    fixture::Str name;
+    std::string shown;
+  } rows[] = {
+      {"a.bmp.gz", "a.bmp.gz"},
+      {fixture::Str(jww::BytesOf(u"😀.bmp.GZ"), jww::StringForm::Utf16), "😀.bmp.GZ"},
+  };
+  fixture::Drawing d;
+  for (const auto& row : rows) {
+    fixture::EmbeddedImage image;
+    image.Name = row.name;
+    image.bytes = gz;
+    d.images.push_back(image);
+  }
+  ASSERT_TRUE(fixture::WriteDrawing(root / "stored.jww", d));
+  const std::string size = std::to_string(gz.size());
+  const RunResult text = Quorvane({"inspect", "stored.jww"});
+  const RunResult json = Quorvane({"inspect", "--json", "stored.jww"});
+  for (const auto& row : rows) {
+    EXPECT_TRUE(Contains(text.out, row.shown + " " + size + " bytes, unpacked 12")) << row.shown << "\n" << text.out;
+    EXPECT_TRUE(Contains(json.out, "{\"name\": \"" + row.shown + "\", \"size\": " + size +
+                                       ", \"gzip\": true, \"unpackedSize\": 12}"))
+        << json.out;
+  }
 }
 
 #ifndef _WIN32

@@ -586,6 +586,32 @@ TEST_F(EmbeddedImages, NamesHeldAsUtf16AreExtractedKeptAndReadBack) {
   for (const auto& row : rows) EXPECT_EQ(IsPlainFileName(utf16(row.name)), row.plain) << testsupport::Utf8(row.name);
 }
 
+TEST(EmbeddedImageLookup, FirstImageWhoseNameBeginsWithTheNameAsciiLettersInEitherCase) {
+  auto utf16 = [](const std::u16string& units) { return JwwString(BytesOf(units), StringForm::Utf16); };
+  TJwwData d;
+  for (const JwwString& name : {JwwString("PHOTO.BMP.GZ"), JwwString("\x83\x61.bmp"), utf16(u"😀a.bmp.gz"),
+                                JwwString("ab.png")}) {
+    d.EmbeddedImages.emplace_back();
+    d.EmbeddedImages.back().Name = name;
+  }
+  const struct {
+    JwwString name;
+    std::int32_t image;
+  } rows[] = {
+      {JwwString("photo.bmp"), 0},
+      {JwwString("Photo.Bmp.Gz"), 0},
+      {JwwString("photo.bmp.gz.x"), -1},       // longer than the name
+      {JwwString("\x83\x61"), 1},              // ャ
+      {JwwString("\x83\x41.bmp"), -1},         // ア: a second byte is no letter
+      {utf16(u"😀A.BMP"), 2},
+      {utf16(u"photo😀"), -1},
+      {JwwString("a"), 3},                     // the first in list order
+      {JwwString("Photo", StringForm::Unicode), 0},
+      {JwwString(""), -1},
+  };
+  for (const auto& row : rows) EXPECT_EQ(d.FindEmbeddedImageByName(row.name), row.image) << row.name.bytes;
+}
+
 TEST_F(EmbeddedImages, TwoDocumentsKeepTheirOwnImages) {
   // two drawings whose embedded images have one name, read one after the other
   testsupport::TempFolder second;

@@ -186,6 +186,42 @@ TEST_F(StoredImages, NamesGiveWaySoThatPlacementValuesAreNeverCut) {
   EXPECT_TRUE(platform::ListFolder(out.Path()).empty());
 }
 
+TEST_F(StoredImages, ANewEntryTakesNoNameAnEntryOfEitherFormBeginsWith) {
+  // a text names the first entry that begins with its name, whatever the forms of both
+  testsupport::WriteFileText(source / "a.bmp", "A");
+  testsupport::WriteFileText(testsupport::Units(source.Path()) + u"😀.bmp", "FACE");
+  const std::string plain = text::UpperCase(EmbeddedImageName(source / "a.bmp"));
+  const std::u16string face = EmbeddedImageName(testsupport::Units(source.Path()) + u"😀.bmp");
+  const auto units = [](const std::u16string& s) { return fixture::Str(jww::BytesOf(s), jww::StringForm::Utf16); };
+  const struct {
+    const char* shown;
+    fixture::Str entry;  // already in the drawing
+    fixture::Str text;
+  } rows[] = {
+      {"Shift-JIS entry", fixture::Str(plain + "~x.gz", jww::StringForm::Ansi), "^@BMa.bmp,1"},
+      {"UTF-16 entry", units(testsupport::Units(plain) + u"😀.gz"), "^@BMa.bmp,1"},
+      {"UTF-16 entry, UTF-16 path", units(face + u"x.gz"), units(u"^@BM😀.bmp,1")},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.shown);
+    fixture::Drawing d;
+    fixture::EmbeddedImage image;
+    image.Name = row.entry;
+    image.bytes = {'O', 'L', 'D'};
+    d.images.push_back(image);
+    fixture::TextEntity t;
+    t.Text = row.text;
+    d.entities.push_back(t);
+    drawing.Clear();
+    copied.clear();
+    Load(d);
+    EXPECT_EQ(Run(ImageMode::Embed).ImageTextCount, 1);
+    ASSERT_EQ(drawing.EmbeddedImages.size(), 2u);
+    EXPECT_EQ(drawing.FindEmbeddedImage(drawing.Texts[0].Text), 1);
+    drawing.DeleteExtractedFiles();
+  }
+}
+
 TEST_F(StoredImages, EachKindOfEntryIsSeparatedOrStays) {
   const std::vector<unsigned char> gz = fixture::GzipStream("GZIP IMAGE", 9, "x.bmp");
   const std::string gzText(gz.begin(), gz.end());

@@ -202,9 +202,14 @@ void MainWindow::ShowFormState() {
   SetButtonChecked(checkBox1_, form_.CheckBox1.Checked);
   if (ControlTextShiftJis(edit1_) != form_.Edit1.Text) SetControlText(edit1_, form_.Edit1.Text);
   syncing_ = false;
+  ShowLabel7();
   ShowStatus();
   ShowLog();
   ShowPage(form_.PageControl1.ActivePageIndex);
+}
+
+void MainWindow::ShowLabel7() {
+  if (ControlTextShiftJis(label7_) != form_.Label7.Caption) SetControlText(label7_, form_.Label7.Caption);
 }
 
 void MainWindow::ShowStatus() {
@@ -414,6 +419,7 @@ void MainWindow::OnCommand(int id, int code) {
     case kIdCheckBox1:
       if (code == BN_CLICKED && !busy_) {
         StoreControls();
+        ShowLabel7();
         MoveTabStopToChecked(destination_, 4);
         MoveTabStopToChecked(naming_, 2);
         MoveTabStopToChecked(images_, 3);

@@ -62,6 +62,8 @@ class MainWindow {
   void ShowFormState();
   void ShowLog();
   void ShowStatus();
+  // Label7's caption, which follows the image mode chosen.
+  void ShowLabel7();
   void ShowPage(int index);
   void SelectPage(int index);
   int PageForKey(wchar_t key) const;
