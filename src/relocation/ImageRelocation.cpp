@@ -3,6 +3,7 @@
 #include <optional>
 #include <type_traits>
 #include <unordered_map>
+#include <vector>
 
 #include "relocation/ImageEmbedding.h"
 
@@ -128,13 +129,79 @@ void RelocateText(jww::TEntJwwText& t, const Pass& pass, std::int32_t& found, st
   WithImageReference(t.Text, [&](const auto& ref) { RelocateReference(t, ref, pass, found, missing); });
 }
 
+// Units in the character starting at s[i]: a Shift-JIS double-byte character is one, so
+// that its second byte is never taken for a separator.
+std::size_t CharLength(const std::string& s, std::size_t i) {
+  return text::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+std::size_t CharLength(const std::u16string&, std::size_t) { return 1; }
+
+template <class Path>
+bool IsSeparatorAt(const Path& s, std::size_t i) {
+  return s[i] == '\\' || s[i] == '/';
+}
+
+// The end of the part of a path that ".." never climbs out of: "\\server\share\", "C:\",
+// "\", or nothing in a relative path.
+template <class Path>
+std::size_t RootLength(const Path& path) {
+  if (path.size() >= 2 && IsSeparatorAt(path, 0) && IsSeparatorAt(path, 1)) {
+    std::size_t at = 2;
+    for (int part = 0; part < 2; ++part) {
+      while (at < path.size() && !IsSeparatorAt(path, at)) at += CharLength(path, at);
+      if (at < path.size()) ++at;
+    }
+    return at;
+  }
+  // 0x3A is never the second byte of a double-byte character
+  if (path.size() >= 2 && path[1] == ':') {
+    return path.size() > 2 && IsSeparatorAt(path, 2) ? 3 : 2;
+  }
+  return !path.empty() && IsSeparatorAt(path, 0) ? 1 : 0;
+}
+
+// The path with its "." and ".." folders folded out, as the system itself reads it;
+// everything else, separators included, stays as written.
+template <class Path>
+Path FoldDotSegments(const Path& path) {
+  const std::size_t root = RootLength(path);
+  // each folder with the separator after it
+  std::vector<Path> parts;
+  auto named = [](const Path& part, const char* name) {
+    const std::size_t length = part.size() - (!part.empty() && IsSeparatorAt(part, part.size() - 1) ? 1 : 0);
+    return part.compare(0, length, text::Ascii<Path>(name)) == 0 && length == std::char_traits<char>::length(name);
+  };
+  for (std::size_t at = root; at < path.size();) {
+    std::size_t end = at;
+    while (end < path.size() && !IsSeparatorAt(path, end)) end += CharLength(path, end);
+    if (end < path.size()) ++end;
+    const Path part = path.substr(at, end - at);
+    at = end;
+    if (named(part, ".")) continue;
+    if (named(part, "..")) {
+      // empty folders ("a\\") are one separator to the system
+      while (!parts.empty() && named(parts.back(), "")) parts.pop_back();
+      if (!parts.empty() && !named(parts.back(), "..")) {
+        parts.pop_back();
+        continue;
+      }
+      if (root > 0) continue;  // nothing above the root
+    }
+    parts.push_back(part);
+  }
+  Path folded = path.substr(0, root);
+  for (const Path& part : parts) folded += part;
+  return folded;
+}
+
 template <class Path>
 Path Resolve(const Path& path, const std::string& drawingPath, bool* exists) {
   // a relative path is taken from the drawing's folder, never from the working folder
   const bool absolute = text::IsAbsolutePath(path);
   const std::string folder = text::ExtractFilePath(drawingPath);
   const Path folderInForm = InForm<Path>(folder);
-  const Path resolved = absolute ? path : folderInForm + path;
+  // one image reached through "." or ".." is one file, whatever the spelling
+  const Path resolved = FoldDotSegments(absolute ? path : folderInForm + path);
   // a drawing read from memory has no folder of its own, nor one whose name does not
   // decode; a device is never an image
   if (exists) {
