@@ -137,11 +137,10 @@ Path ImageEmbedder::StoredName(const Path& path, std::size_t budget, jww::String
   const auto fits = std::find_if(made.begin(), made.end(), [budget](const Path& n) { return n.size() <= budget; });
   if (fits != made.end()) return *fits;
   const Path name = FreeName(path, budget);
-  result = EmbedResult::Kept;
+  result = EmbedResult::Failed;
   if (name.empty()) return name;
   const Path packed = name + text::Ascii<Path>(kPackedExt);
   std::uint64_t size = 0;
-  result = EmbedResult::Failed;
   if (drawing_.TempFolder.empty() ||
       GzipFile(path, FolderFor(drawing_.TempFolder, name) + packed, size) != PackResult::Packed) {
     return Path();
@@ -161,8 +160,9 @@ Path ImageEmbedder::StoredName(const Path& path, std::size_t budget, jww::String
 }
 
 EmbedResult ImageEmbedder::Embed(const std::string& path, const std::string& tail, jww::JwwString& text) {
-  // the placement values are never cut: the name gives way
-  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Kept;
+  // the placement values are never cut: the name gives way, and without room for one the
+  // image is not embedded
+  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
   EmbedResult result = EmbedResult::Embedded;
   const std::string name =
       StoredName(path, kMaxReferenceLength - kEmbeddedPrefix.size() - tail.size(), text.form, result);
@@ -172,7 +172,7 @@ EmbedResult ImageEmbedder::Embed(const std::string& path, const std::string& tai
 }
 
 EmbedResult ImageEmbedder::Embed(const std::u16string& path, const std::u16string& tail, jww::JwwString& text) {
-  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Kept;
+  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
   const std::size_t budget = kMaxReferenceLength - kEmbeddedPrefix.size() - tail.size();
   EmbedResult result = EmbedResult::Embedded;
   // a path with a Shift-JIS form is stored under it, so that texts of either form share

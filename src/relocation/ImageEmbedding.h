@@ -22,8 +22,8 @@ std::u16string EmbeddedImageName(const std::u16string& path);
 
 enum class EmbedResult {
   Embedded,  // the reference now names the stored image
-  Failed,    // the image could not be read whole, is too large, or could not be packed
-  Kept,      // the placement values leave no room for a name; the reference is unchanged
+  Failed,    // the image could not be read whole, is too large or could not be packed, or
+             // the placement values leave no room for a name; the reference is unchanged
 };
 
 // Packs image files into a drawing as gzip entries in its scratch folder, each file once.
@@ -39,7 +39,7 @@ class ImageEmbedder {
 
  private:
   // The name the image at path is stored under, fitting `budget`, made and packed when
-  // no earlier one fits; "" (with `result` set) when none can be had.
+  // no earlier one fits; "" (with `result` Failed) when none can be had.
   template <class Path>
   Path StoredName(const Path& path, std::size_t budget, jww::StringForm form, EmbedResult& result);
   // A name no entry begins with (ignoring case), fitting `budget`; "" when none.

@@ -103,13 +103,11 @@ void RelocateReference(jww::TEntJwwText& t, const BasicImageReference<Text>& ref
   if (pass.embedder) {
     bool exists = false;
     const Text resolved = ResolveImagePath(ref.path, pass.drawingPath, &exists);
-    const EmbedResult embedded = exists ? pass.embedder->Embed(resolved, ref.tail, t.Text) : EmbedResult::Kept;
-    if (embedded == EmbedResult::Failed) ++pass.failedCopies;
-    if (embedded != EmbedResult::Kept) {
+    if (exists) {
+      if (pass.embedder->Embed(resolved, ref.tail, t.Text) == EmbedResult::Failed) ++pass.failedCopies;
       ++found;
       return;
     }
-    if (exists) return;
   }
   const Outcome<Text> outcome = RelocatePath(ref.path, pass);
   if (outcome.found) {
