@@ -266,13 +266,16 @@ bool ImageSeparator::SameBytes(const Entry& entry, const std::u16string& path) {
   return read == UnpackResult::Whole;
 }
 
-std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string& folder) {
+std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string& folder,
+                                        const std::u16string& reserved, bool& created) {
+  created = false;
   const std::u16string ext = text::ExtractFileExt(entry.fileName);
   const std::u16string stem = entry.fileName.substr(0, entry.fileName.size() - ext.size());
   // entries carry no time: a file already there is this image when its bytes are
   for (int n = 0; n <= kMaxBranch; ++n) {
     const std::u16string name =
         n == 0 ? entry.fileName : stem + text::Ascii<std::u16string>("~").append(Decimal<std::u16string>(n)) + ext;
+    if (text::UpperCase(name) == reserved) continue;
     const std::u16string target = folder + name;
     if (platform::FileExists(target)) {
       if (SameBytes(entry, target)) return name;
@@ -290,6 +293,7 @@ std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string
     });
     bool ok = written == UnpackResult::Whole && out.Flush();
     if (!out.Close()) ok = false;
+    created = ok;
     if (ok) return name;
     platform::RemoveFile(target);
     return u"";
@@ -298,12 +302,16 @@ std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string
 }
 
 bool ImageSeparator::Place(jww::TJwwData& drawing, const std::string& folder, CopiedImageTable& separated,
-                           RelocationCounters& counters) {
+                           RelocationCounters& counters, const std::string& drawingFileName) {
   const std::u16string folderUnits = Units(folder);
   if (folderUnits.empty() && !folder.empty()) return false;
+  // the drawing's own name is taken before any image is written beside it
+  const std::u16string reserved = text::UpperCase(Units(drawingFileName));
   std::vector<std::u16string> names;
   for (const Entry& entry : entries_) {
-    names.push_back(WriteOut(entry, folderUnits));
+    bool created = false;
+    names.push_back(WriteOut(entry, folderUnits, reserved, created));
+    if (created) separated.NoteCreated(folderUnits + names.back());
     if (names.back().empty()) return false;
     // held in Shift-JIS where it has the form, as every entry of the table
     const std::u16string key = Units(drawing.TempFolder) + AllUnits(drawing.EmbeddedImages[entry.image].Name);

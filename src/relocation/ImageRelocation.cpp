@@ -51,6 +51,7 @@ struct Pass {
   CopiedImageTable& copied;
   std::int32_t& failedCopies;
   ImageEmbedder* embedder;  // set in the embed mode
+  const std::string& drawingFileName;
 
   const std::string& Destination(const std::string&) const { return folder; }
   const std::u16string& Destination(const std::u16string&) const { return folderUnits; }
@@ -64,30 +65,38 @@ struct Outcome {
   Path text;
 };
 
+// The image's name may take `room` (in the text's own form); an image placed earlier under
+// a name that fits is not placed again, one whose names are all too long gets another.
 template <class Path>
-Outcome<Path> RelocatePathAs(const Path& path, const Pass& pass) {
+Outcome<Path> RelocatePathAs(const Path& path, const Pass& pass, const NameLimits& limits) {
   bool exists = false;
   const Path resolved = ResolveImagePath(path, pass.drawingPath, &exists);
   if (!exists) return {false, resolved};
-  if (const auto* copied = pass.copied.Find(resolved)) return {true, copied->FileName};
+  if (const auto* copied = pass.copied.Find(resolved, limits)) return {true, copied->FileName};
   Path name;
+  bool created = false;
   // the reference still names where the image should be; the caller learns of it (so too
   // of a destination whose name does not decode, which would make the copy elsewhere)
   const Path& destination = pass.Destination(path);
   const bool decoded = !destination.empty() || pass.folder.empty();
-  if (!decoded || !PlaceImage(pass.options.NameWithPath, resolved, destination, name)) ++pass.failedCopies;
+  if (!decoded || !PlaceImage(pass.options.NameWithPath, resolved, destination, name, limits, &created)) {
+    ++pass.failedCopies;
+  }
+  if (created) pass.copied.NoteCreated(destination + name);
   pass.copied.Add(resolved, name);
   return {true, name};
 }
 
-Outcome<std::string> RelocatePath(const std::string& path, const Pass& pass) { return RelocatePathAs(path, pass); }
+Outcome<std::string> RelocatePath(const std::string& path, const Pass& pass, std::size_t room) {
+  return RelocatePathAs(path, pass, {room, false, pass.drawingFileName});
+}
 
-Outcome<std::u16string> RelocatePath(const std::u16string& path, const Pass& pass) {
+Outcome<std::u16string> RelocatePath(const std::u16string& path, const Pass& pass, std::size_t room) {
   // a path with a Shift-JIS form is taken in it, so that references to one file in
-  // either form meet in one table entry
+  // either form meet in one table entry; its name then counts one unit a character
   std::string sjis;
-  if (!platform::Utf16ToCp932(path, sjis)) return RelocatePathAs(path, pass);
-  const Outcome<std::string> outcome = RelocatePathAs(sjis, pass);
+  if (!platform::Utf16ToCp932(path, sjis)) return RelocatePathAs(path, pass, {room, false, pass.drawingFileName});
+  const Outcome<std::string> outcome = RelocatePathAs(sjis, pass, {room, true, pass.drawingFileName});
   return {outcome.found, Units(outcome.text)};
 }
 
@@ -109,7 +118,10 @@ void RelocateReference(jww::TEntJwwText& t, const BasicImageReference<Text>& ref
       return;
     }
   }
-  const Outcome<Text> outcome = RelocatePath(ref.path, pass);
+  // the placement values are never cut: the name gives way
+  const std::size_t fixed = kReferencePrefix.size() + ref.tail.size();
+  const Outcome<Text> outcome =
+      RelocatePath(ref.path, pass, fixed < kMaxReferenceLength ? kMaxReferenceLength - fixed : 0);
   if (outcome.found) {
     Store(t.Text, RewrittenReference(ref, outcome.text));
     ++found;
@@ -214,31 +226,64 @@ Text ReferenceText(std::string_view prefix, const Text& path, const Text& tail) 
   return CutReference(text::Ascii<Text>(prefix) + path + tail);
 }
 
-template <class Path>
-const BasicCopiedImage<Path>* FindEntry(const std::vector<BasicCopiedImage<Path>>& entries,
-                                        const std::unordered_map<Path, std::size_t>& index, const Path& sourcePath) {
-  const auto it = index.find(text::UpperCase(sourcePath));
-  return it == index.end() ? nullptr : &entries[it->second];
-}
-
 }  // namespace
 
+template <class Path>
+const BasicCopiedImage<Path>* CopiedImageTable::FindIn(const Entries<Path>& entries, const Path& sourcePath,
+                                                       const NameLimits* limits) {
+  const auto it = entries.index.find(text::UpperCase(sourcePath));
+  if (it == entries.index.end()) return nullptr;
+  for (std::size_t i = it->second.first; i != std::string::npos; i = entries.next[i]) {
+    if (!limits || NameFits(entries.entries[i].FileName, *limits)) return &entries.entries[i];
+  }
+  return nullptr;
+}
+
+template <class Path>
+void CopiedImageTable::AddTo(Entries<Path>& entries, const Path& sourcePath, const Path& fileName) {
+  const std::size_t added = entries.entries.size();
+  entries.entries.push_back({sourcePath, fileName});
+  entries.next.push_back(std::string::npos);
+  const auto [it, first] = entries.index.try_emplace(text::UpperCase(sourcePath), added, added);
+  if (!first) {
+    entries.next[it->second.second] = added;
+    it->second.second = added;
+  }
+}
+
 const CopiedImage* CopiedImageTable::Find(const std::string& sourcePath) const {
-  return FindEntry(sjis_.entries, sjis_.index, sourcePath);
+  return FindIn(sjis_, sourcePath, nullptr);
 }
 
 const Utf16CopiedImage* CopiedImageTable::Find(const std::u16string& sourcePath) const {
-  return FindEntry(units_.entries, units_.index, sourcePath);
+  return FindIn(units_, sourcePath, nullptr);
+}
+
+const CopiedImage* CopiedImageTable::Find(const std::string& sourcePath, const NameLimits& limits) const {
+  return FindIn(sjis_, sourcePath, &limits);
+}
+
+const Utf16CopiedImage* CopiedImageTable::Find(const std::u16string& sourcePath, const NameLimits& limits) const {
+  return FindIn(units_, sourcePath, &limits);
 }
 
 void CopiedImageTable::Add(const std::string& sourcePath, const std::string& fileName) {
-  sjis_.entries.push_back({sourcePath, fileName});
-  sjis_.index.emplace(text::UpperCase(sourcePath), sjis_.entries.size() - 1);
+  AddTo(sjis_, sourcePath, fileName);
 }
 
 void CopiedImageTable::Add(const std::u16string& sourcePath, const std::u16string& fileName) {
-  units_.entries.push_back({sourcePath, fileName});
-  units_.index.emplace(text::UpperCase(sourcePath), units_.entries.size() - 1);
+  AddTo(units_, sourcePath, fileName);
+}
+
+void CopiedImageTable::NoteCreated(const std::string& path) { sjis_.created.push_back(path); }
+
+void CopiedImageTable::NoteCreated(const std::u16string& path) { units_.created.push_back(path); }
+
+void CopiedImageTable::RemoveCreatedFiles() {
+  for (const std::string& path : sjis_.created) platform::RemoveFile(path);
+  for (const std::u16string& path : units_.created) platform::RemoveFile(path);
+  sjis_.created.clear();
+  units_.created.clear();
 }
 
 void CopiedImageTable::clear() {
@@ -289,7 +334,8 @@ std::u16string DisabledReference(const Utf16ImageReference& ref, const std::u16s
 }
 
 void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath, const std::string& destinationFolder,
-                    const RelocationOptions& options, CopiedImageTable& copiedImages, RelocationCounters& counters) {
+                    const RelocationOptions& options, CopiedImageTable& copiedImages, RelocationCounters& counters,
+                    const std::string& drawingFileName) {
   // stored images are checked before anything is written, and written out after the
   // copies, so that the walks never take their new references for ordinary ones
   ImageSeparator separator;
@@ -301,14 +347,15 @@ void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath
   if (options.Mode == ImageMode::Embed) embedder.emplace(drawing, copiedImages);
   const Pass pass{sourceDrawingPath,        destinationFolder,         Units(destinationFolder),
                   options,                  copiedImages,              counters.FailedCopyCount,
-                  embedder ? &*embedder : nullptr};
+                  embedder ? &*embedder : nullptr, drawingFileName};
   for (jww::TEntJwwText& t : drawing.Texts) RelocateText(t, pass, counters.ImageTextCount, counters.MissingImageCount);
   for (jww::TEntJwwBlockDef& def : drawing.BlockDefs) {
     for (jww::TEntJwwText& t : def.Texts) {
       RelocateText(t, pass, counters.BlockImageTextCount, counters.BlockMissingImageCount);
     }
   }
-  if (options.Mode == ImageMode::Separate && !separator.Place(drawing, destinationFolder, copiedImages, counters)) {
+  if (options.Mode == ImageMode::Separate &&
+      !separator.Place(drawing, destinationFolder, copiedImages, counters, drawingFileName)) {
     ++counters.FailedCopyCount;
   }
 }
