@@ -96,9 +96,11 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
   const Path own = text::ExtractFileName(sourcePath);
   // the drawing's own name is taken before any image is placed, whatever the letter case
   const Path reserved = text::UpperCase(InForm<Path>(limits.reserved));
-  auto free = [&reserved](const Path& candidate) { return reserved.empty() || text::UpperCase(candidate) != reserved; };
+  auto unreserved = [&reserved](const Path& candidate) {
+    return reserved.empty() || text::UpperCase(candidate) != reserved;
+  };
   // an image in the destination folder already is where it belongs, under its own name
-  if (free(own) && NameLength(own, limits.inCharacters) <= limits.length &&
+  if (unreserved(own) && NameLength(own, limits.inCharacters) <= limits.length &&
       platform::SameFile(sourcePath, destinationFolder + own)) {
     return own;
   }
@@ -106,7 +108,7 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
   const FileStamp source = StampOf(sourcePath);
   // a name is this image's when no file has it, or when its file is this image to the byte
   auto takes = [&](const Path& candidate) {
-    if (!free(candidate)) return false;
+    if (!unreserved(candidate)) return false;
     const Path target = destinationFolder + candidate;
     if (platform::FileExists(target)) return StampOf(target) == source && SameBytes(sourcePath, target);
     if (platform::FolderExists(target) || taken.count(candidate) != 0) return false;

@@ -199,7 +199,9 @@ TEST_F(PlacedNames, OneImageReachedThroughDotSegmentsIsCopiedOnceUnderItsPlainPa
     EXPECT_EQ(c.ImageTextCount, 3);
     EXPECT_EQ(copied_.size(), 1u);
     const std::string name = plain ? "a.bmp" : FlattenedImageName(source / "w\\img\\a.bmp");
-    for (const jww::TEntJwwText& t : d.Texts) EXPECT_EQ(t.Text.bytes.substr(0, 4 + name.size() + 1), "^@BM" + name + ",");
+    for (const jww::TEntJwwText& t : d.Texts) {
+      EXPECT_EQ(t.Text.bytes.substr(0, 4 + name.size() + 1), "^@BM" + name + ",");
+    }
     EXPECT_EQ(platform::ListFolder(out.Path()), std::vector<std::string>{name});
   }
 }
