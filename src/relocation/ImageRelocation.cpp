@@ -175,6 +175,15 @@ std::size_t RootLength(const Path& path) {
 template <class Path>
 Path FoldDotSegments(const Path& path) {
   const std::size_t root = RootLength(path);
+  // most paths have no dot folder: they are given back as they are
+  bool dots = false;
+  for (std::size_t at = root; at < path.size() && !dots;) {
+    std::size_t end = at;
+    while (end < path.size() && !IsSeparatorAt(path, end)) end += CharLength(path, end);
+    dots = (end - at == 1 || end - at == 2) && path[at] == '.' && path[end - 1] == '.';
+    at = end + 1;
+  }
+  if (!dots) return path;
   // each folder with the separator after it
   std::vector<Path> parts;
   auto named = [](const Path& part, const char* name) {
