@@ -168,10 +168,14 @@ bool TForm1::ConvertFile(const std::string& source, const std::string& destinati
     const std::string from = source == destination ? target : source;
     if (!drawing.LoadFromFile(from)) return false;
     SourceDrawingPath = from;
-    if (!RelocateImages(text::ExtractFilePath(target))) return false;
     // written beside the destination and moved over it only when complete, so a failed
-    // save leaves the destination (in same-folder mode: the source) as it was
-    if (!drawing.SaveToFile(target, kSavedVersion)) return false;
+    // save leaves the destination (in same-folder mode: the source) as it was; the files
+    // placed for a drawing that is not written are taken back, for nothing names them
+    if (!RelocateImages(text::ExtractFilePath(target), text::ExtractFileName(target)) ||
+        !drawing.SaveToFile(target, kSavedVersion)) {
+      CopiedImages.RemoveCreatedFiles();
+      return false;
+    }
     resultText = std::string(texts::kResultOk) + std::to_string(CopiedImages.size()) + texts::kResultImageTexts +
                  std::to_string(ImageTextCount) + texts::kResultInBlocks + std::to_string(BlockImageTextCount) +
                  texts::kResultMissing + std::to_string(MissingImageCount) + texts::kResultInBlocks +
@@ -179,6 +183,10 @@ bool TForm1::ConvertFile(const std::string& source, const std::string& destinati
     return true;
   } catch (...) {
     resultText = texts::kResultFailed;
+    try {
+      CopiedImages.RemoveCreatedFiles();
+    } catch (...) {
+    }
     return false;
   }
 }
@@ -195,13 +203,13 @@ void TForm1::ResetConversion() {
   }
 }
 
-bool TForm1::RelocateImages(const std::string& folder) {
+bool TForm1::RelocateImages(const std::string& folder, const std::string& drawingFileName) {
   if (!Drawing) return false;
   try {
     const relocation::RelocationOptions options{DisableMissingImages, NameWithPath, imageMode_};
     relocation::RelocationCounters counters{ImageTextCount, BlockImageTextCount, MissingImageCount,
                                             BlockMissingImageCount};
-    relocation::RelocateImages(*Drawing, SourceDrawingPath, folder, options, CopiedImages, counters);
+    relocation::RelocateImages(*Drawing, SourceDrawingPath, folder, options, CopiedImages, counters, drawingFileName);
     ImageTextCount = counters.ImageTextCount;
     BlockImageTextCount = counters.BlockImageTextCount;
     MissingImageCount = counters.MissingImageCount;

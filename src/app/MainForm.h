@@ -137,8 +137,8 @@ class TForm1 {
   // Forgets what the last conversion left: copied images, drawing, extracted images.
   void ResetConversion();
   // Places the loaded drawing's images in folder and rewrites their references, adding
-  // to the four counters; false when the work broke off.
-  bool RelocateImages(const std::string& folder);
+  // to the four counters; false when the work broke off. No image takes drawingFileName.
+  bool RelocateImages(const std::string& folder, const std::string& drawingFileName = {});
 
   // Applies the defaults, then the settings file's values.
   void LoadSettings(const std::string& path);

@@ -1,3 +1,7 @@
+#include <cstdint>
+#include <cstdio>
+#include <random>
+
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
 
@@ -7,15 +11,26 @@ namespace {
 // Names tried for the temporary file of a save.
 constexpr int kMaxTempNames = 100;
 
+// A number to start the names from; runs saving into one folder at once start apart.
+std::uint32_t FirstNumber() {
+  try {
+    return std::random_device{}();
+  } catch (...) {
+    return 0;
+  }
+}
+
 }  // namespace
 
 bool OutputFile::CreateTemporaryFor(const std::string& target, std::string& temp) {
-  // "~name.qvtmp", then "~name.1.qvtmp" ...: another run may be saving a file of that name
-  const std::string stem = text::ExtractFilePath(target) + "~" + text::ExtractFileName(target);
+  // "~" + eight hex digits + ".qvtmp": short, so that whatever name the folder allows the
+  // target, the temporary file's fits beside it
+  const std::string folder = text::ExtractFilePath(target);
+  const std::uint32_t first = FirstNumber();
   for (int n = 0; n < kMaxTempNames; ++n) {
-    temp = stem;
-    if (n > 0) temp.append(".").append(std::to_string(n));
-    temp += ".qvtmp";
+    char name[16];
+    std::snprintf(name, sizeof name, "~%08x", static_cast<unsigned>(first + static_cast<std::uint32_t>(n)));
+    temp = folder + name + ".qvtmp";
     if (Create(temp, true)) return true;
     if (!NameTaken()) return false;
   }

@@ -129,11 +129,10 @@ Path ImageEmbedder::StoredName(const Path& path, std::size_t budget, jww::String
   const auto fits = std::find_if(made.begin(), made.end(), [budget](const Path& n) { return n.size() <= budget; });
   if (fits != made.end()) return *fits;
   const Path name = FreeName(path, budget);
-  result = EmbedResult::Kept;
+  result = EmbedResult::Failed;
   if (name.empty()) return name;
   const Path packed = name + text::Ascii<Path>(kPackedExt);
   std::uint64_t size = 0;
-  result = EmbedResult::Failed;
   if (drawing_.TempFolder.empty() ||
       GzipFile(path, FolderFor(drawing_.TempFolder, name) + packed, size) != PackResult::Packed) {
     return Path();
@@ -151,8 +150,9 @@ Path ImageEmbedder::StoredName(const Path& path, std::size_t budget, jww::String
 }
 
 EmbedResult ImageEmbedder::Embed(const std::string& path, const std::string& tail, jww::JwwString& text) {
-  // the placement values are never cut: the name gives way
-  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Kept;
+  // the placement values are never cut: the name gives way, and without room for one the
+  // image is not embedded
+  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
   EmbedResult result = EmbedResult::Embedded;
   const std::string name =
       StoredName(path, kMaxReferenceLength - kEmbeddedPrefix.size() - tail.size(), text.form, result);
@@ -162,7 +162,7 @@ EmbedResult ImageEmbedder::Embed(const std::string& path, const std::string& tai
 }
 
 EmbedResult ImageEmbedder::Embed(const std::u16string& path, const std::u16string& tail, jww::JwwString& text) {
-  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Kept;
+  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
   const std::size_t budget = kMaxReferenceLength - kEmbeddedPrefix.size() - tail.size();
   EmbedResult result = EmbedResult::Embedded;
   // a path with a Shift-JIS form is stored under it, so that texts of either form share
@@ -252,13 +252,16 @@ bool ImageSeparator::SameBytes(const Entry& entry, const std::u16string& path) {
   return read == UnpackResult::Whole;
 }
 
-std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string& folder) {
+std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string& folder,
+                                        const std::u16string& reserved, bool& created) {
+  created = false;
   const std::u16string ext = text::ExtractFileExt(entry.fileName);
   const std::u16string stem = entry.fileName.substr(0, entry.fileName.size() - ext.size());
   // entries carry no time: a file already there is this image when its bytes are
   for (int n = 0; n <= kMaxBranch; ++n) {
     const std::u16string name =
         n == 0 ? entry.fileName : stem + text::Ascii<std::u16string>("~").append(Decimal<std::u16string>(n)) + ext;
+    if (text::UpperCase(name) == reserved) continue;
     const std::u16string target = folder + name;
     if (platform::FileExists(target)) {
       if (SameBytes(entry, target)) return name;
@@ -276,6 +279,7 @@ std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string
     });
     bool ok = written == UnpackResult::Whole && out.Flush();
     if (!out.Close()) ok = false;
+    created = ok;
     if (ok) return name;
     platform::RemoveFile(target);
     return u"";
@@ -284,12 +288,16 @@ std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string
 }
 
 bool ImageSeparator::Place(jww::TJwwData& drawing, const std::string& folder, CopiedImageTable& separated,
-                           RelocationCounters& counters) {
+                           RelocationCounters& counters, const std::string& drawingFileName) {
   const std::u16string folderUnits = Units(folder);
   if (folderUnits.empty() && !folder.empty()) return false;
+  // the drawing's own name is taken before any image is written beside it
+  const std::u16string reserved = text::UpperCase(Units(drawingFileName));
   std::vector<std::u16string> names;
   for (const Entry& entry : entries_) {
-    names.push_back(WriteOut(entry, folderUnits));
+    bool created = false;
+    names.push_back(WriteOut(entry, folderUnits, reserved, created));
+    if (created) separated.NoteCreated(folderUnits + names.back());
     if (names.back().empty()) return false;
     // held in Shift-JIS where it has the form, as every entry of the table
     const std::u16string key = Units(drawing.TempFolder) + AllUnits(drawing.EmbeddedImages[entry.image].Name);

@@ -22,8 +22,8 @@ std::u16string EmbeddedImageName(const std::u16string& path);
 
 enum class EmbedResult {
   Embedded,  // the reference now names the stored image
-  Failed,    // the image could not be read whole, is too large, or could not be packed
-  Kept,      // the placement values leave no room for a name; the reference is unchanged
+  Failed,    // the image could not be read whole, is too large or could not be packed, or
+             // the placement values leave no room for a name; the reference is unchanged
 };
 
 // Packs image files into a drawing as gzip entries in its scratch folder, each file once.
@@ -39,7 +39,7 @@ class ImageEmbedder {
 
  private:
   // The name the image at path is stored under, fitting `budget`, made and packed when
-  // no earlier one fits; "" (with `result` set) when none can be had.
+  // no earlier one fits; "" (with `result` Failed) when none can be had.
   template <class Path>
   Path StoredName(const Path& path, std::size_t budget, jww::StringForm form, EmbedResult& result);
   // A name no entry begins with (ignoring case), fitting `budget`; "" when none.
@@ -66,10 +66,11 @@ class ImageSeparator {
   // scratch file missing). An entry whose name is not a plain file name stays embedded.
   bool Prepare(const jww::TJwwData& drawing);
   // Writes each entry as a file in folder (ending in a backslash), reusing a file of equal
-  // bytes there, and rewrites the references to "^@BM" + its name; false when a file
-  // could not be written.
+  // bytes there and never taking drawingFileName, notes the files it made in `separated`,
+  // and rewrites the references to "^@BM" + its name; false when a file could not be
+  // written.
   bool Place(jww::TJwwData& drawing, const std::string& folder, CopiedImageTable& separated,
-             RelocationCounters& counters);
+             RelocationCounters& counters, const std::string& drawingFileName = {});
 
  private:
   // Names and paths are held as UTF-16 units, whichever form the entry's name has.
@@ -90,8 +91,10 @@ class ImageSeparator {
   static UnpackResult Read(const Entry& entry, const Unpacker::Sink& sink);
   // True when the file at path holds exactly the entry's bytes.
   static bool SameBytes(const Entry& entry, const std::u16string& path);
-  // Writes the entry under the first free name of folder, or finds it there; "" on failure.
-  static std::u16string WriteOut(const Entry& entry, const std::u16string& folder);
+  // Writes the entry under the first free name of folder other than `reserved` (upper-cased),
+  // or finds it there; "" on failure. `created` tells whether a file was made.
+  static std::u16string WriteOut(const Entry& entry, const std::u16string& folder, const std::u16string& reserved,
+                                 bool& created);
 
   std::vector<Entry> entries_;
   std::vector<Reference> references_;

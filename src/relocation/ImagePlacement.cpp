@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <type_traits>
 
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
@@ -43,25 +44,77 @@ bool SameBytes(const Path& a, const Path& b) {
   }
 }
 
-// MakeImageFileName, passing over the names in `taken` (entries that are neither file nor
-// folder, such as a dangling link, which a new file must not replace either).
+// Units in the character starting at s[i]: a Shift-JIS double-byte character, or a
+// surrogate pair of UTF-16, is one.
+std::size_t CharLength(const std::string& s, std::size_t i) {
+  return text::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+std::size_t CharLength(const std::u16string& s, std::size_t i) {
+  return s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() ? 2 : 1;
+}
+
+// A name's length as the text it goes into counts it: bytes, or characters for Shift-JIS
+// that the text holds as UTF-16 units (one unit each); units for a name held as units.
+std::size_t NameLength(const std::string& name, bool inCharacters) {
+  return inCharacters ? static_cast<std::size_t>(text::CharCount(name)) : name.size();
+}
+std::size_t NameLength(const std::u16string& name, bool) { return name.size(); }
+
+// A Shift-JIS name in the form of Path ("" when it has no UTF-16 form).
+template <class Path>
+Path InForm(const std::string& sjis) {
+  if constexpr (std::is_same_v<Path, std::string>) {
+    return sjis;
+  } else {
+    std::u16string units;
+    platform::Cp932ToUtf16(sjis, units);
+    return units;
+  }
+}
+
+// stem + suffix + ext within the limits' length, as few whole characters dropped from the
+// front of stem as make it fit; "" when not one of them is left.
+template <class Path>
+Path FitName(const Path& stem, const Path& suffix, const Path& ext, const NameLimits& limits) {
+  const std::size_t fixed = NameLength(suffix, limits.inCharacters) + NameLength(ext, limits.inCharacters);
+  std::size_t length = NameLength(stem, limits.inCharacters);
+  std::size_t from = 0;
+  while (from < stem.size() && length + fixed > limits.length) {
+    const std::size_t n = CharLength(stem, from);
+    length -= NameLength(stem.substr(from, n), limits.inCharacters);
+    from += n;
+  }
+  return from >= stem.size() ? Path() : stem.substr(from) + suffix + ext;
+}
+
+// MakeImageFileName within the limits, passing over the names in `taken` (entries that are
+// neither file nor folder, such as a dangling link, which a new file must not replace either).
 template <class Path>
 Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destinationFolder,
-                   const std::set<Path>& taken, bool* present) {
+                   const std::set<Path>& taken, const NameLimits& limits, bool* present) {
   if (present) *present = true;
   const Path own = text::ExtractFileName(sourcePath);
+  // the drawing's own name is taken before any image is placed, whatever the letter case
+  const Path reserved = text::UpperCase(InForm<Path>(limits.reserved));
+  auto unreserved = [&reserved](const Path& candidate) {
+    return reserved.empty() || text::UpperCase(candidate) != reserved;
+  };
   // an image in the destination folder already is where it belongs, under its own name as
   // the file system holds it (a short name or another letter case is the reference's);
   // a name Windows would refuse is copied under one it takes
   if (platform::SameFile(sourcePath, destinationFolder + own)) {
-    const Path real = platform::RealFileName(sourcePath);
-    if (real.empty()) return own;
-    if (FlattenedImageName(real) == real) return real;
+    Path real = platform::RealFileName(sourcePath);
+    if (real.empty()) real = own;
+    if (FlattenedImageName(real) == real && unreserved(real) && NameLength(real, limits.inCharacters) <= limits.length) {
+      return real;
+    }
   }
 
   const FileStamp source = StampOf(sourcePath);
   // a name is this image's when no file has it, or when its file is this image to the byte
   auto takes = [&](const Path& candidate) {
+    // a name shortened from the front can come out as a device's ("acon.bmp")
+    if (!unreserved(candidate) || text::IsDeviceName(candidate)) return false;
     const Path target = destinationFolder + candidate;
     if (platform::FileExists(target)) return StampOf(target) == source && SameBytes(sourcePath, target);
     if (platform::FolderExists(target) || taken.count(candidate) != 0) return false;
@@ -70,16 +123,20 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
   };
   // a plain name has no separator left: flattening it only clears what Windows forbids
   const Path name = FlattenedImageName(nameWithPath ? sourcePath : own);
-  if (takes(name)) return name;
-  const Path ext = text::ExtractFileExt(name);
+  // the image's own extension, kept whole when the name is shortened
+  const Path ownExt = text::ExtractFileExt(FlattenedImageName(own));
+  const Path ext = name.ends_with(ownExt) ? ownExt : text::ExtractFileExt(name);
   const Path stem = name.substr(0, name.size() - ext.size());
-  for (int n = 1; n <= kMaxBranch; ++n) {
+  for (int n = 0; n <= kMaxBranch; ++n) {
     // built by appending: GCC 12 misreads a concatenation with a temporary here (-Wrestrict)
-    const std::string branch = std::to_string(n);
-    Path candidate = stem;
-    candidate.push_back('~');
-    candidate.append(branch.begin(), branch.end());
-    candidate += ext;
+    Path suffix;
+    if (n > 0) {
+      const std::string branch = std::to_string(n);
+      suffix.push_back('~');
+      suffix.append(branch.begin(), branch.end());
+    }
+    const Path candidate = FitName(stem, suffix, ext, limits);
+    if (candidate.empty()) return Path();  // not one character of the stem fits
     if (takes(candidate)) return candidate;
   }
   return Path();
@@ -105,17 +162,24 @@ CopyResult CopyKeepingTime(const Path& source, const Path& target) {
 }
 
 template <class Path>
-bool Place(bool nameWithPath, const Path& sourcePath, const Path& destinationFolder, Path& fileName) {
+bool Place(bool nameWithPath, const Path& sourcePath, const Path& destinationFolder, Path& fileName,
+           const NameLimits& limits, bool* created) {
+  if (created) *created = false;
   std::set<Path> taken;
   for (int attempt = 0; attempt < kMaxPlaceAttempts; ++attempt) {
     bool present = false;
-    fileName = FindImageName(nameWithPath, sourcePath, destinationFolder, taken, &present);
+    fileName = FindImageName(nameWithPath, sourcePath, destinationFolder, taken, limits, &present);
     if (fileName.empty()) return false;
     if (present) return true;
     try {
       switch (CopyKeepingTime(sourcePath, destinationFolder + fileName)) {
-        case CopyResult::Whole: return true;
-        case CopyResult::NotWhole: return false;
+        case CopyResult::Whole:
+          if (created) *created = true;
+          return true;
+        case CopyResult::NotWhole:
+          // a copy cut short stays behind, this run's
+          if (created) *created = platform::FileExists(destinationFolder + fileName);
+          return false;
         case CopyResult::NameTaken:
           // another run was quicker (look at its file again), or the name is not a file's
           if (!platform::FileExists(destinationFolder + fileName)) taken.insert(fileName);
@@ -161,7 +225,7 @@ bool SameContents(const std::string& a, const std::string& b) { return SameBytes
 
 std::string MakeImageFileName(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder,
                               bool* present) {
-  return FindImageName(nameWithPath, sourcePath, destinationFolder, {}, present);
+  return FindImageName(nameWithPath, sourcePath, destinationFolder, {}, NameLimits{}, present);
 }
 
 CopyResult FileCopy(const std::string& source, const std::string& target) { return CopyTo(source, target); }
@@ -170,14 +234,20 @@ CopyResult FileCopyKeepTime(const std::string& source, const std::string& target
   return CopyKeepingTime(source, target);
 }
 
+bool NameFits(const std::string& name, const NameLimits& limits) {
+  return NameLength(name, limits.inCharacters) <= limits.length;
+}
+
+bool NameFits(const std::u16string& name, const NameLimits& limits) { return name.size() <= limits.length; }
+
 bool PlaceImage(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder,
-                std::string& fileName) {
-  return Place(nameWithPath, sourcePath, destinationFolder, fileName);
+                std::string& fileName, const NameLimits& limits, bool* created) {
+  return Place(nameWithPath, sourcePath, destinationFolder, fileName, limits, created);
 }
 
 bool PlaceImage(bool nameWithPath, const std::u16string& sourcePath, const std::u16string& destinationFolder,
-                std::u16string& fileName) {
-  return Place(nameWithPath, sourcePath, destinationFolder, fileName);
+                std::u16string& fileName, const NameLimits& limits, bool* created) {
+  return Place(nameWithPath, sourcePath, destinationFolder, fileName, limits, created);
 }
 
 }  // namespace relocation

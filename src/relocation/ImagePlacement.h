@@ -26,6 +26,19 @@ enum class CopyResult {
   NameTaken,  // a file already has the target's name; it was left alone
 };
 
+// What a placed name keeps to: at most `length` long, counted in bytes, or in characters
+// when the text it goes into is held as UTF-16 units; never `reserved` (Shift-JIS; the
+// name the drawing is saved under), whatever the letter case.
+struct NameLimits {
+  std::size_t length = std::string::npos;
+  bool inCharacters = false;
+  std::string reserved;
+};
+
+// True when a name keeps to the limits' length (a name held as units counts its units).
+bool NameFits(const std::string& name, const NameLimits& limits);
+bool NameFits(const std::u16string& name, const NameLimits& limits);
+
 // The path flattened into one file name: every separator ("\\", "/"), ":" and character
 // Windows forbids in a name becomes "_" (in a Shift-JIS path never a trail byte; in UTF-16
 // units each unit stands for itself).
@@ -51,10 +64,13 @@ CopyResult FileCopy(const std::string& source, const std::string& target);
 CopyResult FileCopyKeepTime(const std::string& source, const std::string& target);
 // Puts the image into the destination folder (MakeImageFileName, then the copy unless it
 // is there) and gives the name it lies under; false when it could not be placed whole.
+// A name too long for the limits loses whole characters from the front of its stem (the
+// extension kept), more for a branch number; false when not one character is left.
+// `created` tells whether a file was made (whole or not).
 bool PlaceImage(bool nameWithPath, const std::string& sourcePath, const std::string& destinationFolder,
-                std::string& fileName);
+                std::string& fileName, const NameLimits& limits = {}, bool* created = nullptr);
 // The same for an image path held as UTF-16 units, the destination folder converted.
 bool PlaceImage(bool nameWithPath, const std::u16string& sourcePath, const std::u16string& destinationFolder,
-                std::u16string& fileName);
+                std::u16string& fileName, const NameLimits& limits = {}, bool* created = nullptr);
 
 }  // namespace relocation

@@ -3,6 +3,7 @@
 #include <optional>
 #include <type_traits>
 #include <unordered_map>
+#include <vector>
 
 #include "relocation/ImageEmbedding.h"
 
@@ -50,6 +51,7 @@ struct Pass {
   CopiedImageTable& copied;
   std::int32_t& failedCopies;
   ImageEmbedder* embedder;  // set in the embed mode
+  const std::string& drawingFileName;
 
   const std::string& Destination(const std::string&) const { return folder; }
   const std::u16string& Destination(const std::u16string&) const { return folderUnits; }
@@ -63,30 +65,38 @@ struct Outcome {
   Path text;
 };
 
+// The image's name may take `room` (in the text's own form); an image placed earlier under
+// a name that fits is not placed again, one whose names are all too long gets another.
 template <class Path>
-Outcome<Path> RelocatePathAs(const Path& path, const Pass& pass) {
+Outcome<Path> RelocatePathAs(const Path& path, const Pass& pass, const NameLimits& limits) {
   bool exists = false;
   const Path resolved = ResolveImagePath(path, pass.drawingPath, &exists);
   if (!exists) return {false, resolved};
-  if (const auto* copied = pass.copied.Find(resolved)) return {true, copied->FileName};
+  if (const auto* copied = pass.copied.Find(resolved, limits)) return {true, copied->FileName};
   Path name;
+  bool created = false;
   // the reference still names where the image should be; the caller learns of it (so too
   // of a destination whose name does not decode, which would make the copy elsewhere)
   const Path& destination = pass.Destination(path);
   const bool decoded = !destination.empty() || pass.folder.empty();
-  if (!decoded || !PlaceImage(pass.options.NameWithPath, resolved, destination, name)) ++pass.failedCopies;
+  if (!decoded || !PlaceImage(pass.options.NameWithPath, resolved, destination, name, limits, &created)) {
+    ++pass.failedCopies;
+  }
+  if (created) pass.copied.NoteCreated(destination + name);
   pass.copied.Add(resolved, name);
   return {true, name};
 }
 
-Outcome<std::string> RelocatePath(const std::string& path, const Pass& pass) { return RelocatePathAs(path, pass); }
+Outcome<std::string> RelocatePath(const std::string& path, const Pass& pass, std::size_t room) {
+  return RelocatePathAs(path, pass, {room, false, pass.drawingFileName});
+}
 
-Outcome<std::u16string> RelocatePath(const std::u16string& path, const Pass& pass) {
+Outcome<std::u16string> RelocatePath(const std::u16string& path, const Pass& pass, std::size_t room) {
   // a path with a Shift-JIS form is taken in it, so that references to one file in
-  // either form meet in one table entry
+  // either form meet in one table entry; its name then counts one unit a character
   std::string sjis;
-  if (!platform::Utf16ToCp932(path, sjis)) return RelocatePathAs(path, pass);
-  const Outcome<std::string> outcome = RelocatePathAs(sjis, pass);
+  if (!platform::Utf16ToCp932(path, sjis)) return RelocatePathAs(path, pass, {room, false, pass.drawingFileName});
+  const Outcome<std::string> outcome = RelocatePathAs(sjis, pass, {room, true, pass.drawingFileName});
   return {outcome.found, Units(outcome.text)};
 }
 
@@ -102,15 +112,16 @@ void RelocateReference(jww::TEntJwwText& t, const BasicImageReference<Text>& ref
   if (pass.embedder) {
     bool exists = false;
     const Text resolved = ResolveImagePath(ref.path, pass.drawingPath, &exists);
-    const EmbedResult embedded = exists ? pass.embedder->Embed(resolved, ref.tail, t.Text) : EmbedResult::Kept;
-    if (embedded == EmbedResult::Failed) ++pass.failedCopies;
-    if (embedded != EmbedResult::Kept) {
+    if (exists) {
+      if (pass.embedder->Embed(resolved, ref.tail, t.Text) == EmbedResult::Failed) ++pass.failedCopies;
       ++found;
       return;
     }
-    if (exists) return;
   }
-  const Outcome<Text> outcome = RelocatePath(ref.path, pass);
+  // the placement values are never cut: the name gives way
+  const std::size_t fixed = kReferencePrefix.size() + ref.tail.size();
+  const Outcome<Text> outcome =
+      RelocatePath(ref.path, pass, fixed < kMaxReferenceLength ? kMaxReferenceLength - fixed : 0);
   if (outcome.found) {
     Store(t.Text, RewrittenReference(ref, outcome.text));
     ++found;
@@ -135,13 +146,88 @@ bool IsDriveRelative(const Path& path) {
   return path.size() >= 2 && path[1] == ':' && (path.size() == 2 || (path[2] != '\\' && path[2] != '/'));
 }
 
+// Units in the character starting at s[i]: a Shift-JIS double-byte character is one, so
+// that its second byte is never taken for a separator.
+std::size_t CharLength(const std::string& s, std::size_t i) {
+  return text::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+std::size_t CharLength(const std::u16string&, std::size_t) { return 1; }
+
+template <class Path>
+bool IsSeparatorAt(const Path& s, std::size_t i) {
+  return s[i] == '\\' || s[i] == '/';
+}
+
+// The end of the part of a path that ".." never climbs out of: "\\server\share\", "C:\",
+// "\", or nothing in a relative path.
+template <class Path>
+std::size_t RootLength(const Path& path) {
+  if (path.size() >= 2 && IsSeparatorAt(path, 0) && IsSeparatorAt(path, 1)) {
+    std::size_t at = 2;
+    for (int part = 0; part < 2; ++part) {
+      while (at < path.size() && !IsSeparatorAt(path, at)) at += CharLength(path, at);
+      if (at < path.size()) ++at;
+    }
+    return at;
+  }
+  // 0x3A is never the second byte of a double-byte character
+  if (path.size() >= 2 && path[1] == ':') {
+    return path.size() > 2 && IsSeparatorAt(path, 2) ? 3 : 2;
+  }
+  return !path.empty() && IsSeparatorAt(path, 0) ? 1 : 0;
+}
+
+// The path with its "." and ".." folders folded out, as the system itself reads it;
+// everything else, separators included, stays as written.
+template <class Path>
+Path FoldDotSegments(const Path& path) {
+  const std::size_t root = RootLength(path);
+  // most paths have no dot folder: they are given back as they are
+  bool dots = false;
+  for (std::size_t at = root; at < path.size() && !dots;) {
+    std::size_t end = at;
+    while (end < path.size() && !IsSeparatorAt(path, end)) end += CharLength(path, end);
+    dots = (end - at == 1 || end - at == 2) && path[at] == '.' && path[end - 1] == '.';
+    at = end + 1;
+  }
+  if (!dots) return path;
+  // each folder with the separator after it
+  std::vector<Path> parts;
+  auto named = [](const Path& part, const char* name) {
+    const std::size_t length = part.size() - (!part.empty() && IsSeparatorAt(part, part.size() - 1) ? 1 : 0);
+    return part.compare(0, length, text::Ascii<Path>(name)) == 0 && length == std::char_traits<char>::length(name);
+  };
+  for (std::size_t at = root; at < path.size();) {
+    std::size_t end = at;
+    while (end < path.size() && !IsSeparatorAt(path, end)) end += CharLength(path, end);
+    if (end < path.size()) ++end;
+    const Path part = path.substr(at, end - at);
+    at = end;
+    if (named(part, ".")) continue;
+    if (named(part, "..")) {
+      // empty folders ("a\\") are one separator to the system
+      while (!parts.empty() && named(parts.back(), "")) parts.pop_back();
+      if (!parts.empty() && !named(parts.back(), "..")) {
+        parts.pop_back();
+        continue;
+      }
+      if (root > 0) continue;  // nothing above the root
+    }
+    parts.push_back(part);
+  }
+  Path folded = path.substr(0, root);
+  for (const Path& part : parts) folded += part;
+  return folded;
+}
+
 template <class Path>
 Path Resolve(const Path& path, const std::string& drawingPath, bool* exists) {
   // a relative path is taken from the drawing's folder, never from the working folder
   const bool absolute = text::IsAbsolutePath(path);
   const std::string folder = text::ExtractFilePath(drawingPath);
   const Path folderInForm = InForm<Path>(folder);
-  const Path resolved = absolute ? path : folderInForm + path;
+  // one image reached through "." or ".." is one file, whatever the spelling
+  const Path resolved = FoldDotSegments(absolute ? path : folderInForm + path);
   // a drawing read from memory has no folder of its own, nor one whose name does not
   // decode; a device is never an image
   if (exists) {
@@ -157,31 +243,64 @@ Text ReferenceText(std::string_view prefix, const Text& path, const Text& tail) 
   return CutReference(text::Ascii<Text>(prefix) + path + tail);
 }
 
-template <class Path>
-const BasicCopiedImage<Path>* FindEntry(const std::vector<BasicCopiedImage<Path>>& entries,
-                                        const std::unordered_map<Path, std::size_t>& index, const Path& sourcePath) {
-  const auto it = index.find(text::UpperCase(sourcePath));
-  return it == index.end() ? nullptr : &entries[it->second];
-}
-
 }  // namespace
 
+template <class Path>
+const BasicCopiedImage<Path>* CopiedImageTable::FindIn(const Entries<Path>& entries, const Path& sourcePath,
+                                                       const NameLimits* limits) {
+  const auto it = entries.index.find(text::UpperCase(sourcePath));
+  if (it == entries.index.end()) return nullptr;
+  for (std::size_t i = it->second.first; i != std::string::npos; i = entries.next[i]) {
+    if (!limits || NameFits(entries.entries[i].FileName, *limits)) return &entries.entries[i];
+  }
+  return nullptr;
+}
+
+template <class Path>
+void CopiedImageTable::AddTo(Entries<Path>& entries, const Path& sourcePath, const Path& fileName) {
+  const std::size_t added = entries.entries.size();
+  entries.entries.push_back({sourcePath, fileName});
+  entries.next.push_back(std::string::npos);
+  const auto [it, first] = entries.index.try_emplace(text::UpperCase(sourcePath), added, added);
+  if (!first) {
+    entries.next[it->second.second] = added;
+    it->second.second = added;
+  }
+}
+
 const CopiedImage* CopiedImageTable::Find(const std::string& sourcePath) const {
-  return FindEntry(sjis_.entries, sjis_.index, sourcePath);
+  return FindIn(sjis_, sourcePath, nullptr);
 }
 
 const Utf16CopiedImage* CopiedImageTable::Find(const std::u16string& sourcePath) const {
-  return FindEntry(units_.entries, units_.index, sourcePath);
+  return FindIn(units_, sourcePath, nullptr);
+}
+
+const CopiedImage* CopiedImageTable::Find(const std::string& sourcePath, const NameLimits& limits) const {
+  return FindIn(sjis_, sourcePath, &limits);
+}
+
+const Utf16CopiedImage* CopiedImageTable::Find(const std::u16string& sourcePath, const NameLimits& limits) const {
+  return FindIn(units_, sourcePath, &limits);
 }
 
 void CopiedImageTable::Add(const std::string& sourcePath, const std::string& fileName) {
-  sjis_.entries.push_back({sourcePath, fileName});
-  sjis_.index.emplace(text::UpperCase(sourcePath), sjis_.entries.size() - 1);
+  AddTo(sjis_, sourcePath, fileName);
 }
 
 void CopiedImageTable::Add(const std::u16string& sourcePath, const std::u16string& fileName) {
-  units_.entries.push_back({sourcePath, fileName});
-  units_.index.emplace(text::UpperCase(sourcePath), units_.entries.size() - 1);
+  AddTo(units_, sourcePath, fileName);
+}
+
+void CopiedImageTable::NoteCreated(const std::string& path) { sjis_.created.push_back(path); }
+
+void CopiedImageTable::NoteCreated(const std::u16string& path) { units_.created.push_back(path); }
+
+void CopiedImageTable::RemoveCreatedFiles() {
+  for (const std::string& path : sjis_.created) platform::RemoveFile(path);
+  for (const std::u16string& path : units_.created) platform::RemoveFile(path);
+  sjis_.created.clear();
+  units_.created.clear();
 }
 
 void CopiedImageTable::clear() {
@@ -232,7 +351,8 @@ std::u16string DisabledReference(const Utf16ImageReference& ref, const std::u16s
 }
 
 void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath, const std::string& destinationFolder,
-                    const RelocationOptions& options, CopiedImageTable& copiedImages, RelocationCounters& counters) {
+                    const RelocationOptions& options, CopiedImageTable& copiedImages, RelocationCounters& counters,
+                    const std::string& drawingFileName) {
   // stored images are checked before anything is written, and written out after the
   // copies, so that the walks never take their new references for ordinary ones
   ImageSeparator separator;
@@ -244,14 +364,15 @@ void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath
   if (options.Mode == ImageMode::Embed) embedder.emplace(drawing, copiedImages);
   const Pass pass{sourceDrawingPath,        destinationFolder,         Units(destinationFolder),
                   options,                  copiedImages,              counters.FailedCopyCount,
-                  embedder ? &*embedder : nullptr};
+                  embedder ? &*embedder : nullptr, drawingFileName};
   for (jww::TEntJwwText& t : drawing.Texts) RelocateText(t, pass, counters.ImageTextCount, counters.MissingImageCount);
   for (jww::TEntJwwBlockDef& def : drawing.BlockDefs) {
     for (jww::TEntJwwText& t : def.Texts) {
       RelocateText(t, pass, counters.BlockImageTextCount, counters.BlockMissingImageCount);
     }
   }
-  if (options.Mode == ImageMode::Separate && !separator.Place(drawing, destinationFolder, copiedImages, counters)) {
+  if (options.Mode == ImageMode::Separate &&
+      !separator.Place(drawing, destinationFolder, copiedImages, counters, drawingFileName)) {
     ++counters.FailedCopyCount;
   }
 }

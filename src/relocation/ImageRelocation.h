@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "jww/DrawingDocument.h"
+#include "relocation/ImagePlacement.h"
 #include "relocation/ImageReference.h"
 
 namespace relocation {
@@ -23,15 +24,26 @@ using CopiedImage = BasicCopiedImage<std::string>;
 using Utf16CopiedImage = BasicCopiedImage<std::u16string>;
 
 // The images placed for the drawing being converted, in the order first met; an image is
-// found by its source path whatever the ASCII letter case. A path that has a Shift-JIS
-// form is always held in it, so one file has one entry whichever form its reference had.
+// found by its source path whatever the ASCII letter case, and has one entry for each
+// name it was placed under. A path that has a Shift-JIS form is always held in it, so one
+// file has one entry whichever form its reference had.
 class CopiedImageTable {
  public:
-  // The entry of the image at sourcePath, or nullptr.
+  // The first entry of the image at sourcePath, or nullptr.
   const CopiedImage* Find(const std::string& sourcePath) const;
   const Utf16CopiedImage* Find(const std::u16string& sourcePath) const;
+  // The first entry of the image at sourcePath whose name keeps to the limits' length.
+  const CopiedImage* Find(const std::string& sourcePath, const NameLimits& limits) const;
+  const Utf16CopiedImage* Find(const std::u16string& sourcePath, const NameLimits& limits) const;
   void Add(const std::string& sourcePath, const std::string& fileName);
   void Add(const std::u16string& sourcePath, const std::u16string& fileName);
+  // Notes a file made in the destination for the drawing, so that it can be taken back.
+  void NoteCreated(const std::string& path);
+  void NoteCreated(const std::u16string& path);
+  // Deletes every file noted as made and forgets them: the drawing was not written, and
+  // nothing names them.
+  void RemoveCreatedFiles();
+  // Forgets everything, the files made included (which stay).
   void clear();
   std::size_t size() const { return sjis_.entries.size() + units_.entries.size(); }
   bool empty() const { return size() == 0; }
@@ -40,9 +52,17 @@ class CopiedImageTable {
   template <class Path>
   struct Entries {
     std::vector<BasicCopiedImage<Path>> entries;
-    // the first entry of each upper-cased source path
-    std::unordered_map<Path, std::size_t> index;
+    // the next entry of the same image, or npos
+    std::vector<std::size_t> next;
+    // the first and the last entry of each upper-cased source path
+    std::unordered_map<Path, std::pair<std::size_t, std::size_t>> index;
+    std::vector<Path> created;
   };
+  template <class Path>
+  static const BasicCopiedImage<Path>* FindIn(const Entries<Path>& entries, const Path& sourcePath,
+                                              const NameLimits* limits);
+  template <class Path>
+  static void AddTo(Entries<Path>& entries, const Path& sourcePath, const Path& fileName);
   Entries<std::string> sjis_;
   Entries<std::u16string> units_;
 };
@@ -95,8 +115,11 @@ std::u16string DisabledReference(const Utf16ImageReference& ref, const std::u16s
 // definition's, placing each referenced image in destinationFolder (ending in a
 // backslash) or, in the embed mode, inside the drawing, noting it in copiedImages, and
 // rewriting its reference. The separate mode also writes the embedded images the texts
-// refer to into destinationFolder.
+// refer to into destinationFolder. No image takes drawingFileName, the name the drawing is
+// to be saved under there. A name is shortened so that the rewritten reference keeps its
+// placement values whole; where it cannot be, the image counts as not placed.
 void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath, const std::string& destinationFolder,
-                    const RelocationOptions& options, CopiedImageTable& copiedImages, RelocationCounters& counters);
+                    const RelocationOptions& options, CopiedImageTable& copiedImages, RelocationCounters& counters,
+                    const std::string& drawingFileName = {});
 
 }  // namespace relocation

@@ -143,7 +143,7 @@ fixture::TextEntity TextOf(const std::string& s) {
   return t;
 }
 
-TEST_F(StoredImages, NamesGiveWaySoThatPlacementValuesAreNeverCut) {
+TEST_F(StoredImages, NamesGiveWaySoThatPlacementValuesAreNeverCutOrTheDrawingFails) {
   // two images whose paths differ only in their first characters
   const std::string folder = std::string(150, 'f') + "\\";
   for (const char* top : {"x\\", "y\\"}) {
@@ -151,7 +151,8 @@ TEST_F(StoredImages, NamesGiveWaySoThatPlacementValuesAreNeverCut) {
     platform::MakeFolder(source / (top + folder));
     testsupport::WriteFileText(source / (top + folder + "photo.bmp"), top);
   }
-  // from 245 bytes on, "^@BM%temp%" and the placement values leave no room for a name
+  // from 245 bytes on, "^@BM%temp%" and the placement values leave no room for a name:
+  // such a text fails the drawing rather than name an image it does not carry
   const std::size_t tails[] = {1, 100, 235, 238, 245, 300};
   fixture::Drawing d;
   for (std::size_t tail : tails) {
@@ -180,7 +181,7 @@ TEST_F(StoredImages, NamesGiveWaySoThatPlacementValuesAreNeverCut) {
     // the texts of the two images name two entries, shortened alike or not
     names.insert(name);
   }
-  EXPECT_EQ(c.ImageTextCount, 8);  // the texts that leave room for a name
+  EXPECT_EQ(c.FailedCopyCount, 4);  // the texts that leave no room for a name
   EXPECT_EQ(copied.size(), 2u);     // two images, however many names they needed
   EXPECT_EQ(names.size(), drawing.EmbeddedImages.size());
   EXPECT_TRUE(platform::ListFolder(out.Path()).empty());
