@@ -1,5 +1,6 @@
 #include "report/Html.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace report {
@@ -135,8 +136,10 @@ std::string FileUrl(const std::string& nativePath) {
   std::string url = "file://";
   if (parts.root.starts_with("\\\\")) {
     // file://server/share/...
-    const PathParts root = Split("/" + parts.root.substr(2));
-    for (std::size_t i = 0; i < root.names.size(); ++i) url += (i ? "/" : "") + PercentEncoded(root.names[i]);
+    std::string root = parts.root.substr(2);
+    std::replace(root.begin(), root.end(), '\\', '/');
+    const PathParts names = Split("/" + root);
+    for (std::size_t i = 0; i < names.names.size(); ++i) url += (i ? "/" : "") + PercentEncoded(names.names[i]);
   } else if (parts.root != "/") {
     url += "/" + parts.root.substr(0, 1) + ":";
   }
