@@ -83,7 +83,7 @@ TEST_F(CheckCommand, ExitsZeroOnlyWhenEveryImageResolvesAndTwoOnAUsageError) {
 
 TEST_F(CheckCommand, JsonCsvAndThePageKeepWhatADrawingHoldsAsText) {
   const std::vector<std::string> before = platform::ListFolder(root.Path());
-  RunResult r = Quorvane({"check", "--json", "--html", "report.html", "plan.jww", "ok.jww"});
+  RunResult r = Quorvane({"check", "--json", "--html", "report.html", "ok.jww", "plan.jww"});
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.out.front(), '{');
   EXPECT_TRUE(r.out.ends_with("\"allResolve\": false}\n")) << r.out;
