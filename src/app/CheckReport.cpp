@@ -181,16 +181,18 @@ section.problem { border-color: #cf222e; border-left-width: 6px; }
 section.ok { border-left: 6px solid #1a7f37; }
 .meta { color: #57606a; margin: 4px 0 8px; }
 .picture img { max-width: 480px; max-height: 320px; border: 1px solid #d0d7de; }
-table { border-collapse: collapse; width: 100%; }
+table { border-collapse: collapse; width: 100%; table-layout: fixed; }
+th.col-image { width: 132px; }
+th.col-state { width: 190px; }
+th.col-in { width: 130px; }
 th, td { text-align: left; vertical-align: top; padding: 6px 8px; border-top: 1px solid #eaeef2; }
 th { font-weight: normal; color: #57606a; font-size: 13px; }
-td.image { width: 122px; }
 .frame { display: block; width: 120px; height: 90px; border: 1px solid #d0d7de; background: #f6f8fa; }
 .frame img { display: block; width: 120px; height: 90px; object-fit: contain; }
 .frame.empty { border: 2px dashed #cf222e; width: 116px; height: 86px; background: #ffffff; }
 .frame.stored { border: 1px solid #0f766e; background: #e0f2f1; }
 .frame.off { border: 2px dashed #8c959f; width: 116px; height: 86px; background: #ffffff; }
-.state { white-space: nowrap; font-weight: bold; }
+.state { font-weight: bold; }
 code { font-size: 13px; word-break: break-all; }
 .path { word-break: break-all; margin-top: 4px; }
 .tied { margin: 4px 0 0; padding-left: 18px; }
@@ -297,7 +299,9 @@ void PageDrawing(report::HtmlWriter& html, const CheckedDrawing& d, const PageOp
   if (!d.References.empty()) {
     html.Open("table");
     html.Open("tr");
-    for (const char* head : {"image", "state", "reference", "in"}) html.Element("th", {}, head);
+    for (const char* head : {"image", "state", "reference", "in"}) {
+      html.Element("th", {{"class", std::string("col-") + head}}, head);
+    }
     html.Close("tr");
     for (const CheckedReference& ref : d.References) PageReference(html, ref, options);
     html.Close("table");
