@@ -19,7 +19,8 @@ struct PathParts {
 
 PathParts Split(const std::string& path) {
   PathParts parts;
-  const bool windows = path.starts_with("\\\\") || (path.size() >= 2 && path[1] == ':');
+  // a path with a drive, a network path or one from the root of the current drive
+  const bool windows = path.starts_with("\\") || (path.size() >= 2 && path[1] == ':');
   auto separator = [windows](char c) { return c == '/' || (windows && c == '\\'); };
   std::size_t i = 0;
   if (path.size() >= 2 && path[1] == ':') {
@@ -35,7 +36,7 @@ PathParts Split(const std::string& path) {
     parts.root = path.substr(0, end);
     i = end;
   } else {
-    parts.root = "/";
+    parts.root.push_back('/');
   }
   std::string name;
   for (; i <= path.size(); ++i) {
@@ -136,14 +137,23 @@ std::string FileUrl(const std::string& nativePath) {
   std::string url = "file://";
   if (parts.root.starts_with("\\\\")) {
     // file://server/share/...
-    std::string root = parts.root.substr(2);
+    std::string root = "/";
+    root.append(parts.root, 2);
     std::replace(root.begin(), root.end(), '\\', '/');
-    const PathParts names = Split("/" + root);
-    for (std::size_t i = 0; i < names.names.size(); ++i) url += (i ? "/" : "") + PercentEncoded(names.names[i]);
+    const PathParts names = Split(root);
+    for (std::size_t i = 0; i < names.names.size(); ++i) {
+      if (i) url += '/';
+      url += PercentEncoded(names.names[i]);
+    }
   } else if (parts.root != "/") {
-    url += "/" + parts.root.substr(0, 1) + ":";
+    url += '/';
+    url += parts.root.front();
+    url += ':';
   }
-  for (const std::string& name : parts.names) url += "/" + PercentEncoded(name);
+  for (const std::string& name : parts.names) {
+    url += '/';
+    url += PercentEncoded(name);
+  }
   if (parts.names.empty()) url += "/";
   return url;
 }
@@ -160,7 +170,10 @@ std::string UrlFrom(const std::string& folder, const std::string& target, std::s
   if (Lower(from.root) != Lower(to.root) || common == 0 || up > maxUp) return FileUrl(target);
   std::string url;
   for (std::size_t i = 0; i < up; ++i) url += "../";
-  for (std::size_t i = common; i < to.names.size(); ++i) url += (i > common ? "/" : "") + PercentEncoded(to.names[i]);
+  for (std::size_t i = common; i < to.names.size(); ++i) {
+    if (i > common) url += '/';
+    url += PercentEncoded(to.names[i]);
+  }
   return url;
 }
 

@@ -88,6 +88,7 @@ TEST(HtmlWriter, LinksImagesRelativelyWhenNearElseByFileUrl) {
       {"c:\\work\\house", "C:\\work\\img\\a.bmp", "../img/a.bmp"},
       {"D:\\report", "C:\\work\\a.bmp", "file:///C:/work/a.bmp"},
       {"C:\\r", "\\\\server\\share\\img\\a b.bmp", "file://server/share/img/a%20b.bmp"},
+      {"\\p", "\\p\\img\\a.bmp", "img/a.bmp"},  // from the root of the current drive
   };
   for (const Row& row : rows) EXPECT_EQ(report::UrlFrom(row.folder, row.target), row.url) << row.target;
 }
