@@ -96,7 +96,7 @@ bool CheckResult::AllResolve() const {
   for (const PassedOver& passed : PassedOverPaths) {
     if (passed.Why != PassedOver::Reason::Link) return false;
   }
-  return Totals.WithProblems == 0 && Refused.empty();
+  return Totals.WithProblems == 0 && Refused.empty() && !Stopped;
 }
 
 CheckedDrawing CheckDrawing(const std::string& path, const relocation::ImageSearch& search) {
@@ -122,15 +122,18 @@ CheckResult CheckProject(const std::vector<std::string>& inputs, const CheckOpti
   CheckResult result;
   relocation::ImageSearch search(options.Search);
   IndexSearchFolders(search, result.PassedOverPaths);
+  auto check = [&result, &search, &options](const std::string& path) {
+    if (result.Stopped) return;
+    result.Drawings.push_back(CheckDrawing(path, search));
+    if (options.OnDrawing && !options.OnDrawing(result.Drawings.back())) result.Stopped = true;
+  };
   for (const std::string& input : inputs) {
+    if (result.Stopped) break;
     const std::string shown = platform::NativePathForDisplay(input);
     if (!input.empty() && platform::FolderExists(input)) {
       const std::size_t drawings = result.Drawings.size();
       const std::size_t passedOver = result.PassedOverPaths.size();
-      WalkDrawings(
-          text::IncludeTrailingBackslash(input), {},
-          [&result, &search](const std::string& path) { result.Drawings.push_back(CheckDrawing(path, search)); },
-          result.PassedOverPaths);
+      WalkDrawings(text::IncludeTrailingBackslash(input), {}, check, result.PassedOverPaths);
       if (result.Drawings.size() == drawings && result.PassedOverPaths.size() == passedOver) {
         result.Refused.push_back({RefusedInput::Reason::NoDrawingBelow, shown});
       }
@@ -139,7 +142,7 @@ CheckResult CheckProject(const std::vector<std::string>& inputs, const CheckOpti
     } else if (!platform::FileExists(input)) {
       result.Refused.push_back({RefusedInput::Reason::NoSuchDrawing, shown});
     } else {
-      result.Drawings.push_back(CheckDrawing(input, search));
+      check(input);
     }
   }
   for (const CheckedDrawing& drawing : result.Drawings) result.Totals.Add(drawing);

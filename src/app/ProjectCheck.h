@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,8 @@ struct CheckTotals {
 
 struct CheckOptions {
   relocation::SearchOptions Search;
+  // Sees each drawing once checked (a window shows progress); false stops the check.
+  std::function<bool(const CheckedDrawing&)> OnDrawing;
 };
 
 struct CheckResult {
@@ -86,8 +89,9 @@ struct CheckResult {
   std::vector<PassedOver> PassedOverPaths;  // below the inputs and the search folders
   std::vector<RefusedInput> Refused;
   CheckTotals Totals;
-  // True when every reference of every drawing resolves and nothing was refused or
-  // could not be read.
+  bool Stopped = false;  // OnDrawing asked to stop
+  // True when every reference of every drawing resolves and nothing was refused, could
+  // not be read or was left unchecked.
   bool AllResolve() const;
 };
 

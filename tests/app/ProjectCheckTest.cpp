@@ -119,6 +119,15 @@ TEST(ProjectCheck, ResolvesWhenEveryImageIsFoundStoredOrSwitchedOff) {
   ASSERT_TRUE(fixture::WriteDrawing(root / "plan.jww", d));
   result = app::CheckProject({root / "plan.jww"}, {});
   EXPECT_FALSE(result.AllResolve());
+
+  // a check stopped after its first drawing checks no other and does not pass
+  app::CheckOptions stopAtOnce;
+  stopAtOnce.OnDrawing = [](const app::CheckedDrawing&) { return false; };
+  ASSERT_TRUE(fixture::WriteDrawing(root / "fine.jww", fixture::Drawing{}));
+  result = app::CheckProject({root / "fine.jww", root / "empty", root / "plan.jww"}, stopAtOnce);
+  EXPECT_EQ(result.Drawings.size(), 1u);
+  EXPECT_TRUE(result.Refused.empty());
+  EXPECT_FALSE(result.AllResolve());
 }
 
 }  // namespace
