@@ -13,6 +13,7 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
+int Check(const std::vector<platform::Argument>& args);
 int Convert(const std::vector<platform::Argument>& args);
 // The external-transform mode; switchText is -G, /G, -g or /g as typed.
 int ExternalTransform(const std::string& switchText);
@@ -26,6 +27,8 @@ void Out(const std::string& utf8);
 void Err(const std::string& utf8);
 // "quorvane: " + message on standard error.
 void Complain(const std::string& utf8);
+// A path relative to the working folder made whole, with "." and ".." worked out.
+std::string FullPath(const std::string& path);
 // Why an argument cannot be taken as a path; "" when it can.
 std::string PathProblem(const platform::Argument& a);
 

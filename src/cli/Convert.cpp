@@ -39,7 +39,8 @@ struct ConvertOptions {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// A path relative to the working folder made whole, with "." and ".." worked out.
+}  // namespace
+
 std::string FullPath(const std::string& path) {
   if (platform::IsFullPath(path)) return path;
   std::string result = platform::CurrentFolder();
@@ -69,6 +70,8 @@ std::string FullPath(const std::string& path) {
   if (!endsInFolder && !result.empty()) result.pop_back();
   return result;
 }
+
+namespace {
 
 // Reads the options and files; false (with a message) on a usage error.
 bool ParseConvert(const std::vector<platform::Argument>& args, ConvertOptions& options) {

@@ -1,45 +1,19 @@
 // inspect: what a drawing holds, its block definitions, embedded images and image
 // references. Nothing is written: embedded images are not extracted.
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/ImageReferenceList.h"
 #include "cli/Commands.h"
 #include "jww/DrawingDocument.h"
-#include "relocation/Gzip.h"
 #include "relocation/ImageReference.h"
-#include "relocation/ImageRelocation.h"
+#include "report/Json.h"
 
 namespace cli {
 namespace {
 
-std::string JsonString(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-// A string of the drawing as UTF-8.
-std::string Shown(const jww::JwwString& s) {
-  return s.IsSjis() ? platform::ToUtf8(s.bytes) : platform::Utf16ToUtf8ForDisplay(s.Units());
-}
+using app::Shown;
+using report::JsonString;
 
 const char* KindName(relocation::ReferenceKind k) {
   switch (k) {
@@ -50,76 +24,8 @@ const char* KindName(relocation::ReferenceKind k) {
   }
 }
 
-struct Reference {
-  std::string owner;  // "drawing" or the block definition's name
-  std::string text;
-  relocation::ReferenceKind kind = relocation::ReferenceKind::None;
-  std::string resolved;  // where an image reference's file is looked for (native form)
-  bool exists = false;
-  std::int32_t entry = -1;  // the embedded image an embedded reference names
-};
-
-// What each embedded image holds unpacked, learnt from its bytes as the drawing is read
-// (nothing is extracted).
-class ImageContents {
- public:
-  explicit ImageContents(const jww::TJwwData& d) : d_(d) {}
-
-  void Take(std::size_t index, const unsigned char* data, std::size_t size) {
-    if (index != current_) {
-      Close();
-      current_ = index;
-      if (relocation::IsPackedImage(d_.EmbeddedImages[index].Name, data, size)) {
-        unpacker_ = std::make_unique<relocation::Unpacker>();
-      }
-    }
-    if (unpacker_) unpacker_->Feed(data, size, [](const unsigned char*, std::size_t) { return true; });
-  }
-  // Ends the image being read.
-  void Close() {
-    if (current_ == kNone) return;
-    if (shown_.size() <= current_) shown_.resize(current_ + 1);
-    if (unpacker_) {
-      switch (unpacker_->Finish()) {
-        case relocation::UnpackResult::Whole: shown_[current_] = std::to_string(unpacker_->UnpackedSize()); break;
-        case relocation::UnpackResult::TooLarge: shown_[current_] = "too large"; break;
-        default: shown_[current_] = "corrupt"; break;
-      }
-    }
-    unpacker_.reset();
-    current_ = kNone;
-  }
-  // The unpacked size as a number, "corrupt", "too large", or "" for an image stored as it is.
-  std::string Unpacked(std::size_t index) const { return index < shown_.size() ? shown_[index] : ""; }
-
- private:
-  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-  const jww::TJwwData& d_;
-  std::size_t current_ = kNone;
-  std::unique_ptr<relocation::Unpacker> unpacker_;
-  std::vector<std::string> shown_;
-};
-
-std::vector<Reference> CollectReferences(const jww::TJwwData& d, const std::string& drawingPath) {
-  std::vector<Reference> refs;
-  auto collect = [&refs, &drawingPath, &d](const jww::RecordArray<jww::TEntJwwText>& texts, const std::string& owner) {
-    for (const jww::TEntJwwText& t : texts) {
-      Reference ref{owner, "", relocation::ReferenceKind::None, "", false, -1};
-      relocation::WithImageReference(t.Text, [&ref, &drawingPath](const auto& r) {
-        ref.kind = r.kind;
-        if (r.kind != relocation::ReferenceKind::Image) return;
-        ref.resolved = platform::NativePathForDisplay(relocation::ResolveImagePath(r.path, drawingPath, &ref.exists));
-      });
-      if (ref.kind == relocation::ReferenceKind::None) continue;
-      ref.text = Shown(t.Text);
-      if (ref.kind == relocation::ReferenceKind::Embedded) ref.entry = d.FindEmbeddedImage(t.Text);
-      refs.push_back(std::move(ref));
-    }
-  };
-  collect(d.Texts, "drawing");
-  for (const jww::TEntJwwBlockDef& def : d.BlockDefs) collect(def.Texts, "block " + Shown(def.Name));
-  return refs;
-}
+// "drawing" or the block definition's name, as the report shows where a reference is.
+std::string Owner(const app::ListedReference& r) { return r.InBlock ? "block " + r.Block : "drawing"; }
 
 // Block inserts of one list whose number no definition has; the save leaves them out.
 struct Dangling {
@@ -171,7 +77,7 @@ std::string EntryShown(const jww::TJwwData& d, std::int32_t entry) {
   return entry < 0 ? "(no such embedded image)" : Shown(d.EmbeddedImages[static_cast<std::size_t>(entry)].Name);
 }
 
-void PrintText(const platform::Argument& file, const jww::TJwwData& d, const ImageContents& contents) {
+void PrintText(const platform::Argument& file, const jww::TJwwData& d, const app::ImageContents& contents) {
   Out(file.display);
   Out("  version " + std::to_string(d.Header.Version));
   Out("  entities " + std::to_string(d.HeldCount()) + ": " + Counts(d, false));
@@ -195,18 +101,18 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d, const Ima
     Out("    " + Shown(image.Name) + " " + std::to_string(image.Size) + " bytes" +
         (unpacked.empty() ? " (stored as it is)" : ", unpacked " + unpacked));
   }
-  const std::vector<Reference> refs = CollectReferences(d, file.sjis);
+  const std::vector<app::ListedReference> refs = app::ListImageReferences(d, file.sjis);
   Out("  image references " + std::to_string(refs.size()));
-  for (const Reference& r : refs) {
-    Out("    [" + r.owner + "] " + KindName(r.kind) + " " + r.text);
-    if (r.kind == relocation::ReferenceKind::Image) {
-      Out("      -> " + r.resolved + (r.exists ? " (found)" : " (missing)"));
+  for (const app::ListedReference& r : refs) {
+    Out("    [" + Owner(r) + "] " + KindName(r.Kind) + " " + r.Text);
+    if (r.Kind == relocation::ReferenceKind::Image) {
+      Out("      -> " + r.Resolved + (r.Exists ? " (found)" : " (missing)"));
     }
-    if (r.kind == relocation::ReferenceKind::Embedded) Out("      -> " + EntryShown(d, r.entry));
+    if (r.Kind == relocation::ReferenceKind::Embedded) Out("      -> " + EntryShown(d, r.Entry));
   }
 }
 
-void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const ImageContents& contents, bool last) {
+void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const app::ImageContents& contents, bool last) {
   std::string out = "  {\"file\": " + JsonString(file.display) + ", \"version\": " + std::to_string(d.Header.Version);
   out += ", \"entities\": {" + Counts(d, true) + "}";
   out += ", \"blockDefinitions\": [";
@@ -234,15 +140,15 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const Ima
            (unpacked.empty() || number ? "" : ", \"problem\": " + JsonString(unpacked)) + "}";
   }
   out += "], \"imageReferences\": [";
-  const std::vector<Reference> refs = CollectReferences(d, file.sjis);
+  const std::vector<app::ListedReference> refs = app::ListImageReferences(d, file.sjis);
   for (std::size_t i = 0; i < refs.size(); ++i) {
-    out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(refs[i].owner) +
-           ", \"kind\": \"" + KindName(refs[i].kind) + "\", \"text\": " + JsonString(refs[i].text);
-    if (refs[i].kind == relocation::ReferenceKind::Image) {
-      out += ", \"resolvedPath\": " + JsonString(refs[i].resolved) + ", \"exists\": " + (refs[i].exists ? "true" : "false");
+    out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(Owner(refs[i])) +
+           ", \"kind\": \"" + KindName(refs[i].Kind) + "\", \"text\": " + JsonString(refs[i].Text);
+    if (refs[i].Kind == relocation::ReferenceKind::Image) {
+      out += ", \"resolvedPath\": " + JsonString(refs[i].Resolved) + ", \"exists\": " + (refs[i].Exists ? "true" : "false");
     }
-    if (refs[i].kind == relocation::ReferenceKind::Embedded) {
-      out += ", \"embeddedImage\": " + (refs[i].entry < 0 ? std::string("null") : std::to_string(refs[i].entry));
+    if (refs[i].Kind == relocation::ReferenceKind::Embedded) {
+      out += ", \"embeddedImage\": " + (refs[i].Entry < 0 ? std::string("null") : std::to_string(refs[i].Entry));
     }
     out += "}";
   }
@@ -273,7 +179,7 @@ int Inspect(const std::vector<platform::Argument>& args) {
   if (json) Out("[");
   for (std::size_t i = 0; i < files.size(); ++i) {
     jww::TJwwData drawing;
-    ImageContents contents(drawing);
+    app::ImageContents contents(drawing);
     drawing.OnImageBytes = [&contents](std::size_t index, const unsigned char* data, std::size_t size) {
       contents.Take(index, data, size);
     };

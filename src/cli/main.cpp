@@ -13,6 +13,8 @@ constexpr const char* kUsageText =
     "usage: quorvane convert [--to DIR | --desktop | --documents | --in-place]\n"
     "                        [--path-names | --plain-names] [--disable-missing]\n"
     "                        [--copy | --embed | --separate] FILE-OR-FOLDER...\n"
+    "       quorvane check [--search DIR]... [--search-near] [--json | --csv]\n"
+    "                      [--html REPORT] FILE-OR-FOLDER...\n"
     "       quorvane inspect [--json] FILE...\n"
     "       quorvane resave IN OUT\n"
     "       quorvane preview DRAWING [-o OUT] [--width PIXELS]\n"
@@ -53,6 +55,25 @@ constexpr const char* kHelpText =
     "                    standard error, with what was passed over.\n"
     "                    The options apply to this run only: convert never writes the\n"
     "                    settings file. Ctrl+C stops the batch before the next file.\n"
+    "  check FILE-OR-FOLDER...\n"
+    "                    tell which drawings have lost which images, writing nothing\n"
+    "                    to them: a line per drawing with its counts, a line per\n"
+    "                    reference whose image is not where it says, then the totals;\n"
+    "                    folders are walked as by convert:\n"
+    "      --search DIR      look for a missing image by its name among the files\n"
+    "                        below DIR (the nearest folders win; different files\n"
+    "                        equally near are a tie, and none is taken)\n"
+    "      --search-near     look for a missing image under the drawing's folder and\n"
+    "                        those above it, along the reference's last folders\n"
+    "      --json            one JSON document instead of the text\n"
+    "      --csv             one CSV row per reference instead (UTF-8 with a\n"
+    "                        byte-order mark, for spreadsheets)\n"
+    "      --html REPORT     also write a page to look at, with a thumbnail of every\n"
+    "                        image found; it runs no script and fetches nothing\n"
+    "                    Exit status 0 when every reference of every drawing resolves\n"
+    "                    (found, found by the search, embedded; a disabled one counts\n"
+    "                    too), 1 when an image is missing or a drawing or folder\n"
+    "                    cannot be read.\n"
     "  inspect FILE...   show what a drawing holds and where its images are (writes\n"
     "                    nothing); --json for JSON\n"
     "  resave IN OUT     read a drawing and write it again as version 700 without\n"
@@ -79,7 +100,8 @@ constexpr const char* kHelpText =
     "exit status: 0 every file converted,\n"
     "             1 a file failed or was refused, a folder could not be read, a\n"
     "               name inside one could not be taken, or the batch was stopped,\n"
-    "             2 usage error, no acceptable file or a missing destination folder\n";
+    "             2 usage error, no acceptable file or a missing destination folder\n"
+    "             (check: see above; 2 on a usage error)\n";
 
 int Run(int argc, char** argv) {
   std::vector<platform::Argument> args = platform::ProgramArguments(argc, argv);
@@ -106,6 +128,7 @@ int Run(int argc, char** argv) {
     }
     return ExternalTransform(command);  // plain ASCII, the same in every form
   }
+  if (command == "check") return Check(args);
   if (command == "convert") return Convert(args);
   if (command == "inspect") return Inspect(args);
   if (command == "resave") return Resave(args);

@@ -196,6 +196,11 @@ std::string Utf16ToUtf8ForDisplay(const std::u16string& units);
 // A path as the user knows it: native separators, UTF-8.
 std::string NativePathForDisplay(const std::string& path);
 std::string NativePathForDisplay(const std::u16string& path);
+// The same for an existing file, whole and spelt as the file system holds it (the letter
+// case a case-insensitive match found on POSIX; the drive and long names on Windows);
+// NativePathForDisplay when it is not found.
+std::string ExistingPathForDisplay(const std::string& path);
+std::string ExistingPathForDisplay(const std::u16string& path);
 
 // One command-line argument: its Shift-JIS path form, and whether it has one.
 struct Argument {

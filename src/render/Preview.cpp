@@ -27,7 +27,7 @@ class StoredCollector {
       current_ = index;
       if (stored_.bytes.size() <= index) stored_.bytes.resize(index + 1);
       const jww::JwwString& name = d_.EmbeddedImages[index].Name;
-      if (name.IsSjis() && relocation::HasPackedName(name.bytes) && relocation::HasGzipMagic(data, size)) {
+      if (relocation::IsPackedImage(name, data, size)) {
         unpacker_ = std::make_unique<relocation::Unpacker>(Room());
       }
     }

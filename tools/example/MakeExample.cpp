@@ -4,6 +4,13 @@
 //   <DIR>\photo\b.bmp  by its absolute path
 //   img\lost.bmp      missing
 //   img\c.bmp         from inside a block definition
+// make-example --project DIR: that drawing in a small project to check, beside
+//   1F\配置図.jww    images in each format a page shows (写真\site.jpg, ..\img\logo.gif,
+//                    ..\img\plan.png), one stored inside it and one whose entry is gone,
+//                    one switched off, one moved to archive\moved\ (found by a search
+//                    of archive), and hostile texts: a reference and a block name
+//                    holding markup, quotes and "&"
+//   2F\broken.jww    a file that is no drawing
 // make-example --utf16 DIR: the same drawing with paths that have no Shift-JIS form, so
 // that the drawing holds them as UTF-16 units:
 //   uni\é.bmp, <DIR>个人\😀.bmp, uni\lost-é.bmp (missing), café\c.bmp (in the block)
@@ -12,51 +19,14 @@
 #include <string>
 #include <vector>
 
+#include "TinyImages.h"
 #include "fixture/DrawingBuilder.h"
+#include "fixture/GzipStream.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
 #include "text/Utf16Path.h"
 
 namespace {
-
-// A 2 x 2 pixel, 24-bit BMP in one colour.
-std::vector<unsigned char> TinyBitmap(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-  std::vector<unsigned char> b;
-  auto u16 = [&b](std::uint32_t v) {
-    for (int i = 0; i < 2; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-  };
-  auto u32 = [&b](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-  };
-  constexpr std::uint32_t kRowBytes = 8;  // two pixels of three bytes, padded to four
-  constexpr std::uint32_t kPixelOffset = 14 + 40;
-  b.push_back('B');
-  b.push_back('M');
-  u32(kPixelOffset + 2 * kRowBytes);  // file size
-  u32(0);                             // reserved
-  u32(kPixelOffset);                  // offset of the pixels
-  u32(40);                            // info header size
-  u32(2);                             // width
-  u32(2);                             // height
-  u16(1);                             // planes
-  u16(24);                            // bits per pixel
-  u32(0);                             // no compression
-  u32(2 * kRowBytes);                 // pixel bytes
-  u32(2835);                          // 72 dots per inch, horizontally
-  u32(2835);                          // and vertically
-  u32(0);                             // colours used
-  u32(0);                             // important colours
-  for (int row = 0; row < 2; ++row) {
-    for (int pixel = 0; pixel < 2; ++pixel) {
-      b.push_back(blue);
-      b.push_back(green);
-      b.push_back(red);
-    }
-    b.push_back(0);
-    b.push_back(0);
-  }
-  return b;
-}
 
 template <class Path>
 bool WriteFile(const Path& path, const std::vector<unsigned char>& bytes) {
@@ -118,12 +88,60 @@ fixture::Drawing ExampleDrawing(const References<Path>& refs) {
   return d;
 }
 
+// Shift-JIS for a text written here.
+std::string Sjis(const std::u16string& units) {
+  std::string sjis;
+  platform::Utf16ToCp932(units, sjis);
+  return sjis;
+}
+
+// The rest of the project around plan.jww.
+bool WriteProject(const std::string& folder) {
+  const std::string floor = folder + "1F\\";
+  const std::string photos = floor + Sjis(u"写真\\");
+  for (const std::string& sub : {floor, photos, folder + "archive\\", folder + "archive\\moved\\", folder + "2F\\"}) {
+    platform::MakeFolder(sub);
+  }
+  fixture::Drawing d;
+  d.stringForm = jww::StringForm::Unicode;
+  d.entities.push_back(fixture::LineEntity{});
+  const std::string references[] = {
+      Sjis(u"^@BM写真\\site.jpg,40,30,0,0,1,0"),
+      "^@BM..\\img\\logo.gif,40,30,0,0,1,0",
+      "^@BM..\\img\\plan.png,40,30,0,0,1,0",
+      "^@BM%temp%stamp.bmp,40,30,0,0,1,0",
+      "^@BM%temp%gone.bmp,40,30,0,0,1,0",
+      "_@BMC:\\old\\note.bmp,40,30,0,0,1,0",
+      "^@BMC:\\old\\moved\\scan.png,40,30,0,0,1,0",
+      "^@BM<script>alert(1)</script>&\"'.bmp,40,30,0,0,1,0",
+  };
+  double y = 0.0;
+  for (const std::string& reference : references) d.entities.push_back(Text(reference, y -= 20.0));
+  fixture::BlockDef block;
+  block.Number = 1;
+  block.Name = "<img src=x onerror=alert(2)>&\"'";
+  block.entities.push_back(Text(std::string("^@BM..\\img\\c.bmp,40,30,0,0,1,0"), 0.0));
+  d.blockDefs.push_back(block);
+  fixture::BlockEntity insert;
+  insert.blockNumber = 1;
+  d.entities.push_back(insert);
+  const std::vector<unsigned char> stamp = example::TinyBitmap({200, 200, 40});
+  d.images.push_back({"stamp.bmp.gz", fixture::GzipStream(std::string(stamp.begin(), stamp.end())), {}});
+  return WriteFile(photos + "site.jpg", example::TinyJpeg({240, 150, 30})) &&
+         WriteFile(folder + "img\\logo.gif", example::TinyGif({150, 60, 200})) &&
+         WriteFile(folder + "img\\plan.png", example::TinyPng({20, 170, 170})) &&
+         WriteFile(folder + "archive\\moved\\scan.png", example::TinyPng({230, 60, 160})) &&
+         WriteFile(folder + "2F\\broken.jww", {'n', 'o', 't', ' ', 'a', ' ', 'j', 'w', 'w'}) &&
+         fixture::WriteDrawing(floor + Sjis(u"配置図.jww"), d);
+}
+
 int Run(int argc, char** argv) {
   std::vector<platform::Argument> args = platform::ProgramArguments(argc, argv);
   const bool utf16 = !args.empty() && args[0].sjis == "--utf16";
-  if (utf16) args.erase(args.begin());
+  const bool project = !args.empty() && args[0].sjis == "--project";
+  if (utf16 || project) args.erase(args.begin());
   if (args.size() != 1 || !args[0].representable) {
-    platform::WriteStderr("usage: make-example [--utf16] DIR\n");
+    platform::WriteStderr("usage: make-example [--utf16 | --project] DIR\n");
     return 2;
   }
   std::string folder = args[0].sjis;
@@ -137,21 +155,22 @@ int Run(int argc, char** argv) {
     std::u16string units;
     platform::Cp932ToUtf16(folder, units);
     for (const char16_t* sub : {u"uni\\", u"个人\\", u"café\\"}) platform::MakeFolder(units + sub);
-    written = WriteFile(units + u"uni\\é.bmp", TinyBitmap(220, 40, 40)) &&
-              WriteFile(units + u"个人\\😀.bmp", TinyBitmap(40, 160, 60)) &&
-              WriteFile(units + u"café\\c.bmp", TinyBitmap(40, 70, 220)) &&
+    written = WriteFile(units + u"uni\\é.bmp", example::TinyBitmap({220, 40, 40})) &&
+              WriteFile(units + u"个人\\😀.bmp", example::TinyBitmap({40, 160, 60})) &&
+              WriteFile(units + u"café\\c.bmp", example::TinyBitmap({40, 70, 220})) &&
               fixture::WriteDrawing(folder + "plan.jww",
                                     ExampleDrawing<std::u16string>({u"uni\\é.bmp", units + u"个人\\😀.bmp",
                                                                     u"uni\\lost-é.bmp", u"café\\c.bmp"}));
   } else {
     platform::MakeFolder(folder + "img\\");
     platform::MakeFolder(folder + "photo\\");
-    written = WriteFile(folder + "img\\a.bmp", TinyBitmap(220, 40, 40)) &&
-              WriteFile(folder + "photo\\b.bmp", TinyBitmap(40, 160, 60)) &&
-              WriteFile(folder + "img\\c.bmp", TinyBitmap(40, 70, 220)) &&
+    written = WriteFile(folder + "img\\a.bmp", example::TinyBitmap({220, 40, 40})) &&
+              WriteFile(folder + "photo\\b.bmp", example::TinyBitmap({40, 160, 60})) &&
+              WriteFile(folder + "img\\c.bmp", example::TinyBitmap({40, 70, 220})) &&
               fixture::WriteDrawing(folder + "plan.jww",
                                     ExampleDrawing<std::string>({"img\\a.bmp", folder + "photo\\b.bmp",
-                                                                 "img\\lost.bmp", "img\\c.bmp"}));
+                                                                 "img\\lost.bmp", "img\\c.bmp"})) &&
+              (!project || WriteProject(folder));
   }
   if (!written) {
     platform::WriteStderr("make-example: cannot write into " + args[0].display + "\n");

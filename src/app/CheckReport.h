@@ -1,0 +1,37 @@
+// A project check written out: as one JSON document, as CSV rows for a spreadsheet, and
+// as a page to look at.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/ProjectCheck.h"
+
+namespace app {
+
+// The state in words, as the reports show it.
+const char* StateWords(ReferenceState state);
+// The state as a JSON name ("foundBySearch").
+const char* StateKey(ReferenceState state);
+// Why a walk passed something over, and why an input was refused, in words.
+const char* PassedOverWords(const PassedOver& passed);
+const char* RefusedWords(RefusedInput::Reason why);
+
+std::string CheckJson(const CheckResult& result);
+// One row per reference, and one for each drawing that could not be read.
+std::string CheckCsv(const CheckResult& result);
+
+struct PageOptions {
+  // The folder the page is saved in (a full native path, UTF-8): images below or near it
+  // are linked by relative paths, the others by file URLs.
+  std::string Folder;
+  // The URL of a picture of a drawing to show beside its references; "" for none.
+  std::function<std::string(const CheckedDrawing&)> Picture;
+};
+
+// One self-contained page: a summary, then one section per drawing, those with problems
+// first, each reference with its state and a thumbnail of every image found. It needs no
+// script and, by its content policy, runs none and fetches nothing but local images.
+std::string CheckPage(const CheckResult& result, const PageOptions& options);
+
+}  // namespace app
