@@ -19,16 +19,21 @@ struct SortedEntry {
   }
 };
 
-bool IsDrawingName(const std::string& name) { return text::UpperCase(text::ExtractFileExt(name)) == ".JWW"; }
-
 }  // namespace
+
+bool IsDrawingName(const std::string& name) { return text::UpperCase(text::ExtractFileExt(name)) == ".JWW"; }
 
 void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>& skip,
                   const std::function<void(const std::string&)>& onDrawing, std::vector<PassedOver>& passedOver) {
+  TreeWalk().Walk(folder, skip, IsDrawingName, onDrawing, passedOver);
+}
+
+void TreeWalk::Walk(const std::string& folder, const std::vector<platform::FileId>& skip,
+                    const std::function<bool(const std::string&)>& wanted,
+                    const std::function<void(const std::string&)>& onFile, std::vector<PassedOver>& passedOver) {
   // folders still to walk, the next on top; each folder is walked once, so no loop is
   // followed even where the system does not show a link as one
   std::vector<std::string> pending{folder};
-  std::set<std::pair<std::uint64_t, std::uint64_t>> walked;
   std::vector<platform::FolderEntry> entries;
   std::vector<SortedEntry> sorted;
   while (!pending.empty()) {
@@ -40,7 +45,7 @@ void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>
       passedOver.push_back({PassedOver::Reason::Destination, current.substr(0, current.size() - 1), {}});
       continue;
     }
-    if (known && !walked.emplace(id.Volume, id.Index).second) {
+    if (known && !walked_.emplace(id.Volume, id.Index).second) {
       passedOver.push_back({PassedOver::Reason::Link, current.substr(0, current.size() - 1), {}});
       continue;
     }
@@ -61,7 +66,7 @@ void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>
       const std::string path = current + s.entry.Name;
       if (!s.entry.Nameable) {
         if (s.entry.Kind == platform::EntryKind::Folder ||
-            (s.entry.Kind != platform::EntryKind::Other && IsDrawingName(s.entry.Name))) {
+            (s.entry.Kind != platform::EntryKind::Other && wanted(s.entry.Name))) {
           passedOver.push_back(
               {PassedOver::Reason::Unnameable, path, platform::NativePathForDisplay(current) + s.entry.Shown});
         }
@@ -69,14 +74,14 @@ void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>
       }
       switch (s.entry.Kind) {
         case platform::EntryKind::File:
-          if (IsDrawingName(s.entry.Name)) onDrawing(path);
+          if (wanted(s.entry.Name)) onFile(path);
           break;
         case platform::EntryKind::Folder:
           pending.push_back(path + "\\");
           break;
         case platform::EntryKind::Link:
-          // a link to an image or a note is no concern of the batch
-          if (IsDrawingName(s.entry.Name) || platform::FolderExists(path)) {
+          // a link to a file not asked for is no concern of the walk
+          if (wanted(s.entry.Name) || platform::FolderExists(path)) {
             passedOver.push_back({PassedOver::Reason::Link, path, {}});
           }
           break;

@@ -1,7 +1,10 @@
 // The drawings below a folder, in the order a batch takes them.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -22,11 +25,27 @@ struct PassedOver {
   std::string Shown;  // Unnameable: the path as UTF-8, for the console
 };
 
-// Calls onDrawing with every drawing (".jww" in any case) below folder (ending in a
-// backslash) at any depth: by path, comparing the Shift-JIS bytes with ASCII letters
-// folded, the files of a folder before its subfolders. Links are never entered; a folder
-// below it that `skip` names is left out whole; so are a drawing or folder whose name has
-// no Shift-JIS form (another file so named is no concern of the batch).
+// Walks folder trees, handing on the files it is asked for, each folder once however
+// often it is reached (a loop, or one tree inside another).
+class TreeWalk {
+ public:
+  // Calls onFile with every file below folder (ending in a backslash) at any depth whose
+  // name `wanted` takes: by path, comparing the Shift-JIS bytes with ASCII letters folded,
+  // the files of a folder before its subfolders. Links are never entered; a folder below
+  // it that `skip` names is left out whole. What is passed over is noted: unreadable
+  // folders, and links and names with no Shift-JIS form of folders and wanted files.
+  void Walk(const std::string& folder, const std::vector<platform::FileId>& skip,
+            const std::function<bool(const std::string&)>& wanted, const std::function<void(const std::string&)>& onFile,
+            std::vector<PassedOver>& passedOver);
+
+ private:
+  std::set<std::pair<std::uint64_t, std::uint64_t>> walked_;
+};
+
+// True for a drawing's file name (".jww" in any case).
+bool IsDrawingName(const std::string& name);
+
+// Calls onDrawing with every drawing below folder, as TreeWalk::Walk does.
 void WalkDrawings(const std::string& folder, const std::vector<platform::FileId>& skip,
                   const std::function<void(const std::string&)>& onDrawing, std::vector<PassedOver>& passedOver);
 

@@ -52,8 +52,6 @@ CheckedReference Checked(const ListedReference& listed, const jww::TJwwData& d, 
   return ref;
 }
 
-bool IsDrawingName(const std::string& path) { return text::UpperCase(text::ExtractFileExt(path)) == ".JWW"; }
-
 }  // namespace
 
 bool Resolves(ReferenceState state) {
