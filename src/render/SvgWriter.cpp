@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "report/Html.h"
+
 namespace render {
 
 void SvgWriter::Open(std::string_view tag) {
@@ -31,24 +33,7 @@ void SvgWriter::Close(std::string_view tag) {
 
 void SvgWriter::Text(std::string_view utf8) { out_ += Escape(utf8); }
 
-std::string SvgWriter::Escape(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (char c : utf8) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default:
-        // XML has no form for the other control characters
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
-        out += c;
-    }
-  }
-  return out;
-}
+std::string SvgWriter::Escape(std::string_view utf8) { return report::HtmlEscape(std::string(utf8)); }
 
 std::string SvgWriter::Number(double value) {
   if (!std::isfinite(value)) return "0";

@@ -75,7 +75,10 @@ std::string HtmlEscape(const std::string& utf8) {
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       case '\'': out += "&#39;"; break;
-      default: out += c;
+      default:
+        // markup has no form for the other control characters (an SVG would not parse)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
+        out += c;
     }
   }
   return out;

@@ -9,7 +9,8 @@
 
 namespace report {
 
-// A UTF-8 string with & < > " ' as character references.
+// A UTF-8 string with & < > " ' as character references and the control characters
+// markup has no form for left out: fit for HTML and for SVG, text and attribute values.
 std::string HtmlEscape(const std::string& utf8);
 
 // Builds one HTML page, element by element.

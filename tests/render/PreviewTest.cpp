@@ -376,7 +376,7 @@ TEST(SvgWriter, EscapesWhatItIsHanded) {
   w.End();
   w.Text(std::string("<script>&\x01\x1f\t'\"") + "\x93\xfa");
   w.Close("text");
-  EXPECT_EQ(w.Output(), "<text font-family=\"&quot;a&quot;&lt;b&gt;&amp;&apos;c&apos;\">&lt;script&gt;&amp;\t&apos;&quot;\x93\xfa</text>");
+  EXPECT_EQ(w.Output(), "<text font-family=\"&quot;a&quot;&lt;b&gt;&amp;&#39;c&#39;\">&lt;script&gt;&amp;\t&#39;&quot;\x93\xfa</text>");
   // a drawing's text reaches the document only through the writer
   jww::TJwwData d = Paper();
   AddText(d, "</text><script>", 0, 0).FontName = jww::JwwString("\"/><x");
