@@ -180,6 +180,7 @@ class QuietShell : public platform::Shell {
   std::string SpecialFolder(platform::SpecialFolderId) override { return ""; }
   std::string JwCadOpenCommand() override { return ""; }
   void StartProgram(const std::string&, const std::string&, const std::string&) override {}
+  bool OpenDocument(const std::string&) override { return false; }
 };
 
 std::string FileText(const std::string& path) {

@@ -10,29 +10,8 @@
 namespace app {
 namespace {
 
-std::string Where(const CheckedReference& ref) { return ref.InBlock ? "block " + ref.Block : "drawing"; }
-
 std::string UnreadableWords(const CheckedDrawing& drawing) {
   return drawing.Problem.empty() ? "cannot be read" : "cannot be read: " + drawing.Problem;
-}
-
-std::string Plural(std::size_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-// "6 references: 3 found, 1 missing, ..." for one drawing.
-std::string Counts(const CheckedDrawing& drawing) {
-  CheckTotals t;
-  t.Add(drawing);
-  std::string out = Plural(t.References, "image reference", "image references");
-  std::string parts;
-  const std::pair<std::size_t, const char*> rows[] = {{t.Found, "found"},       {t.FoundBySearch, "found by search"},
-                                                      {t.Missing, "missing"},   {t.Embedded, "embedded"},
-                                                      {t.Disabled, "disabled"}};
-  for (const auto& [n, words] : rows) {
-    if (n) parts += (parts.empty() ? "" : ", ") + std::to_string(n) + " " + words;
-  }
-  return parts.empty() ? out : out + ": " + parts;
 }
 
 // The drawings with problems first, each group in the order checked.
@@ -111,6 +90,38 @@ const char* StateKey(ReferenceState state) {
   return "";
 }
 
+std::vector<std::string> CheckLines(const CheckedDrawing& d) {
+  auto counted = [](std::size_t n, const std::string& thing) {
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+  };
+  if (!d.Readable) return {d.Path + ": cannot be read" + (d.Problem.empty() ? "" : ": " + d.Problem)};
+  CheckTotals t;
+  t.Add(d);
+  std::vector<std::string> lines{d.Path + ": version " + std::to_string(d.Version) + ", " +
+                                 counted(t.References, "image reference") + ": " +
+                                 std::to_string(t.Found + t.FoundBySearch) + " found, " + std::to_string(t.Missing) +
+                                 " missing, " + std::to_string(t.Embedded) + " embedded"};
+  for (const CheckedReference& ref : d.References) {
+    if (ref.State == ReferenceState::Found || ref.State == ReferenceState::Embedded) continue;
+    std::string line = "  " + std::string(StateWords(ref.State)) + " " +
+                       (ref.InBlock ? "[block " + ref.Block + "]" : "[drawing]") + " " + ref.Text;
+    if (!ref.Path.empty()) line += " -> " + ref.Path;
+    for (std::size_t i = 0; i < ref.Candidates.size(); ++i) line += (i ? ", " : "; tied: ") + ref.Candidates[i];
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string CheckTotalsLine(const CheckTotals& t) {
+  auto counted = [](std::size_t n, const std::string& thing) {
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+  };
+  return "totals: " + counted(t.Drawings, "drawing") + ", " + counted(t.References, "image reference") + ", " +
+         std::to_string(t.Found + t.FoundBySearch) + " found (" + std::to_string(t.FoundBySearch) + " by search), " +
+         std::to_string(t.Missing) + " missing, " + std::to_string(t.Embedded) + " embedded, " +
+         std::to_string(t.Disabled) + " disabled, " + counted(t.Unreadable, "unreadable drawing");
+}
+
 std::string CheckJson(const CheckResult& result) {
   report::JsonWriter json;
   json.BeginObject().Key("drawings").BeginArray(true);
@@ -167,6 +178,182 @@ std::string CheckCsv(const CheckResult& result) {
 
 namespace {
 
+// The page's fixed texts in one language. A count reads before + n + after (one or many).
+struct Noun {
+  const char* before;
+  const char* one;
+  const char* many;
+};
+
+struct PageWords {
+  const char* heading;
+  Noun drawings;
+  Noun references;
+  const char* checked;                                 // after the count of drawings
+  const char* allThere;
+  const char* withMissingBefore, *withMissingAfter;    // around a count of drawings
+  const char* unreadableBefore, *unreadableAfter;      // around a number
+  const char* problemsBefore, *problemsAfter;          // around a number
+  const char* comma;
+  bool numberFirst;                                    // "3 found" rather than "found 3"
+  const char* boxes[6];  // references, found, found by search, missing, embedded, disabled
+  const char* states[8];  // in the order of ReferenceState
+  const char* heads[4];   // image, state, reference, in
+  const char* refused[3];     // in the order of RefusedInput::Reason
+  const char* passedOver[3];  // link, unreadable folder, anything else
+  const char* cannotBeRead;
+  const char* marks[3];  // unreadable, missing images, complete
+  const char* version;
+  const char* inDrawing;
+  const char* inBlock;
+  const char* lookedFor;
+  const char* storedAs;
+  const char* bytes;
+  const char* unpackedBefore, *unpackedAfter;
+};
+
+constexpr PageWords kEnglish = {
+    "Image check",
+    {"", " drawing", " drawings"},
+    {"", " image reference", " image references"},
+    " checked: ",
+    "every image is there",
+    "", " with missing images",
+    "", " cannot be read",
+    "", " with problems",
+    ", ",
+    true,
+    {"image references", "found", "found by search", "missing", "embedded", "disabled"},
+    {"found", "found by search", "missing: several files equally near", "missing", "embedded",
+     "embedded, does not unpack", "embedded image gone", "disabled"},
+    {"image", "state", "reference", "in"},
+    {"no such drawing file", "not a drawing file (.jww)", "no drawing file (.jww) below the folder"},
+    {"link, not followed", "folder cannot be read", "passed over"},
+    "cannot be read",
+    {"unreadable", "missing images", "complete"},
+    "version ",
+    "drawing",
+    "block ",
+    "looked for at ",
+    "stored as ",
+    " bytes",
+    ", ", " unpacked",
+};
+
+constexpr PageWords kJapanese = {
+    // 画像点検
+    "\xE7\x94\xBB\xE5\x83\x8F\xE7\x82\xB9\xE6\xA4\x9C",
+    // 図面  /  件 /  件
+    {"\xE5\x9B\xB3\xE9\x9D\xA2 ", " \xE4\xBB\xB6", " \xE4\xBB\xB6"},
+    // 画像参照  /  件 /  件
+    {"\xE7\x94\xBB\xE5\x83\x8F\xE5\x8F\x82\xE7\x85\xA7 ", " \xE4\xBB\xB6", " \xE4\xBB\xB6"},
+    // を点検: 
+    "\xE3\x82\x92\xE7\x82\xB9\xE6\xA4\x9C: ",
+    // すべての画像があります
+    "\xE3\x81\x99\xE3\x81\xB9\xE3\x81\xA6\xE3\x81\xAE\xE7\x94\xBB\xE5\x83\x8F\xE3\x81\x8C\xE3\x81\x82"
+    "\xE3\x82\x8A\xE3\x81\xBE\xE3\x81\x99",
+    // 画像が見つからない
+    "\xE7\x94\xBB\xE5\x83\x8F\xE3\x81\x8C\xE8\xA6\x8B\xE3\x81\xA4\xE3\x81\x8B\xE3\x82\x89\xE3\x81\xAA\xE3\x81\x84", "",
+    // 読めない図面  /  件
+    "\xE8\xAA\xAD\xE3\x82\x81\xE3\x81\xAA\xE3\x81\x84\xE5\x9B\xB3\xE9\x9D\xA2 ", " \xE4\xBB\xB6",
+    // 問題あり  /  件
+    "\xE5\x95\x8F\xE9\xA1\x8C\xE3\x81\x82\xE3\x82\x8A ", " \xE4\xBB\xB6",
+    // 、
+    "\xE3\x80\x81",
+    false,
+    // 画像参照 / 見つかった / 探して見つかった / 見つからない / 同梱 / 無効
+    {"\xE7\x94\xBB\xE5\x83\x8F\xE5\x8F\x82\xE7\x85\xA7",
+     "\xE8\xA6\x8B\xE3\x81\xA4\xE3\x81\x8B\xE3\x81\xA3\xE3\x81\x9F",
+     "\xE6\x8E\xA2\xE3\x81\x97\xE3\x81\xA6\xE8\xA6\x8B\xE3\x81\xA4\xE3\x81\x8B\xE3\x81\xA3\xE3\x81\x9F",
+     "\xE8\xA6\x8B\xE3\x81\xA4\xE3\x81\x8B\xE3\x82\x89\xE3\x81\xAA\xE3\x81\x84",
+     "\xE5\x90\x8C\xE6\xA2\xB1",
+     "\xE7\x84\xA1\xE5\x8A\xB9"},
+    // 見つかった / 探して見つかった / 見つからない: 同じ近さのファイルが複数 / 見つからない / 同梱
+    {"\xE8\xA6\x8B\xE3\x81\xA4\xE3\x81\x8B\xE3\x81\xA3\xE3\x81\x9F",
+     "\xE6\x8E\xA2\xE3\x81\x97\xE3\x81\xA6\xE8\xA6\x8B\xE3\x81\xA4\xE3\x81\x8B\xE3\x81\xA3\xE3\x81\x9F",
+     "\xE8\xA6\x8B\xE3\x81\xA4\xE3\x81\x8B\xE3\x82\x89\xE3\x81\xAA\xE3\x81\x84: \xE5\x90\x8C"
+     "\xE3\x81\x98\xE8\xBF\x91\xE3\x81\x95\xE3\x81\xAE\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB"
+     "\xE3\x81\x8C\xE8\xA4\x87\xE6\x95\xB0",
+     "\xE8\xA6\x8B\xE3\x81\xA4\xE3\x81\x8B\xE3\x82\x89\xE3\x81\xAA\xE3\x81\x84",
+     "\xE5\x90\x8C\xE6\xA2\xB1",
+     // 同梱, 展開できない / 同梱画像がない / 無効
+     "\xE5\x90\x8C\xE6\xA2\xB1, \xE5\xB1\x95\xE9\x96\x8B\xE3\x81\xA7\xE3\x81\x8D\xE3\x81\xAA\xE3\x81\x84",
+     "\xE5\x90\x8C\xE6\xA2\xB1\xE7\x94\xBB\xE5\x83\x8F\xE3\x81\x8C\xE3\x81\xAA\xE3\x81\x84",
+     "\xE7\x84\xA1\xE5\x8A\xB9"},
+    // 画像 / 状態 / 参照 / 場所
+    {"\xE7\x94\xBB\xE5\x83\x8F", "\xE7\x8A\xB6\xE6\x85\x8B", "\xE5\x8F\x82\xE7\x85\xA7", "\xE5\xA0\xB4\xE6\x89\x80"},
+    // 図面ファイルがありません / 図面ファイル (.jww) ではありません / フォルダの下に図面ファイル (.jww) がありません
+    {"\xE5\x9B\xB3\xE9\x9D\xA2\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\x8C\xE3\x81\x82"
+     "\xE3\x82\x8A\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93",
+     "\xE5\x9B\xB3\xE9\x9D\xA2\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB (.jww) \xE3\x81\xA7"
+     "\xE3\x81\xAF\xE3\x81\x82\xE3\x82\x8A\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93",
+     "\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80\xE3\x81\xAE\xE4\xB8\x8B\xE3\x81\xAB\xE5\x9B\xB3"
+     "\xE9\x9D\xA2\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB (.jww) \xE3\x81\x8C\xE3\x81\x82"
+     "\xE3\x82\x8A\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93"},
+    // リンクのため辿りません / フォルダを読めません / 除外
+    {"\xE3\x83\xAA\xE3\x83\xB3\xE3\x82\xAF\xE3\x81\xAE\xE3\x81\x9F\xE3\x82\x81\xE8\xBE\xBF\xE3\x82\x8A"
+     "\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93",
+     "\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80\xE3\x82\x92\xE8\xAA\xAD\xE3\x82\x81\xE3\x81\xBE"
+     "\xE3\x81\x9B\xE3\x82\x93",
+     "\xE9\x99\xA4\xE5\xA4\x96"},
+    // 読めません
+    "\xE8\xAA\xAD\xE3\x82\x81\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93",
+    // 読めない / 画像が見つからない / 完全
+    {"\xE8\xAA\xAD\xE3\x82\x81\xE3\x81\xAA\xE3\x81\x84",
+     "\xE7\x94\xBB\xE5\x83\x8F\xE3\x81\x8C\xE8\xA6\x8B\xE3\x81\xA4\xE3\x81\x8B\xE3\x82\x89\xE3\x81\xAA\xE3\x81\x84",
+     "\xE5\xAE\x8C\xE5\x85\xA8"},
+    // バージョン 
+    "\xE3\x83\x90\xE3\x83\xBC\xE3\x82\xB8\xE3\x83\xA7\xE3\x83\xB3 ",
+    // 図面
+    "\xE5\x9B\xB3\xE9\x9D\xA2",
+    // ブロック 
+    "\xE3\x83\x96\xE3\x83\xAD\xE3\x83\x83\xE3\x82\xAF ",
+    // 探した場所: 
+    "\xE6\x8E\xA2\xE3\x81\x97\xE3\x81\x9F\xE5\xA0\xB4\xE6\x89\x80: ",
+    // 同梱名 
+    "\xE5\x90\x8C\xE6\xA2\xB1\xE5\x90\x8D ",
+    //  バイト
+    " \xE3\x83\x90\xE3\x82\xA4\xE3\x83\x88",
+    // 、展開後  /  バイト
+    "\xE3\x80\x81\xE5\xB1\x95\xE9\x96\x8B\xE5\xBE\x8C ", " \xE3\x83\x90\xE3\x82\xA4\xE3\x83\x88",
+};
+
+const PageWords& WordsOf(const PageOptions& options) {
+  return options.Language == PageLanguage::Japanese ? kJapanese : kEnglish;
+}
+
+std::string Count(std::size_t n, const Noun& noun) {
+  return noun.before + std::to_string(n) + (n == 1 ? noun.one : noun.many);
+}
+
+const char* PassedOverWords(const PassedOver& passed, const PageWords& w) {
+  switch (passed.Why) {
+    case PassedOver::Reason::Link: return w.passedOver[0];
+    case PassedOver::Reason::Unreadable: return w.passedOver[1];
+    default: return w.passedOver[2];
+  }
+}
+
+std::string UnreadableWords(const CheckedDrawing& drawing, const PageWords& w) {
+  return drawing.Problem.empty() ? w.cannotBeRead : w.cannotBeRead + (": " + drawing.Problem);
+}
+
+// "6 image references: 3 found, 1 missing, ..." for one drawing.
+std::string Counts(const CheckedDrawing& drawing, const PageWords& w) {
+  CheckTotals t;
+  t.Add(drawing);
+  const std::string out = Count(t.References, w.references);
+  std::string parts;
+  const std::size_t counts[] = {t.Found, t.FoundBySearch, t.Missing, t.Embedded, t.Disabled};
+  for (std::size_t i = 0; i < std::size(counts); ++i) {
+    if (!counts[i]) continue;
+    const std::string n = std::to_string(counts[i]);
+    const std::string words = w.boxes[i + 1];
+    parts += (parts.empty() ? "" : w.comma) + (w.numberFirst ? n + " " + words : words + " " + n);
+  }
+  return parts.empty() ? out : out + ": " + parts;
+}
+
 constexpr const char* kCss = R"(
 body { font-family: sans-serif; margin: 24px; color: #1f2328; background: #ffffff; }
 h1 { font-size: 22px; margin: 0 0 8px; }
@@ -207,38 +394,39 @@ code { font-size: 13px; word-break: break-all; }
 .mark.ok { background: #1a7f37; }
 )";
 
-void PageSummary(report::HtmlWriter& html, const CheckResult& result) {
+void PageSummary(report::HtmlWriter& html, const CheckResult& result, const PageWords& w) {
   const CheckTotals& t = result.Totals;
   html.Open("header");
-  html.Element("h1", {}, "Image check");
-  std::string summary = Plural(t.Drawings, "drawing", "drawings") + " checked: ";
+  html.Element("h1", {}, w.heading);
+  std::string summary = Count(t.Drawings, w.drawings) + w.checked;
   const std::size_t missing = t.WithProblems - t.Unreadable;
-  if (t.WithProblems == 0) summary += "every image is there";
-  if (missing) summary += Plural(missing, "drawing", "drawings") + " with missing images";
-  if (t.Unreadable) summary += (missing ? ", " : "") + std::to_string(t.Unreadable) + " cannot be read";
+  if (t.WithProblems == 0) summary += w.allThere;
+  if (missing) summary += w.withMissingBefore + Count(missing, w.drawings) + w.withMissingAfter;
+  if (t.Unreadable) {
+    summary += (missing ? w.comma : "") + (w.unreadableBefore + std::to_string(t.Unreadable)) + w.unreadableAfter;
+  }
   html.Element("p", {{"class", "summary"}}, summary);
   html.Open("ul", {{"class", "totals"}});
-  const std::pair<std::size_t, const char*> boxes[] = {
-      {t.References, "image references"}, {t.Found, "found"},       {t.FoundBySearch, "found by search"},
-      {t.Missing, "missing"},             {t.Embedded, "embedded"}, {t.Disabled, "disabled"}};
-  for (const auto& [n, words] : boxes) {
+  const std::size_t boxes[] = {t.References, t.Found, t.FoundBySearch, t.Missing, t.Embedded, t.Disabled};
+  for (std::size_t i = 0; i < std::size(boxes); ++i) {
     html.Open("li");
-    html.Element("b", {}, std::to_string(n));
-    html.Text(words);
+    html.Element("b", {}, std::to_string(boxes[i]));
+    html.Text(w.boxes[i]);
     html.Close("li");
   }
   html.Close("ul");
   for (const RefusedInput& r : result.Refused) {
-    html.Element("p", {{"class", "passed"}}, std::string(RefusedWords(r.Why)) + ": " + r.Path);
+    html.Element("p", {{"class", "passed"}}, std::string(w.refused[static_cast<int>(r.Why)]) + ": " + r.Path);
   }
   for (const PassedOver& p : result.PassedOverPaths) {
     html.Element("p", {{"class", "passed"}},
-                 std::string(PassedOverWords(p)) + ": " + platform::NativePathForDisplay(p.Path));
+                 std::string(PassedOverWords(p, w)) + ": " + platform::NativePathForDisplay(p.Path));
   }
   html.Close("header");
 }
 
 void PageReference(report::HtmlWriter& html, const CheckedReference& ref, const PageOptions& options) {
+  const PageWords& w = WordsOf(options);
   html.Open("tr", {{"class", StateKey(ref.State)}});
   html.Open("td", {{"class", "image"}});
   const bool shown = ref.State == ReferenceState::Found || ref.State == ReferenceState::FoundBySearch;
@@ -255,14 +443,14 @@ void PageReference(report::HtmlWriter& html, const CheckedReference& ref, const 
     html.Element("span", {{"class", "frame empty"}}, "");
   }
   html.Close("td");
-  html.Element("td", {{"class", "state"}}, StateWords(ref.State));
+  html.Element("td", {{"class", "state"}}, w.states[static_cast<int>(ref.State)]);
   html.Open("td");
   html.Element("code", {}, ref.Text);
-  if (!ref.Path.empty()) html.Element("div", {{"class", "path"}}, (shown ? "" : "looked for at ") + ref.Path);
+  if (!ref.Path.empty()) html.Element("div", {{"class", "path"}}, (shown ? "" : w.lookedFor) + ref.Path);
   if (!ref.Entry.empty()) {
-    std::string stored = "stored as " + ref.Entry + ", " + std::to_string(ref.StoredSize) + " bytes";
+    std::string stored = w.storedAs + ref.Entry + w.comma + std::to_string(ref.StoredSize) + w.bytes;
     if (ref.State == ReferenceState::Embedded && ref.Packed) {
-      stored += ", " + std::to_string(ref.UnpackedSize) + " unpacked";
+      stored += w.unpackedBefore + std::to_string(ref.UnpackedSize) + w.unpackedAfter;
     }
     html.Element("div", {{"class", "path"}}, stored);
   }
@@ -272,24 +460,25 @@ void PageReference(report::HtmlWriter& html, const CheckedReference& ref, const 
     html.Close("ul");
   }
   html.Close("td");
-  html.Element("td", {}, Where(ref));
+  html.Element("td", {}, ref.InBlock ? w.inBlock + ref.Block : std::string(w.inDrawing));
   html.Close("tr");
 }
 
 void PageDrawing(report::HtmlWriter& html, const CheckedDrawing& d, const PageOptions& options) {
+  const PageWords& w = WordsOf(options);
   const bool problem = d.HasProblem();
   html.Open("section", {{"class", problem ? "problem" : "ok"}});
   html.Open("h2");
   html.Element("span", {{"class", problem ? "mark problem" : "mark ok"}},
-               !d.Readable ? "unreadable" : problem ? "missing images" : "complete");
+               !d.Readable ? w.marks[0] : problem ? w.marks[1] : w.marks[2]);
   html.Text(d.Path);
   html.Close("h2");
   if (!d.Readable) {
-    html.Element("p", {{"class", "meta"}}, UnreadableWords(d));
+    html.Element("p", {{"class", "meta"}}, UnreadableWords(d, w));
     html.Close("section");
     return;
   }
-  html.Element("p", {{"class", "meta"}}, "version " + std::to_string(d.Version) + " \xC2\xB7 " + Counts(d));
+  html.Element("p", {{"class", "meta"}}, w.version + std::to_string(d.Version) + " \xC2\xB7 " + Counts(d, w));
   const std::string picture = options.Picture ? options.Picture(d) : "";
   if (!picture.empty()) {
     html.Open("div", {{"class", "picture"}});
@@ -299,8 +488,9 @@ void PageDrawing(report::HtmlWriter& html, const CheckedDrawing& d, const PageOp
   if (!d.References.empty()) {
     html.Open("table");
     html.Open("tr");
-    for (const char* head : {"image", "state", "reference", "in"}) {
-      html.Element("th", {{"class", std::string("col-") + head}}, head);
+    const char* columns[] = {"image", "state", "reference", "in"};
+    for (std::size_t i = 0; i < std::size(columns); ++i) {
+      html.Element("th", {{"class", std::string("col-") + columns[i]}}, w.heads[i]);
     }
     html.Close("tr");
     for (const CheckedReference& ref : d.References) PageReference(html, ref, options);
@@ -312,6 +502,7 @@ void PageDrawing(report::HtmlWriter& html, const CheckedDrawing& d, const PageOp
 }  // namespace
 
 std::string CheckPage(const CheckResult& result, const PageOptions& options) {
+  const PageWords& w = WordsOf(options);
   report::HtmlWriter html;
   html.Open("html", {{"lang", "ja"}});
   html.Open("head");
@@ -321,12 +512,12 @@ std::string CheckPage(const CheckResult& result, const PageOptions& options) {
                       {"content", "default-src 'none'; img-src file: data: 'self'; style-src 'unsafe-inline'; "
                                   "base-uri 'none'; form-action 'none'"}});
   html.Empty("meta", {{"name", "referrer"}, {"content", "no-referrer"}});
-  html.Element("title", {}, "Image check: " + Plural(result.Totals.Drawings, "drawing", "drawings") + ", " +
-                                std::to_string(result.Totals.WithProblems) + " with problems");
+  html.Element("title", {}, w.heading + (": " + Count(result.Totals.Drawings, w.drawings)) + w.comma +
+                                w.problemsBefore + std::to_string(result.Totals.WithProblems) + w.problemsAfter);
   html.Style(kCss);
   html.Close("head");
   html.Open("body");
-  PageSummary(html, result);
+  PageSummary(html, result, w);
   for (const CheckedDrawing* d : ProblemsFirst(result)) PageDrawing(html, *d, options);
   html.Close("body");
   html.Close("html");

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/ProjectCheck.h"
 
@@ -17,11 +18,21 @@ const char* StateKey(ReferenceState state);
 const char* PassedOverWords(const PassedOver& passed);
 const char* RefusedWords(RefusedInput::Reason why);
 
+// The text form (UTF-8): a drawing's line with its counts, then a line for each reference
+// whose image is not where the drawing says.
+std::vector<std::string> CheckLines(const CheckedDrawing& drawing);
+// The text form's last line: the run's totals.
+std::string CheckTotalsLine(const CheckTotals& totals);
+
 std::string CheckJson(const CheckResult& result);
 // One row per reference, and one for each drawing that could not be read.
 std::string CheckCsv(const CheckResult& result);
 
+// The language of the page's own texts; what comes from drawings and files stays as it is.
+enum class PageLanguage { English, Japanese };
+
 struct PageOptions {
+  PageLanguage Language = PageLanguage::English;
   // The folder the page is saved in (a full native path, UTF-8): images below or near it
   // are linked by relative paths, the others by file URLs.
   std::string Folder;

@@ -48,6 +48,7 @@ struct Edit {
 
 struct Button {
   std::string Caption;
+  bool Enabled = true;
 };
 
 struct PageControl {
@@ -64,6 +65,7 @@ struct StatusBar {
 
 struct ListBox {
   std::vector<std::string> Items;
+  std::int32_t ItemIndex = -1;  // the selected line; -1 for none
 };
 
 struct Panel {

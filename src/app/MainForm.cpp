@@ -50,6 +50,16 @@ TForm1::TForm1(platform::Shell& shell, std::string programFile)
     button->OnClick = [this] { RadioButton7Click(); };
   }
   RadioButton7.SetChecked(true);
+  CheckBox4.Caption = texts::kCheckBox4Caption;
+  Button3.Caption = texts::kButton3Caption;
+  Button4.Caption = texts::kButton4Caption;
+  Button3.Enabled = false;
+  Button4.Enabled = false;
+  SaveDialog2.Title = texts::kButton3Caption;
+  SaveDialog2.Options =
+      platform::kHideReadOnly | platform::kPathMustExist | platform::kEnableSizing | platform::kOverwritePrompt;
+  SaveDialog2.Filter = texts::kSaveDialog2Filter;
+  SaveDialog2.DefaultExt = "html";
 }
 
 void TForm1::RadioButton7Click() {
@@ -89,8 +99,7 @@ void TForm1::FormShow(const std::vector<std::string>& parameters) {
         return;
       }
     }
-    for (const std::string& parameter : parameters) AddFileOrFolder(parameter);
-    StartBatchIfQueued();
+    TakeIn(parameters, true);
   } catch (...) {
   }
 }
@@ -117,9 +126,7 @@ void TForm1::Shutdown(bool saveSettings) {
 
 void TForm1::WMDropFiles(const std::vector<std::string>& paths) {
   try {
-    ClearQueue();
-    for (const std::string& path : paths) AddFileOrFolder(path);
-    StartBatchIfQueued();
+    TakeIn(paths, true);
   } catch (...) {
   }
 }
@@ -134,9 +141,7 @@ void TForm1::Label3Click() {
     if (!shell_.RunOpenDialog(OpenDialog1)) return;
     Label1.Caption = text::ExtractFilePath(OpenDialog1.FileName);
     OpenFilterIndex = OpenDialog1.FilterIndex;
-    ClearQueue();
-    for (const std::string& path : OpenDialog1.Files) AddFile(path);
-    StartBatchIfQueued();
+    TakeIn(OpenDialog1.Files, false);
   } catch (...) {
   }
 }
@@ -210,7 +215,29 @@ jww::TJwwData& TForm1::Document() {
 }
 
 void TForm1::StartBatchIfQueued() {
-  if (HasQueuedWork()) RunBatch();
+  if (!HasQueuedWork()) return;
+  ForgetCheck();  // the log is about to show the batch instead
+  RunBatch();
+}
+
+void TForm1::TakeIn(const std::vector<std::string>& paths, bool foldersToo) {
+  ClearQueue();
+  if (CheckBox4.Checked) {
+    std::vector<std::string> drawings;
+    for (const std::string& path : paths) {
+      if (!path.empty() && (foldersToo || !platform::FolderExistsAsNamed(path))) drawings.push_back(path);
+    }
+    RunCheck(drawings);
+    return;
+  }
+  for (const std::string& path : paths) {
+    if (foldersToo) {
+      AddFileOrFolder(path);
+    } else {
+      AddFile(path);
+    }
+  }
+  StartBatchIfQueued();
 }
 
 void TForm1::ClearQueue() {

@@ -11,6 +11,7 @@
 
 #include "app/Controls.h"
 #include "app/DrawingTree.h"
+#include "app/ProjectCheck.h"
 #include "app/ScratchFolder.h"
 #include "jww/DrawingDocument.h"
 #include "relocation/ImageRelocation.h"
@@ -35,10 +36,13 @@ struct LogLine {
     DestinationFolder,  // the destination folder, lying inside a folder of the input
     NameTaken,          // under a failed result: the output written before whose name differs only in case
     Summary,            // the batch's totals
+    Checked,            // a check: a drawing and its counts
+    CheckedReference,   // a check: under its drawing, a reference whose image is not where it says
+    CheckTotals,        // a check: the totals
   };
   Kind LineKind = Kind::Source;
   std::string Text;        // the line as the log shows it, control characters shown as code points
-  std::string Path;        // every kind but Result, Escape and Summary: the path alone, as it is
+  std::string Path;        // every kind but Result, Escape, Summary and CheckTotals: the path alone, as it is
   bool Converted = false;  // Result: the file was converted
   std::string Shown;       // Unnameable: the path as UTF-8, for the console
 };
@@ -93,6 +97,10 @@ class TForm1 {
   RadioButton RadioButton7;  // images copied beside the drawing
   RadioButton RadioButton8;  // images stored inside the drawing
   RadioButton RadioButton9;  // stored images separated out beside it
+  CheckBox CheckBox4;        // drawings taken in are checked, not converted
+  Button Button3;            // saves the last check's report
+  Button Button4;            // shows a checked drawing's preview
+  platform::FileDialog SaveDialog2;  // where the report goes
 
   // Called with each line as it is added to the log.
   std::function<void(const LogLine&)> OnLogLine;
@@ -119,6 +127,22 @@ class TForm1 {
   void Label3Click();
   // The image mode chosen (RadioButton7, 8 or 9 turned on): Label7 says what it does.
   void RadioButton7Click();
+  // Checks the drawings and folders among paths (those a batch would take), writing
+  // nothing: per drawing the lines of the console's check, then what the walks passed
+  // over and the totals. Escape stops it between drawings.
+  void RunCheck(const std::vector<std::string>& paths);
+  // Saves the last check's report, a page in Japanese, where the user picks.
+  void Button3Click();
+  // Writes a picture of the drawing PreviewDrawing names into the scratch folder and has
+  // the system open it.
+  void Button4Click();
+  // The drawing of the selected log line, or, when no line of a drawing is selected, the
+  // last one checked; "" before a check.
+  std::string PreviewDrawing() const;
+  // The last check, while the log shows it.
+  bool HasCheck() const { return hasCheck_; }
+  const CheckResult& LastCheck() const { return lastCheck_; }
+
   // Queues one path if it names an existing drawing file (".jww" in any case).
   void AddFile(const std::string& path);
   // Queues every drawing below a folder, in a stable order; its tree is mirrored under the
@@ -181,6 +205,12 @@ class TForm1 {
   void Message(const std::string& text);
   void Shutdown(bool saveSettings);
   void StartBatchIfQueued();
+  // Drawings and folders taken in: checked in check mode, else queued and converted.
+  void TakeIn(const std::vector<std::string>& paths, bool foldersToo);
+  // Forgets the last check; its buttons go grey.
+  void ForgetCheck();
+  // Writes a PNG picture of a drawing under the scratch folder; its path, or "" on failure.
+  std::string WritePreview(const std::string& drawing);
   void ClearQueue();
   // The destination folder the controls choose, with its backslash, or "" in same-folder
   // mode; false when it cannot be found, `shown` then naming it for the message.
@@ -218,6 +248,12 @@ class TForm1 {
   bool closed_ = false;
   bool transformConverted_ = false;
   relocation::ImageMode imageMode_ = relocation::ImageMode::Copy;
+  bool hasCheck_ = false;
+  CheckResult lastCheck_;
+  // For each log line of the last check, the index of its drawing in lastCheck_; -1 for
+  // a line of no drawing.
+  std::vector<std::int32_t> logDrawings_;
+  std::int32_t previews_ = 0;  // pictures written so far, for their names
 };
 
 }  // namespace app

@@ -100,6 +100,7 @@ bool CheckResult::AllResolve() const {
 CheckedDrawing CheckDrawing(const std::string& path, const relocation::ImageSearch& search) {
   CheckedDrawing drawing;
   drawing.Path = platform::NativePathForDisplay(path);
+  drawing.Source = path;
   // without a scratch folder nothing is extracted: the stored images are only measured
   jww::TJwwData d;
   ImageContents contents(d);

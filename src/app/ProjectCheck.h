@@ -45,6 +45,7 @@ struct CheckedReference {
 
 struct CheckedDrawing {
   std::string Path;  // native, UTF-8
+  std::string Source;  // the path it was read from, in the program's own form (Shift-JIS)
   bool Readable = false;
   std::string Problem;  // why it could not be read, when known
   std::int32_t Version = 0;

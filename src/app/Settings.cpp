@@ -1,4 +1,4 @@
-// The settings file: thirteen CR LF lines beside the program, a value known by its line.
+// The settings file: seventeen CR LF lines beside the program, a value known by its line.
 #include <array>
 #include <string>
 #include <vector>
@@ -11,7 +11,7 @@ namespace app {
 
 namespace {
 
-constexpr std::size_t kSettingsLines = 13;
+constexpr std::size_t kSettingsLines = 17;
 
 // The thirteenth line: what becomes of the images; anything else (an older file has no
 // such line) means copying them.
@@ -51,6 +51,7 @@ void TForm1::LoadSettings(const std::string& path) {
     RadioButton5.SetChecked(true);
     RadioButton6.SetChecked(false);
     RadioButton7.SetChecked(true);
+    CheckBox4.Checked = false;
     if (!platform::FileExists(path)) return;
 
     platform::InputFile file;
@@ -88,6 +89,12 @@ void TForm1::LoadSettings(const std::string& path) {
           }
           buttons[chosen]->SetChecked(true);
         },
+        // lines 14 to 16 belong to the search for lost images
+        [](TForm1&, const std::string&) {},
+        [](TForm1&, const std::string&) {},
+        [](TForm1&, const std::string&) {},
+        // the seventeenth: check rather than convert; an older file has no such line
+        [](TForm1& f, const std::string& v) { f.CheckBox4.Checked = text::TextToBool(v); },
     };
     const std::vector<std::string> lines = SplitLines(bytes, failed);
     for (std::size_t i = 0; i < kSettingsLines; ++i) {
@@ -117,6 +124,10 @@ void TForm1::SaveSettings(const std::string& path) {
         text::BoolToText(RadioButton5.Checked()),
         text::BoolToText(RadioButton6.Checked()),
         kImageModeTexts[RadioButton8.Checked() ? 1 : RadioButton9.Checked() ? 2 : 0],
+        "",
+        "",
+        "",
+        text::BoolToText(CheckBox4.Checked),
     };
     std::string content;
     for (const std::string& line : lines) content += line + "\r\n";

@@ -80,38 +80,13 @@ bool ParseCheck(const std::vector<platform::Argument>& args, CheckArguments& par
   return true;
 }
 
-std::string Counted(std::size_t n, const std::string& thing) {
-  return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
-}
-
-std::string Where(const app::CheckedReference& ref) { return ref.InBlock ? "[block " + ref.Block + "]" : "[drawing]"; }
-
 // One line per drawing with its counts, one per reference whose image is not where the
 // drawing says, and the totals.
 void PrintText(const app::CheckResult& result) {
   for (const app::CheckedDrawing& d : result.Drawings) {
-    if (!d.Readable) {
-      Out(d.Path + ": cannot be read" + (d.Problem.empty() ? "" : ": " + d.Problem));
-      continue;
-    }
-    app::CheckTotals t;
-    t.Add(d);
-    Out(d.Path + ": version " + std::to_string(d.Version) + ", " + Counted(t.References, "image reference") + ": " +
-        std::to_string(t.Found + t.FoundBySearch) + " found, " + std::to_string(t.Missing) + " missing, " +
-        std::to_string(t.Embedded) + " embedded");
-    for (const app::CheckedReference& ref : d.References) {
-      if (ref.State == app::ReferenceState::Found || ref.State == app::ReferenceState::Embedded) continue;
-      std::string line = "  " + std::string(app::StateWords(ref.State)) + " " + Where(ref) + " " + ref.Text;
-      if (!ref.Path.empty()) line += " -> " + ref.Path;
-      for (std::size_t i = 0; i < ref.Candidates.size(); ++i) line += (i ? ", " : "; tied: ") + ref.Candidates[i];
-      Out(line);
-    }
+    for (const std::string& line : app::CheckLines(d)) Out(line);
   }
-  const app::CheckTotals& t = result.Totals;
-  Out("totals: " + Counted(t.Drawings, "drawing") + ", " + Counted(t.References, "image reference") + ", " +
-      std::to_string(t.Found + t.FoundBySearch) + " found (" + std::to_string(t.FoundBySearch) + " by search), " +
-      std::to_string(t.Missing) + " missing, " + std::to_string(t.Embedded) + " embedded, " +
-      std::to_string(t.Disabled) + " disabled, " + Counted(t.Unreadable, "unreadable drawing"));
+  Out(app::CheckTotalsLine(result.Totals));
 }
 
 bool WritePage(const std::string& path, const std::string& page) {

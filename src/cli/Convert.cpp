@@ -220,6 +220,12 @@ void PrintLine(const app::LogLine& line, BatchOutcome& outcome) {
     case app::LogLine::Kind::Summary:
       Err(platform::ToUtf8(line.Text));
       break;
+    // a check's lines; a conversion has none
+    case app::LogLine::Kind::Checked:
+    case app::LogLine::Kind::CheckedReference:
+    case app::LogLine::Kind::CheckTotals:
+      Out(platform::ToUtf8(line.Text));
+      break;
   }
 }
 

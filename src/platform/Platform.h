@@ -191,6 +191,9 @@ bool Utf16ToCp932(const std::u16string& units, std::string& sjis);
 
 // A Shift-JIS string as UTF-8, for display (undecodable bytes become U+FFFD).
 std::string ToUtf8(const std::string& sjis);
+// UTF-8 text as Shift-JIS, for a log line: a character with no Shift-JIS form shown as
+// <U+XXXX>, a byte that is no UTF-8 as <0xXX>.
+std::string ShiftJisForShowing(const std::string& utf8);
 // UTF-16 units as UTF-8, for display (an unpaired surrogate becomes U+FFFD).
 std::string Utf16ToUtf8ForDisplay(const std::u16string& units);
 // A path as the user knows it: native separators, UTF-8.

@@ -1,6 +1,6 @@
 // The desktop services the main window calls: message boxes, the file dialogs, the
-// Escape key, the special folders, the drafting program's registration and starting a
-// program. Every string is Shift-JIS; every path is in Windows form.
+// Escape key, the special folders, the drafting program's registration, starting a
+// program and opening a file in the program the system has for it. Every string is Shift-JIS; every path is in Windows form.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,7 @@ enum DialogOption : std::uint32_t {
   kPathMustExist = 1u << 2,
   kFileMustExist = 1u << 3,
   kEnableSizing = 1u << 4,
+  kOverwritePrompt = 1u << 5,  // a save dialog asks before an existing file is replaced
 };
 
 // The properties of an open or save dialog. A dialog that is confirmed sets Files (full
@@ -30,6 +31,8 @@ struct FileDialog {
   std::int32_t FilterIndex = 1;
   // empty: the dialog's own choice
   std::string InitialDir;
+  // added to a name given without an extension ("html"); empty: none
+  std::string DefaultExt;
   std::vector<std::string> Files;
 };
 
@@ -54,6 +57,9 @@ class Shell {
   virtual std::string JwCadOpenCommand() = 0;
   // Starts a program by the verb "OPEN"; whether it starts is not reported.
   virtual void StartProgram(const std::string& file, const std::string& parameters, const std::string& folder) = 0;
+  // Opens a file in the program the system has for its kind (the verb "open"); false when
+  // none could be started.
+  virtual bool OpenDocument(const std::string& file) = 0;
 };
 
 // The services of the system the program runs on.
@@ -71,6 +77,7 @@ class SystemShell : public Shell {
   std::string SpecialFolder(SpecialFolderId id) override;
   std::string JwCadOpenCommand() override;
   void StartProgram(const std::string& file, const std::string& parameters, const std::string& folder) override;
+  bool OpenDocument(const std::string& file) override;
 
  protected:
   void* owner_ = nullptr;

@@ -162,6 +162,25 @@ void NameForShowing(const std::string& bytes, std::string& utf8, std::string& sj
 
 namespace platform {
 
+std::string ShiftJisForShowing(const std::string& utf8) {
+  std::u16string units;
+  std::string sjis;
+  if (unicode::Utf8ToUtf16(utf8, units) && Utf16ToCp932(units, sjis)) return sjis;
+  std::string shown;
+  unicode::NameForShowing(utf8, shown, sjis);
+  // a backslash is a character like any other here: a path keeps its separators
+  std::string out;
+  for (std::size_t i = 0; i < sjis.size(); ++i) {
+    if (sjis.compare(i, 8, "<U+005C>") == 0) {
+      out += '\\';
+      i += 7;
+    } else {
+      out += sjis[i];
+    }
+  }
+  return out;
+}
+
 std::string ToUtf8(const std::string& sjis) {
   std::u16string units;
   std::string utf8;

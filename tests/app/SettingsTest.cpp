@@ -63,9 +63,11 @@ TEST_F(TForm1Settings, EveryValueComesBackByteForByte) {
   form.CheckBox1.Checked = true;
   form.RadioButton6.SetChecked(true);
   form.RadioButton9.SetChecked(true);
+  form.CheckBox4.Checked = true;
   form.SaveSettings(SettingsFile());
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(SettingsFile())),
-            "-8\r\n4000\r\n0\r\n0\r\n0\r\n1\r\n" + folder + "\r\nC:\\\x90\x7D\x96\xCA\\\r\n0\r\n1\r\n0\r\n1\r\n2\r\n");
+            "-8\r\n4000\r\n0\r\n0\r\n0\r\n1\r\n" + folder +
+                "\r\nC:\\\x90\x7D\x96\xCA\\\r\n0\r\n1\r\n0\r\n1\r\n2\r\n\r\n\r\n\r\n1\r\n");
 
   testsupport::FakeShell otherShell;
   app::TForm1 other(otherShell, root / "Quorvane.exe");
@@ -77,6 +79,7 @@ TEST_F(TForm1Settings, EveryValueComesBackByteForByte) {
   EXPECT_EQ(other.Label1.Caption, form.Label1.Caption);
   EXPECT_TRUE(other.CheckBox1.Checked);
   EXPECT_TRUE(other.RadioButton9.Checked());
+  EXPECT_TRUE(other.CheckBox4.Checked);
   EXPECT_EQ(TForm1Probe::OpenFilterIndex(other), 0);
 }
 
@@ -162,6 +165,11 @@ TEST_F(TForm1Settings, ShortOrEmptyFileReadsTheMissingLinesAsEmpty) {
   EXPECT_EQ(ChoicesOf(form), (Choices{false, false, false, false, false, false}));
   EXPECT_FALSE(form.CheckBox1.Checked);
   EXPECT_EQ(TForm1Probe::OpenFilterIndex(form), 0);
+
+  // a file of an older version, without the check mode's line, leaves it off
+  form.CheckBox4.Checked = true;
+  Load("192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n2\r\n");
+  EXPECT_FALSE(form.CheckBox4.Checked);
 
   Load("10\r\n20\r\n1");  // the last line needs no line break
   EXPECT_EQ(form.Left, 10);

@@ -40,4 +40,9 @@ void FakeShell::StartProgram(const std::string& file, const std::string& paramet
   started.push_back({file, parameters, folder});
 }
 
+bool FakeShell::OpenDocument(const std::string& file) {
+  opened.push_back(file);
+  return documentOpens;
+}
+
 }  // namespace testsupport

@@ -33,6 +33,7 @@ class FakeShell : public platform::Shell {
   std::vector<bool> escape;                // answers to the Escape queries in turn; false after
   std::map<platform::SpecialFolderId, std::string> specialFolders;
   std::string jwCadCommand;
+  bool documentOpens = true;  // what OpenDocument answers
 
   // --- what was asked
   std::vector<Message> messages;
@@ -41,6 +42,7 @@ class FakeShell : public platform::Shell {
   int escapeQueries = 0;
   std::vector<platform::SpecialFolderId> folderQueries;
   std::vector<Started> started;
+  std::vector<std::string> opened;  // the files OpenDocument was asked to open
 
   void ShowMessage(const std::string& caption, const std::string& text) override;
   bool RunOpenDialog(platform::FileDialog& dialog) override;
@@ -49,6 +51,7 @@ class FakeShell : public platform::Shell {
   std::string SpecialFolder(platform::SpecialFolderId id) override;
   std::string JwCadOpenCommand() override;
   void StartProgram(const std::string& file, const std::string& parameters, const std::string& folder) override;
+  bool OpenDocument(const std::string& file) override;
 };
 
 }  // namespace testsupport

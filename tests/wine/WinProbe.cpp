@@ -11,6 +11,8 @@
 //   winprobe settext ID TEXT       put a text into a control
 //   winprobe text ID               print a control's text
 //   winprobe checked ID            print 1 when a button is checked, else 0
+//   winprobe enabled ID            print 1 when a control takes input, else 0
+//   winprobe select INDEX          select a line of the log
 //   winprobe page                  print the index of the page in front
 //   winprobe log                   print the log's lines
 //   winprobe status                print the status bar's text
@@ -259,6 +261,25 @@ int Checked(int id) {
   DWORD_PTR state = 0;
   SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &state);
   Print(state == BST_CHECKED ? L"1" : L"0");
+  return 0;
+}
+
+int Enabled(int id) {
+  const HWND control = Control(MainWindow(), id);
+  if (control == nullptr) return Fail(L"no control " + std::to_wstring(id));
+  Print(IsWindowEnabled(control) ? L"1" : L"0");
+  return 0;
+}
+
+int Select(int index) {
+  const HWND list = Control(MainWindow(), ui::kIdListBox1);
+  if (list == nullptr) return Fail(L"no log");
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, kSendTimeout,
+                           &result) ||
+      static_cast<LRESULT>(result) == LB_ERR) {
+    return Fail(L"no log line " + std::to_wstring(index));
+  }
   return 0;
 }
 
@@ -595,6 +616,8 @@ int Run(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"checked" && argc == 3) return Checked(number(2));
+  if (command == L"enabled" && argc == 3) return Enabled(number(2));
+  if (command == L"select" && argc == 3) return Select(number(2));
   if (command == L"page" && argc == 2) return Page();
   if (command == L"log" && argc == 2) return Log();
   if (command == L"status" && argc == 2) return Status();

@@ -133,4 +133,14 @@ void SystemShell::StartProgram(const std::string& file, const std::string& param
   posix_spawn_file_actions_destroy(&actions);
 }
 
+bool SystemShell::OpenDocument(const std::string& file) {
+  std::string native;
+  if (!posix::FindExisting(file, native)) return false;
+  // the desktop's opener, found on the search path
+  std::string opener = "xdg-open";
+  char* argv[] = {opener.data(), native.data(), nullptr};
+  pid_t child;
+  return posix_spawnp(&child, opener.c_str(), nullptr, nullptr, argv, environ) == 0;
+}
+
 }  // namespace platform

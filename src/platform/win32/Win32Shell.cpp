@@ -41,6 +41,7 @@ DWORD DialogFlags(std::uint32_t options) {
   if (options & kPathMustExist) flags |= OFN_PATHMUSTEXIST;
   if (options & kFileMustExist) flags |= OFN_FILEMUSTEXIST;
   if (options & kEnableSizing) flags |= OFN_ENABLESIZING;
+  if (options & kOverwritePrompt) flags |= OFN_OVERWRITEPROMPT;
   return flags;
 }
 
@@ -52,6 +53,7 @@ bool RunDialog(HWND owner, FileDialog& dialog, bool open) {
   const std::wstring filter = DialogFilter(dialog.Filter);
   const std::wstring title = win32::ToWide(dialog.Title);
   const std::wstring initialDir = win32::ToWide(dialog.InitialDir);
+  const std::wstring defaultExt = win32::ToWide(dialog.DefaultExt);
 
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
@@ -62,6 +64,7 @@ bool RunDialog(HWND owner, FileDialog& dialog, bool open) {
   ofn.nMaxFile = kFileBufferChars;
   ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
   ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
   ofn.Flags = DialogFlags(dialog.Options);
   if (!(open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn))) return false;
 
@@ -156,6 +159,14 @@ void SystemShell::StartProgram(const std::string& file, const std::string& param
   const std::wstring wideFolder = win32::ToWide(folder);
   ShellExecuteW(Owner(owner_), L"OPEN", wideFile.c_str(), wideParameters.empty() ? nullptr : wideParameters.c_str(),
                 wideFolder.empty() ? nullptr : wideFolder.c_str(), SW_SHOW);
+}
+
+bool SystemShell::OpenDocument(const std::string& file) {
+  const std::wstring wideFile = win32::ToWide(file);
+  // ShellExecute tells success by a value above 32
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(Owner(owner_), L"open", wideFile.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
 }
 
 }  // namespace platform

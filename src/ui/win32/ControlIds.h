@@ -36,6 +36,9 @@ enum ControlId : int {
   kIdRadioButton7,
   kIdRadioButton8,
   kIdRadioButton9,
+  kIdCheckBox4,
+  kIdButton3,
+  kIdButton4,
 };
 
 }  // namespace ui

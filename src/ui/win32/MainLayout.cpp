@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "platform/Wide.h"
 #include "ui/win32/ControlIds.h"
@@ -57,6 +58,12 @@ constexpr Place kGroupBox3{12, 142, 456, 44};
 constexpr Place kRadioButton7{24, 160, 200, 17};
 constexpr Place kRadioButton8{240, 160, 96, 17};
 constexpr Place kRadioButton9{344, 160, 116, 17};
+// check only: below the image group
+constexpr Place kCheckBox4{12, 192, 448, 17};
+// the log page: the buttons for the last check in a row along its bottom, right-aligned
+constexpr int kLogButtonHeight = 23;
+constexpr int kLogButtonGap = 6;
+constexpr int kLogButtonPadding = 24;
 // Label7 and Label10 sit this far above the page's bottom edge
 constexpr int kLabel7FromBottom = 40;
 constexpr int kLabel10FromBottom = 22;
@@ -140,6 +147,8 @@ void MainWindow::CreateControls() {
     images_[i] =
         MakeControl(pages_[0], WC_BUTTONW, images[i]->Caption, BS_AUTORADIOBUTTON | first, 0, kIdRadioButton7 + i);
   }
+  checkBox4_ = MakeControl(pages_[0], WC_BUTTONW, form_.CheckBox4.Caption, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0,
+                           kIdCheckBox4);
   label7_ = MakeControl(pages_[0], WC_STATICW, form_.Label7.Caption, kCentredLabelStyle, 0, kIdLabel7);
   label10_ = MakeControl(pages_[0], WC_STATICW, form_.Label10.Caption, kCentredLabelStyle, 0, kIdLabel10);
 
@@ -147,6 +156,10 @@ void MainWindow::CreateControls() {
   listBox1_ =
       MakeControl(pages_[1], WC_LISTBOXW, "", LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_GROUP | WS_TABSTOP,
                   WS_EX_CLIENTEDGE, kIdListBox1);
+  button3_ = MakeControl(pages_[1], WC_BUTTONW, form_.Button3.Caption, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0,
+                         kIdButton3);
+  button4_ = MakeControl(pages_[1], WC_BUTTONW, form_.Button4.Caption, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0,
+                         kIdButton4);
 
   pageControl1_ =
       MakeControl(hwnd_, WC_TABCONTROLW, "",
@@ -178,7 +191,7 @@ void MainWindow::ApplyFonts() {
   const HWND formFont[] = {groupBox1_, destination_[0], destination_[1], destination_[2], destination_[3], edit1_,
                            label2_,    pageControl1_,   checkBox1_,      label8_,         groupBox2_,      naming_[0],
                            naming_[1], label4_,         label7_,         label10_,        groupBox3_,      images_[0],
-                           images_[1], images_[2]};
+                           images_[1], images_[2],      checkBox4_,      button3_,        button4_};
   for (HWND control : formFont) UseFont(control, font_);
   UseFont(label3_, linkFont_);
   UseFont(button1_, buttonFont_);
@@ -284,7 +297,20 @@ void MainWindow::PlaceControls() {
   PlaceControl(label7_, 0, pageHeight - Px(kLabel7FromBottom), pageWidth, Px(kLabelHeight));
   PlaceControl(label10_, 0, pageHeight - Px(kLabel10FromBottom), pageWidth, Px(kLabelHeight));
 
-  PlaceControl(listBox1_, 0, 0, pageWidth, pageHeight);
+  placeButton(checkBox4_, form_.CheckBox4.Caption, kCheckBox4);
+
+  // the log fills the page above the row of buttons
+  const int buttonHeight = Px(kLogButtonHeight);
+  const int rowTop = pageHeight - buttonHeight - Px(kLogButtonGap / 2);
+  int right = pageWidth - Px(kLogButtonGap);
+  const std::pair<HWND, const std::string*> row[] = {{button4_, &form_.Button4.Caption},
+                                                      {button3_, &form_.Button3.Caption}};
+  for (const auto& [button, caption] : row) {
+    const int buttonWidth = TextExtent(font_, platform::ToWide(*caption)).cx + Px(kLogButtonPadding);
+    PlaceControl(button, right - buttonWidth, rowTop, buttonWidth, buttonHeight);
+    right -= buttonWidth + Px(kLogButtonGap);
+  }
+  PlaceControl(listBox1_, 0, 0, pageWidth, std::max(0, rowTop - Px(kLogButtonGap / 2)));
 }
 
 }  // namespace ui

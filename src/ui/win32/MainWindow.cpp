@@ -181,6 +181,9 @@ void MainWindow::StoreControls() {
   }
   form_.Edit1.Text = ControlTextShiftJis(edit1_);
   form_.CheckBox1.Checked = IsButtonChecked(checkBox1_);
+  form_.CheckBox4.Checked = IsButtonChecked(checkBox4_);
+  const LRESULT selected = SendMessageW(listBox1_, LB_GETCURSEL, 0, 0);
+  form_.ListBox1.ItemIndex = selected == LB_ERR ? -1 : static_cast<std::int32_t>(selected);
   const int page = TabCtrl_GetCurSel(pageControl1_);
   if (page >= 0) form_.PageControl1.ActivePageIndex = page;
 }
@@ -200,12 +203,22 @@ void MainWindow::ShowFormState() {
   SetButtonChecked(images_[2], form_.RadioButton9.Checked());
   MoveTabStopToChecked(images_, 3);
   SetButtonChecked(checkBox1_, form_.CheckBox1.Checked);
+  SetButtonChecked(checkBox4_, form_.CheckBox4.Checked);
   if (ControlTextShiftJis(edit1_) != form_.Edit1.Text) SetControlText(edit1_, form_.Edit1.Text);
   syncing_ = false;
   ShowLabel7();
   ShowStatus();
   ShowLog();
+  ShowCheckButtons();
   ShowPage(form_.PageControl1.ActivePageIndex);
+}
+
+void MainWindow::ShowCheckButtons() {
+  const HWND focus = GetFocus();
+  EnableWindow(button3_, form_.Button3.Enabled ? TRUE : FALSE);
+  EnableWindow(button4_, form_.Button4.Enabled ? TRUE : FALSE);
+  // a button turned grey gives the focus to the log
+  if ((focus == button3_ || focus == button4_) && !IsWindowEnabled(focus)) SetFocus(listBox1_);
 }
 
 void MainWindow::ShowLabel7() {
@@ -417,6 +430,7 @@ void MainWindow::OnCommand(int id, int code) {
     case kIdRadioButton8:
     case kIdRadioButton9:
     case kIdCheckBox1:
+    case kIdCheckBox4:
       if (code == BN_CLICKED && !busy_) {
         StoreControls();
         ShowLabel7();
@@ -433,6 +447,12 @@ void MainWindow::OnCommand(int id, int code) {
       break;
     case kIdLabel3:
       if (code == STN_CLICKED) RunHandler([this]() { form_.Label3Click(); });
+      break;
+    case kIdButton3:
+      if (code == BN_CLICKED) RunHandler([this]() { form_.Button3Click(); });
+      break;
+    case kIdButton4:
+      if (code == BN_CLICKED) RunHandler([this]() { form_.Button4Click(); });
       break;
     default:
       break;

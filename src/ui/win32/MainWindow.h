@@ -64,6 +64,8 @@ class MainWindow {
   void ShowStatus();
   // Label7's caption, which follows the image mode chosen.
   void ShowLabel7();
+  // Button3 and Button4, grey until there is a check to act on.
+  void ShowCheckButtons();
   void ShowPage(int index);
   void SelectPage(int index);
   int PageForKey(wchar_t key) const;
@@ -89,9 +91,12 @@ class MainWindow {
   HWND label4_ = nullptr;
   HWND groupBox3_ = nullptr;
   HWND images_[3] = {};  // RadioButton7, RadioButton8, RadioButton9
+  HWND checkBox4_ = nullptr;
   HWND label7_ = nullptr;
   HWND label10_ = nullptr;
   HWND listBox1_ = nullptr;
+  HWND button3_ = nullptr;
+  HWND button4_ = nullptr;
   HWND statusBar1_ = nullptr;
 
   UINT dpi_ = 96;
