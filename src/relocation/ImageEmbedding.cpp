@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "jww/ImageReference.h"
 #include "platform/Platform.h"
 #include "relocation/ImageRelocation.h"
 #include "text/ShiftJis.h"
@@ -12,8 +13,7 @@ namespace relocation {
 namespace {
 
 // "^@BM%temp%": a text that names an image stored in the drawing
-constexpr std::string_view kEmbeddedPrefix = "^@BM%temp%";
-constexpr std::string_view kReferencePrefix = "^@BM";
+const std::size_t kEmbeddedPrefixLength = jww::ReferencePrefix(jww::ReferenceKind::Embedded).size();
 constexpr std::string_view kPackedExt = ".gz";
 
 // Bytes in the character starting at s[i]: a Shift-JIS double-byte character, or a
@@ -134,18 +134,18 @@ Path ImageEmbedder::StoredName(const Path& path, std::size_t budget, jww::String
 EmbedResult ImageEmbedder::Embed(const std::string& path, const std::string& tail, jww::JwwString& text) {
   // the placement values are never cut: the name gives way, and without room for one the
   // image is not embedded
-  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
+  if (kEmbeddedPrefixLength + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
   EmbedResult result = EmbedResult::Embedded;
   const std::string name =
-      StoredName(path, kMaxReferenceLength - kEmbeddedPrefix.size() - tail.size(), text.form, result);
+      StoredName(path, kMaxReferenceLength - kEmbeddedPrefixLength - tail.size(), text.form, result);
   if (name.empty()) return result;
-  text.bytes = std::string(kEmbeddedPrefix) + name + tail;
+  text.bytes = jww::ReferenceText(jww::ReferenceKind::Embedded, name, tail);
   return EmbedResult::Embedded;
 }
 
 EmbedResult ImageEmbedder::Embed(const std::u16string& path, const std::u16string& tail, jww::JwwString& text) {
-  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
-  const std::size_t budget = kMaxReferenceLength - kEmbeddedPrefix.size() - tail.size();
+  if (kEmbeddedPrefixLength + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
+  const std::size_t budget = kMaxReferenceLength - kEmbeddedPrefixLength - tail.size();
   EmbedResult result = EmbedResult::Embedded;
   // a path with a Shift-JIS form is stored under it, so that texts of either form share
   // its entry; its bytes are never fewer than its units, so it fits the budget in units
@@ -154,7 +154,7 @@ EmbedResult ImageEmbedder::Embed(const std::u16string& path, const std::u16strin
                                   ? Units(StoredName(sjis, budget, jww::StringForm::Unicode, result))
                                   : StoredName(path, budget, jww::StringForm::Utf16, result);
   if (name.empty()) return result;
-  text = jww::StringOfUnits(text::Ascii<std::u16string>(kEmbeddedPrefix) + name + tail);
+  text = jww::StringOfUnits(jww::ReferenceText(jww::ReferenceKind::Embedded, name, tail));
   return EmbedResult::Embedded;
 }
 
@@ -290,11 +290,11 @@ bool ImageSeparator::Place(jww::TJwwData& drawing, const std::string& folder, Co
     // the text keeps its form where the name allows: Shift-JIS bytes, else UTF-16 units
     std::string name;
     if (t.Text.IsSjis() && platform::Utf16ToCp932(names[ref.entry], name)) {
-      t.Text.bytes = CutReference(std::string(kReferencePrefix) + name + t.Text.bytes.substr(t.Text.bytes.find(',')));
+      const std::string tail = jww::ParseImageReference(t.Text.bytes).tail;
+      t.Text.bytes = CutReference(jww::ReferenceText(jww::ReferenceKind::Image, name, tail));
     } else {
-      const std::u16string units = AllUnits(t.Text);
-      t.Text = jww::StringOfUnits(
-          CutReference(text::Ascii<std::u16string>(kReferencePrefix) + names[ref.entry] + units.substr(units.find(u','))));
+      const std::u16string tail = jww::ParseImageReference(AllUnits(t.Text)).tail;
+      t.Text = jww::StringOfUnits(CutReference(jww::ReferenceText(jww::ReferenceKind::Image, names[ref.entry], tail)));
     }
     ++(inDrawing ? counters.ImageTextCount : counters.BlockImageTextCount);
   }

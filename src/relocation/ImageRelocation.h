@@ -5,7 +5,7 @@
 #include <string>
 
 #include "jww/DrawingDocument.h"
-#include "relocation/ImageReference.h"
+#include "jww/ImageReference.h"
 #include "relocation/RelocationState.h"
 
 namespace relocation {
@@ -22,12 +22,12 @@ std::string CutReference(const std::string& text);
 std::u16string CutReference(const std::u16string& text);
 // The reference rewritten to name fileName in the destination folder: "^@BM", the name
 // and the reference's tail, cut as above.
-std::string RewrittenReference(const ImageReference& ref, const std::string& fileName);
-std::u16string RewrittenReference(const Utf16ImageReference& ref, const std::u16string& fileName);
+std::string RewrittenReference(const jww::ImageReference& ref, const std::string& fileName);
+std::u16string RewrittenReference(const jww::Utf16ImageReference& ref, const std::u16string& fileName);
 // The reference switched off: "_@BM", the path its image was looked for under (see
 // ResolveImagePath) and its tail, cut as above.
-std::string DisabledReference(const ImageReference& ref, const std::string& resolvedPath);
-std::u16string DisabledReference(const Utf16ImageReference& ref, const std::u16string& resolvedPath);
+std::string DisabledReference(const jww::ImageReference& ref, const std::string& resolvedPath);
+std::u16string DisabledReference(const jww::Utf16ImageReference& ref, const std::u16string& resolvedPath);
 
 // Walks the texts of the drawing read from sourceDrawingPath, then every block
 // definition's, placing each referenced image in destinationFolder (ending in a
