@@ -71,15 +71,15 @@ std::vector<ListedReference> ListImageReferences(const jww::TJwwData& d, const s
   auto collect = [&](const jww::RecordArray<jww::TEntJwwText>& texts, const jww::JwwString* block) {
     for (const jww::TEntJwwText& t : texts) {
       ListedReference ref;
-      relocation::WithImageReference(t.Text, [&](const auto& r) {
+      jww::WithImageReference(t.Text, [&](const auto& r) {
         ref.Kind = r.kind;
-        if (r.kind == relocation::ReferenceKind::Image) Resolve(r.path, drawingPath, search, ref);
+        if (r.kind == jww::ReferenceKind::Image) Resolve(r.path, drawingPath, search, ref);
       });
-      if (ref.Kind == relocation::ReferenceKind::None) continue;
+      if (ref.Kind == jww::ReferenceKind::None) continue;
       ref.InBlock = block != nullptr;
       if (block) ref.Block = Shown(*block);
       ref.Text = Shown(t.Text);
-      if (ref.Kind == relocation::ReferenceKind::Embedded) ref.Entry = d.FindEmbeddedImage(t.Text);
+      if (ref.Kind == jww::ReferenceKind::Embedded) ref.Entry = d.FindEmbeddedImage(t.Text);
       refs.push_back(std::move(ref));
     }
   };

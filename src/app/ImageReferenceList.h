@@ -9,7 +9,7 @@
 
 #include "jww/DrawingDocument.h"
 #include "relocation/Gzip.h"
-#include "relocation/ImageReference.h"
+#include "jww/ImageReference.h"
 #include "relocation/ImageSearch.h"
 
 namespace app {
@@ -49,7 +49,7 @@ struct ListedReference {
   bool InBlock = false;
   std::string Block;  // the block definition's name (UTF-8) when InBlock
   std::string Text;   // UTF-8
-  relocation::ReferenceKind Kind = relocation::ReferenceKind::None;
+  jww::ReferenceKind Kind = jww::ReferenceKind::None;
   std::string Resolved;  // Image: where the drawing's path leads (native, UTF-8)
   bool Exists = false;
   // the image file the reference shows, in place or found by the search, as the file

@@ -15,7 +15,7 @@ CheckedReference Checked(const ListedReference& listed, const jww::TJwwData& d, 
   ref.Block = listed.Block;
   ref.Text = listed.Text;
   switch (listed.Kind) {
-    case relocation::ReferenceKind::Image:
+    case jww::ReferenceKind::Image:
       ref.Path = listed.File.empty() ? listed.Resolved : listed.File;
       if (listed.Exists) {
         ref.State = ReferenceState::Found;
@@ -28,7 +28,7 @@ CheckedReference Checked(const ListedReference& listed, const jww::TJwwData& d, 
         ref.State = ReferenceState::Missing;
       }
       break;
-    case relocation::ReferenceKind::Embedded: {
+    case jww::ReferenceKind::Embedded: {
       if (listed.Entry < 0) {
         ref.State = ReferenceState::EmbeddedGone;
         break;

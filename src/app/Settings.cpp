@@ -134,15 +134,9 @@ void TForm1::SaveSettings(const std::string& path) {
 
     // written beside the settings file and moved over it when complete, so that a run
     // reading it meanwhile never sees half of it; a write that fails leaves it as it was
-    std::string target;
-    std::string temp;
-    platform::OutputFile file;
-    if (!platform::FindSaveTarget(path, target) || !file.CreateTemporaryFor(target, temp)) return;
-    bool ok = file.Write(content.data(), content.size()) == content.size() && !file.Failed();
-    if (ok) ok = file.Flush();
-    if (!file.Close()) ok = false;
-    if (ok) ok = platform::MoveIntoPlace(temp, target);
-    if (!ok) platform::RemoveFile(temp);
+    platform::ReplaceFile(path, [&content](platform::OutputFile& file) {
+      return file.Write(content.data(), content.size()) == content.size();
+    });
   } catch (...) {
   }
 }

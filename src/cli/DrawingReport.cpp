@@ -6,7 +6,7 @@
 #include "app/ImageReferenceList.h"
 #include "cli/Commands.h"
 #include "jww/DrawingDocument.h"
-#include "relocation/ImageReference.h"
+#include "jww/ImageReference.h"
 #include "report/Json.h"
 
 namespace cli {
@@ -15,11 +15,11 @@ namespace {
 using app::Shown;
 using report::JsonString;
 
-const char* KindName(relocation::ReferenceKind k) {
+const char* KindName(jww::ReferenceKind k) {
   switch (k) {
-    case relocation::ReferenceKind::Embedded: return "embedded";
-    case relocation::ReferenceKind::Image: return "image";
-    case relocation::ReferenceKind::Disabled: return "disabled";
+    case jww::ReferenceKind::Embedded: return "embedded";
+    case jww::ReferenceKind::Image: return "image";
+    case jww::ReferenceKind::Disabled: return "disabled";
     default: return "none";
   }
 }
@@ -105,10 +105,10 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d, const app
   Out("  image references " + std::to_string(refs.size()));
   for (const app::ListedReference& r : refs) {
     Out("    [" + Owner(r) + "] " + KindName(r.Kind) + " " + r.Text);
-    if (r.Kind == relocation::ReferenceKind::Image) {
+    if (r.Kind == jww::ReferenceKind::Image) {
       Out("      -> " + r.Resolved + (r.Exists ? " (found)" : " (missing)"));
     }
-    if (r.Kind == relocation::ReferenceKind::Embedded) Out("      -> " + EntryShown(d, r.Entry));
+    if (r.Kind == jww::ReferenceKind::Embedded) Out("      -> " + EntryShown(d, r.Entry));
   }
 }
 
@@ -144,10 +144,10 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const app
   for (std::size_t i = 0; i < refs.size(); ++i) {
     out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(Owner(refs[i])) +
            ", \"kind\": \"" + KindName(refs[i].Kind) + "\", \"text\": " + JsonString(refs[i].Text);
-    if (refs[i].Kind == relocation::ReferenceKind::Image) {
+    if (refs[i].Kind == jww::ReferenceKind::Image) {
       out += ", \"resolvedPath\": " + JsonString(refs[i].Resolved) + ", \"exists\": " + (refs[i].Exists ? "true" : "false");
     }
-    if (refs[i].Kind == relocation::ReferenceKind::Embedded) {
+    if (refs[i].Kind == jww::ReferenceKind::Embedded) {
       out += ", \"embeddedImage\": " + (refs[i].Entry < 0 ? std::string("null") : std::to_string(refs[i].Entry));
     }
     out += "}";

@@ -167,26 +167,13 @@ bool TJwwData::SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t vers
 }
 
 bool TJwwData::SaveToFile(const std::string& path, std::int32_t version) {
-  // a link is followed to the drawing it stands for; a read-only drawing is not replaced
-  std::string target;
-  if (!platform::FindSaveTarget(path, target)) return false;
-  // written beside the target, flushed to the disk and moved over it only when complete
-  std::string temp;
-  platform::OutputFile out;
-  if (!out.CreateTemporaryFor(target, temp)) return false;
-  bool ok = false;
-  try {
+  // written beside the drawing, flushed to the disk and moved over it only when complete
+  return platform::ReplaceFile(path, [this, version](platform::OutputFile& out) {
     FileSink sink(out);
     ArchiveWriter ar(sink);
     Save(ar, version);
-    ok = out.Flush();
-  } catch (const ArchiveError&) {
-  } catch (const std::bad_alloc&) {
-  }
-  if (!out.Close()) ok = false;
-  if (ok) ok = platform::MoveIntoPlace(temp, target);
-  if (!ok) platform::RemoveFile(temp);
-  return ok;
+    return true;
+  });
 }
 
 }  // namespace jww

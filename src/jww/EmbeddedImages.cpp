@@ -6,6 +6,7 @@
 #include "jww/ArchiveReader.h"
 #include "jww/ArchiveWriter.h"
 #include "jww/DrawingDocument.h"
+#include "jww/ImageReference.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
 #include "text/Utf16Path.h"
@@ -16,8 +17,6 @@ namespace {
 // The smallest embedded image entry: empty name and its size.
 constexpr std::uint64_t kMinImageBytes = 1 + 4;
 constexpr std::size_t kCopyBlock = 64 * 1024;
-// "^@BM%temp%": a text that refers to an image stored in the drawing
-constexpr std::string_view kEmbeddedPrefix = "^@BM%temp%";
 
 template <class Name>
 bool EndsWithGz(const Name& name) {
@@ -47,11 +46,8 @@ decltype(auto) WithScratchPath(const std::string& folder, const JwwString& name,
 // The name an embedded-image text refers to; empty for any other text.
 template <class Text>
 Text EmbeddedName(const Text& s) {
-  const Text prefix = text::Ascii<Text>(kEmbeddedPrefix);
-  if (s.size() <= prefix.size() || s.compare(0, prefix.size(), prefix) != 0) return Text();
-  const std::size_t comma = s.find(',');
-  if (comma == Text::npos) return Text();
-  return s.substr(prefix.size(), comma - prefix.size());
+  const BasicImageReference<Text> ref = ParseImageReference(s);
+  return ref.kind == ReferenceKind::Embedded ? ref.path : Text();
 }
 
 // A string's UTF-16 units whatever its form ("" for bytes with no Unicode form).

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,12 @@ class OutputFile {
   bool failed_ = false;
   bool nameTaken_ = false;
 };
+
+// Replaces the file saved under `path` (see FindSaveTarget) with what `write` writes into a
+// new file beside it: written, flushed to the disk and moved over the old one only when
+// `write` returned true and nothing failed. Whatever fails or is thrown on the way, the
+// old file stays as it was and the new one is removed; false then.
+bool ReplaceFile(const std::string& path, const std::function<bool(OutputFile&)>& write);
 
 enum class CopyOutcome {
   Copied,           // every byte copied

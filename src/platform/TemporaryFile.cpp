@@ -37,4 +37,26 @@ bool OutputFile::CreateTemporaryFor(const std::string& target, std::string& temp
   return false;
 }
 
+bool ReplaceFile(const std::string& path, const std::function<bool(OutputFile&)>& write) {
+  // a link is followed to the file it stands for; a read-only file is not replaced
+  std::string target;
+  std::string temp;
+  OutputFile out;
+  try {
+    if (!FindSaveTarget(path, target) || !out.CreateTemporaryFor(target, temp)) return false;
+  } catch (...) {
+    return false;
+  }
+  bool ok = false;
+  try {
+    ok = write(out) && !out.Failed() && out.Flush();
+  } catch (...) {
+    ok = false;
+  }
+  if (!out.Close()) ok = false;
+  if (ok) ok = MoveIntoPlace(temp, target);
+  if (!ok) RemoveFile(temp);
+  return ok;
+}
+
 }  // namespace platform

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "jww/ImageReference.h"
 #include "platform/Platform.h"
+#include "relocation/ImageRelocation.h"
 #include "text/ShiftJis.h"
 #include "text/Utf16Path.h"
 
@@ -11,11 +13,8 @@ namespace relocation {
 namespace {
 
 // "^@BM%temp%": a text that names an image stored in the drawing
-constexpr std::string_view kEmbeddedPrefix = "^@BM%temp%";
-constexpr std::string_view kReferencePrefix = "^@BM";
+const std::size_t kEmbeddedPrefixLength = jww::ReferencePrefix(jww::ReferenceKind::Embedded).size();
 constexpr std::string_view kPackedExt = ".gz";
-// Highest branch number tried.
-constexpr int kMaxBranch = 99999;
 
 // Bytes in the character starting at s[i]: a Shift-JIS double-byte character, or a
 // surrogate pair of UTF-16, is one.
@@ -45,21 +44,6 @@ Text Flatten(const Text& s, bool keepDots) {
     i += n;
   }
   return out;
-}
-
-// stem + suffix + ext in at most budget units, whole characters dropped from the front of
-// stem; "" when not one of them is left.
-template <class Text>
-Text FitName(const Text& stem, const Text& suffix, const Text& ext, std::size_t budget) {
-  const std::size_t fixed = suffix.size() + ext.size();
-  std::size_t from = 0;
-  while (from < stem.size() && stem.size() - from + fixed > budget) from += CharLength(stem, from);
-  return from >= stem.size() ? Text() : stem.substr(from) + suffix + ext;
-}
-
-template <class Text>
-Text Decimal(int n) {
-  return text::Ascii<Text>(std::to_string(n));
 }
 
 std::u16string Units(const std::string& sjis) {
@@ -107,13 +91,11 @@ Path ImageEmbedder::FreeName(const Path& path, std::size_t budget) const {
   const Path stem = full.substr(0, full.size() - ext.size());
   const Path packedExt = text::Ascii<Path>(kPackedExt);
   // a text names the first entry that begins with its name, so no entry may begin with a new one
-  for (int n = 0; n <= kMaxBranch; ++n) {
-    const Path suffix = n == 0 ? Path() : text::Ascii<Path>("~").append(Decimal<Path>(n));
-    const Path name = FitName(stem, suffix, ext, budget);
-    if (name.empty()) return Path();
-    if (!Taken(name) && !platform::FileExists(FolderFor(drawing_.TempFolder, name) + name + packedExt)) return name;
-  }
-  return Path();
+  return BranchedName(stem, ext, NameLimits{budget, false, {}}, [this](const Path& name) {
+    const bool free = !Taken(name) && !platform::FileExists(FolderFor(drawing_.TempFolder, name) + name +
+                                                            text::Ascii<Path>(kPackedExt));
+    return free ? NameTurn::Take : NameTurn::Next;
+  });
 }
 
 template <class Path>
@@ -152,18 +134,18 @@ Path ImageEmbedder::StoredName(const Path& path, std::size_t budget, jww::String
 EmbedResult ImageEmbedder::Embed(const std::string& path, const std::string& tail, jww::JwwString& text) {
   // the placement values are never cut: the name gives way, and without room for one the
   // image is not embedded
-  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
+  if (kEmbeddedPrefixLength + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
   EmbedResult result = EmbedResult::Embedded;
   const std::string name =
-      StoredName(path, kMaxReferenceLength - kEmbeddedPrefix.size() - tail.size(), text.form, result);
+      StoredName(path, kMaxReferenceLength - kEmbeddedPrefixLength - tail.size(), text.form, result);
   if (name.empty()) return result;
-  text.bytes = std::string(kEmbeddedPrefix) + name + tail;
+  text.bytes = jww::ReferenceText(jww::ReferenceKind::Embedded, name, tail);
   return EmbedResult::Embedded;
 }
 
 EmbedResult ImageEmbedder::Embed(const std::u16string& path, const std::u16string& tail, jww::JwwString& text) {
-  if (kEmbeddedPrefix.size() + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
-  const std::size_t budget = kMaxReferenceLength - kEmbeddedPrefix.size() - tail.size();
+  if (kEmbeddedPrefixLength + tail.size() >= kMaxReferenceLength) return EmbedResult::Failed;
+  const std::size_t budget = kMaxReferenceLength - kEmbeddedPrefixLength - tail.size();
   EmbedResult result = EmbedResult::Embedded;
   // a path with a Shift-JIS form is stored under it, so that texts of either form share
   // its entry; its bytes are never fewer than its units, so it fits the budget in units
@@ -172,7 +154,7 @@ EmbedResult ImageEmbedder::Embed(const std::u16string& path, const std::u16strin
                                   ? Units(StoredName(sjis, budget, jww::StringForm::Unicode, result))
                                   : StoredName(path, budget, jww::StringForm::Utf16, result);
   if (name.empty()) return result;
-  text = jww::StringOfUnits(text::Ascii<std::u16string>(kEmbeddedPrefix) + name + tail);
+  text = jww::StringOfUnits(jww::ReferenceText(jww::ReferenceKind::Embedded, name, tail));
   return EmbedResult::Embedded;
 }
 
@@ -258,21 +240,15 @@ std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string
   const std::u16string ext = text::ExtractFileExt(entry.fileName);
   const std::u16string stem = entry.fileName.substr(0, entry.fileName.size() - ext.size());
   // entries carry no time: a file already there is this image when its bytes are
-  for (int n = 0; n <= kMaxBranch; ++n) {
-    const std::u16string name =
-        n == 0 ? entry.fileName : stem + text::Ascii<std::u16string>("~").append(Decimal<std::u16string>(n)) + ext;
-    if (text::UpperCase(name) == reserved) continue;
+  return BranchedName(stem, ext, NameLimits(), [&](const std::u16string& name) {
+    if (text::UpperCase(name) == reserved) return NameTurn::Next;
     const std::u16string target = folder + name;
-    if (platform::FileExists(target)) {
-      if (SameBytes(entry, target)) return name;
-      continue;
-    }
+    if (platform::FileExists(target)) return SameBytes(entry, target) ? NameTurn::Take : NameTurn::Next;
     platform::OutputFile out;
     if (platform::FolderExists(target) || !out.Create(target, true)) {
       // another run may have written the same image meanwhile
-      if (platform::FileExists(target) && SameBytes(entry, target)) return name;
-      if (out.NameTaken() || platform::FolderExists(target)) continue;
-      return u"";
+      if (platform::FileExists(target) && SameBytes(entry, target)) return NameTurn::Take;
+      return out.NameTaken() || platform::FolderExists(target) ? NameTurn::Next : NameTurn::Stop;
     }
     const UnpackResult written = Read(entry, [&out](const unsigned char* data, std::size_t size) {
       return out.Write(data, size) == size && !out.Failed();
@@ -280,11 +256,10 @@ std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string
     bool ok = written == UnpackResult::Whole && out.Flush();
     if (!out.Close()) ok = false;
     created = ok;
-    if (ok) return name;
+    if (ok) return NameTurn::Take;
     platform::RemoveFile(target);
-    return u"";
-  }
-  return u"";
+    return NameTurn::Stop;
+  });
 }
 
 bool ImageSeparator::Place(jww::TJwwData& drawing, const std::string& folder, CopiedImageTable& separated,
@@ -315,11 +290,11 @@ bool ImageSeparator::Place(jww::TJwwData& drawing, const std::string& folder, Co
     // the text keeps its form where the name allows: Shift-JIS bytes, else UTF-16 units
     std::string name;
     if (t.Text.IsSjis() && platform::Utf16ToCp932(names[ref.entry], name)) {
-      t.Text.bytes = CutReference(std::string(kReferencePrefix) + name + t.Text.bytes.substr(t.Text.bytes.find(',')));
+      const std::string tail = jww::ParseImageReference(t.Text.bytes).tail;
+      t.Text.bytes = CutReference(jww::ReferenceText(jww::ReferenceKind::Image, name, tail));
     } else {
-      const std::u16string units = AllUnits(t.Text);
-      t.Text = jww::StringOfUnits(
-          CutReference(text::Ascii<std::u16string>(kReferencePrefix) + names[ref.entry] + units.substr(units.find(u','))));
+      const std::u16string tail = jww::ParseImageReference(AllUnits(t.Text)).tail;
+      t.Text = jww::StringOfUnits(CutReference(jww::ReferenceText(jww::ReferenceKind::Image, names[ref.entry], tail)));
     }
     ++(inDrawing ? counters.ImageTextCount : counters.BlockImageTextCount);
   }

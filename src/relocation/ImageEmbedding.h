@@ -10,7 +10,7 @@
 
 #include "jww/DrawingDocument.h"
 #include "relocation/Gzip.h"
-#include "relocation/ImageRelocation.h"
+#include "relocation/RelocationState.h"
 
 namespace relocation {
 

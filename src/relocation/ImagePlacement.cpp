@@ -78,6 +78,7 @@ template <class Path>
 Path FitName(const Path& stem, const Path& suffix, const Path& ext, const NameLimits& limits) {
   const std::size_t fixed = NameLength(suffix, limits.inCharacters) + NameLength(ext, limits.inCharacters);
   std::size_t length = NameLength(stem, limits.inCharacters);
+  if (length + fixed <= limits.length) return stem + suffix + ext;
   std::size_t from = 0;
   while (from < stem.size() && length + fixed > limits.length) {
     const std::size_t n = CharLength(stem, from);
@@ -85,6 +86,31 @@ Path FitName(const Path& stem, const Path& suffix, const Path& ext, const NameLi
     from += n;
   }
   return from >= stem.size() ? Path() : stem.substr(from) + suffix + ext;
+}
+
+template <class Path>
+Path FirstBranchedName(const Path& stem, const Path& ext, const NameLimits& limits,
+                       const std::function<NameTurn(const Path&)>& turn) {
+  for (int n = 0; n <= kMaxBranch; ++n) {
+    // built by appending: GCC 12 misreads a concatenation with a temporary here (-Wrestrict)
+    Path suffix;
+    if (n > 0) {
+      const std::string branch = std::to_string(n);
+      suffix.push_back('~');
+      suffix.append(branch.begin(), branch.end());
+    }
+    const Path candidate = FitName(stem, suffix, ext, limits);
+    if (candidate.empty()) return Path();  // not one character of the stem fits
+    switch (turn(candidate)) {
+      case NameTurn::Take:
+        return candidate;
+      case NameTurn::Stop:
+        return Path();
+      case NameTurn::Next:
+        break;
+    }
+  }
+  return Path();
 }
 
 // MakeImageFileName within the limits, passing over the names in `taken` (entries that are
@@ -127,19 +153,8 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
   const Path ownExt = text::ExtractFileExt(FlattenedImageName(own));
   const Path ext = name.ends_with(ownExt) ? ownExt : text::ExtractFileExt(name);
   const Path stem = name.substr(0, name.size() - ext.size());
-  for (int n = 0; n <= kMaxBranch; ++n) {
-    // built by appending: GCC 12 misreads a concatenation with a temporary here (-Wrestrict)
-    Path suffix;
-    if (n > 0) {
-      const std::string branch = std::to_string(n);
-      suffix.push_back('~');
-      suffix.append(branch.begin(), branch.end());
-    }
-    const Path candidate = FitName(stem, suffix, ext, limits);
-    if (candidate.empty()) return Path();  // not one character of the stem fits
-    if (takes(candidate)) return candidate;
-  }
-  return Path();
+  return FirstBranchedName<Path>(stem, ext, limits,
+                                 [&](const Path& candidate) { return takes(candidate) ? NameTurn::Take : NameTurn::Next; });
 }
 
 template <class Path>
@@ -232,6 +247,16 @@ CopyResult FileCopy(const std::string& source, const std::string& target) { retu
 
 CopyResult FileCopyKeepTime(const std::string& source, const std::string& target) {
   return CopyKeepingTime(source, target);
+}
+
+std::string BranchedName(const std::string& stem, const std::string& ext, const NameLimits& limits,
+                         const std::function<NameTurn(const std::string&)>& turn) {
+  return FirstBranchedName(stem, ext, limits, turn);
+}
+
+std::u16string BranchedName(const std::u16string& stem, const std::u16string& ext, const NameLimits& limits,
+                            const std::function<NameTurn(const std::u16string&)>& turn) {
+  return FirstBranchedName(stem, ext, limits, turn);
 }
 
 bool NameFits(const std::string& name, const NameLimits& limits) {

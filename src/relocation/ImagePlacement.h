@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -38,6 +39,21 @@ struct NameLimits {
 // True when a name keeps to the limits' length (a name held as units counts its units).
 bool NameFits(const std::string& name, const NameLimits& limits);
 bool NameFits(const std::u16string& name, const NameLimits& limits);
+
+// What a name offered by BranchedName is to the caller.
+enum class NameTurn {
+  Take,  // the name is the image's
+  Next,  // taken by something else: offer the next branch number
+  Stop,  // no name will do
+};
+// The names an image may take, in order: stem + ext, then stem + "~1" + ext, "~2" and so on
+// up to "~99999", each within the limits' length (as few whole characters dropped from the
+// front of stem as make it fit). Gives the first name `turn` takes; "" when it stops, when
+// every branch number is passed over, or when not one character of stem fits.
+std::string BranchedName(const std::string& stem, const std::string& ext, const NameLimits& limits,
+                         const std::function<NameTurn(const std::string&)>& turn);
+std::u16string BranchedName(const std::u16string& stem, const std::u16string& ext, const NameLimits& limits,
+                            const std::function<NameTurn(const std::u16string&)>& turn);
 
 // The path flattened into one file name: every separator ("\\", "/"), ":" and character
 // Windows forbids in a name becomes "_" (in a Shift-JIS path never a trail byte; in UTF-16

@@ -9,7 +9,7 @@
 
 #include "platform/Platform.h"
 #include "relocation/ImagePlacement.h"
-#include "relocation/ImageReference.h"
+#include "jww/ImageReference.h"
 #include "text/ShiftJis.h"
 #include "text/Utf16Path.h"
 
@@ -17,9 +17,6 @@ namespace relocation {
 
 namespace {
 
-// "^@BM": an image reference; "_@BM": one switched off
-constexpr std::string_view kReferencePrefix = "^@BM";
-constexpr std::string_view kDisabledPrefix = "_@BM";
 // The auxiliary-line colour a switched-off reference takes.
 constexpr std::uint16_t kAuxiliaryColor = 9;
 
@@ -106,9 +103,9 @@ void Store(jww::JwwString& s, std::string sjis) { s.bytes = std::move(sjis); }
 void Store(jww::JwwString& s, const std::u16string& units) { s = jww::StringOfUnits(units); }
 
 template <class Text>
-void RelocateReference(jww::TEntJwwText& t, const BasicImageReference<Text>& ref, const Pass& pass,
+void RelocateReference(jww::TEntJwwText& t, const jww::BasicImageReference<Text>& ref, const Pass& pass,
                        std::int32_t& found, std::int32_t& missing) {
-  if (ref.kind != ReferenceKind::Image) return;
+  if (ref.kind != jww::ReferenceKind::Image) return;
   if (pass.embedder) {
     bool exists = false;
     const Text resolved = ResolveImagePath(ref.path, pass.drawingPath, &exists);
@@ -119,7 +116,7 @@ void RelocateReference(jww::TEntJwwText& t, const BasicImageReference<Text>& ref
     }
   }
   // the placement values are never cut: the name gives way
-  const std::size_t fixed = kReferencePrefix.size() + ref.tail.size();
+  const std::size_t fixed = jww::ReferencePrefix(jww::ReferenceKind::Image).size() + ref.tail.size();
   const Outcome<Text> outcome =
       RelocatePath(ref.path, pass, fixed < kMaxReferenceLength ? kMaxReferenceLength - fixed : 0);
   if (outcome.found) {
@@ -136,7 +133,7 @@ void RelocateReference(jww::TEntJwwText& t, const BasicImageReference<Text>& ref
 }
 
 void RelocateText(jww::TEntJwwText& t, const Pass& pass, std::int32_t& found, std::int32_t& missing) {
-  WithImageReference(t.Text, [&](const auto& ref) { RelocateReference(t, ref, pass, found, missing); });
+  jww::WithImageReference(t.Text, [&](const auto& ref) { RelocateReference(t, ref, pass, found, missing); });
 }
 
 // "C:a.bmp": a drive with no root after it names a file under whatever folder some process
@@ -238,11 +235,6 @@ Path Resolve(const Path& path, const std::string& drawingPath, bool* exists) {
   return resolved;
 }
 
-template <class Text>
-Text ReferenceText(std::string_view prefix, const Text& path, const Text& tail) {
-  return CutReference(text::Ascii<Text>(prefix) + path + tail);
-}
-
 }  // namespace
 
 template <class Path>
@@ -334,20 +326,20 @@ std::u16string CutReference(const std::u16string& s) {
   return s.substr(0, end);
 }
 
-std::string RewrittenReference(const ImageReference& ref, const std::string& fileName) {
-  return ReferenceText(kReferencePrefix, fileName, ref.tail);
+std::string RewrittenReference(const jww::ImageReference& ref, const std::string& fileName) {
+  return CutReference(jww::ReferenceText(jww::ReferenceKind::Image, fileName, ref.tail));
 }
 
-std::u16string RewrittenReference(const Utf16ImageReference& ref, const std::u16string& fileName) {
-  return ReferenceText(kReferencePrefix, fileName, ref.tail);
+std::u16string RewrittenReference(const jww::Utf16ImageReference& ref, const std::u16string& fileName) {
+  return CutReference(jww::ReferenceText(jww::ReferenceKind::Image, fileName, ref.tail));
 }
 
-std::string DisabledReference(const ImageReference& ref, const std::string& resolvedPath) {
-  return ReferenceText(kDisabledPrefix, resolvedPath, ref.tail);
+std::string DisabledReference(const jww::ImageReference& ref, const std::string& resolvedPath) {
+  return CutReference(jww::ReferenceText(jww::ReferenceKind::Disabled, resolvedPath, ref.tail));
 }
 
-std::u16string DisabledReference(const Utf16ImageReference& ref, const std::u16string& resolvedPath) {
-  return ReferenceText(kDisabledPrefix, resolvedPath, ref.tail);
+std::u16string DisabledReference(const jww::Utf16ImageReference& ref, const std::u16string& resolvedPath) {
+  return CutReference(jww::ReferenceText(jww::ReferenceKind::Disabled, resolvedPath, ref.tail));
 }
 
 void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath, const std::string& destinationFolder,

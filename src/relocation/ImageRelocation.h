@@ -2,95 +2,13 @@
 // the destination folder.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <unordered_map>
-#include <vector>
 
 #include "jww/DrawingDocument.h"
-#include "relocation/ImagePlacement.h"
-#include "relocation/ImageReference.h"
+#include "jww/ImageReference.h"
+#include "relocation/RelocationState.h"
 
 namespace relocation {
-
-// One image placed during the current conversion, its paths as Shift-JIS bytes or, for a
-// path with no Shift-JIS form, as UTF-16 units.
-template <class Path>
-struct BasicCopiedImage {
-  Path SourcePath;  // the resolved path, compared ignoring case
-  Path FileName;    // its name in the destination folder
-};
-using CopiedImage = BasicCopiedImage<std::string>;
-using Utf16CopiedImage = BasicCopiedImage<std::u16string>;
-
-// The images placed for the drawing being converted, in the order first met; an image is
-// found by its source path whatever the ASCII letter case, and has one entry for each
-// name it was placed under. A path that has a Shift-JIS form is always held in it, so one
-// file has one entry whichever form its reference had.
-class CopiedImageTable {
- public:
-  // The first entry of the image at sourcePath, or nullptr.
-  const CopiedImage* Find(const std::string& sourcePath) const;
-  const Utf16CopiedImage* Find(const std::u16string& sourcePath) const;
-  // The first entry of the image at sourcePath whose name keeps to the limits' length.
-  const CopiedImage* Find(const std::string& sourcePath, const NameLimits& limits) const;
-  const Utf16CopiedImage* Find(const std::u16string& sourcePath, const NameLimits& limits) const;
-  void Add(const std::string& sourcePath, const std::string& fileName);
-  void Add(const std::u16string& sourcePath, const std::u16string& fileName);
-  // Notes a file made in the destination for the drawing, so that it can be taken back.
-  void NoteCreated(const std::string& path);
-  void NoteCreated(const std::u16string& path);
-  // Deletes every file noted as made and forgets them: the drawing was not written, and
-  // nothing names them.
-  void RemoveCreatedFiles();
-  // Forgets everything, the files made included (which stay).
-  void clear();
-  std::size_t size() const { return sjis_.entries.size() + units_.entries.size(); }
-  bool empty() const { return size() == 0; }
-
- private:
-  template <class Path>
-  struct Entries {
-    std::vector<BasicCopiedImage<Path>> entries;
-    // the next entry of the same image, or npos
-    std::vector<std::size_t> next;
-    // the first and the last entry of each upper-cased source path
-    std::unordered_map<Path, std::pair<std::size_t, std::size_t>> index;
-    std::vector<Path> created;
-  };
-  template <class Path>
-  static const BasicCopiedImage<Path>* FindIn(const Entries<Path>& entries, const Path& sourcePath,
-                                              const NameLimits* limits);
-  template <class Path>
-  static void AddTo(Entries<Path>& entries, const Path& sourcePath, const Path& fileName);
-  Entries<std::string> sjis_;
-  Entries<std::u16string> units_;
-};
-
-// What becomes of the images of a drawing.
-enum class ImageMode {
-  Copy,      // copied beside the drawing, references made bare
-  Embed,     // stored inside the drawing as gzip entries
-  Separate,  // stored ones written out beside the drawing; the others copied
-};
-
-struct RelocationOptions {
-  bool DisableMissingImages = false;  // switch off references to missing images
-  bool NameWithPath = false;          // name copies after their whole path
-  ImageMode Mode = ImageMode::Copy;
-};
-
-struct RelocationCounters {
-  std::int32_t ImageTextCount = 0;          // rewritten among the drawing's texts
-  std::int32_t BlockImageTextCount = 0;     // rewritten among block definitions' texts
-  std::int32_t MissingImageCount = 0;       // missing among the drawing's texts
-  std::int32_t BlockMissingImageCount = 0;  // missing among block definitions' texts
-  std::int32_t FailedCopyCount = 0;         // images that could not be placed whole
-};
-
-// Longest text the system writes into a reference (bytes, or UTF-16 units); longer ones
-// are cut.
-constexpr std::size_t kMaxReferenceLength = 255;
 
 // The file an image path names: an absolute path as written, a relative one under the
 // folder of the drawing at drawingPath. `exists` tells whether a file is found under the
@@ -104,12 +22,12 @@ std::string CutReference(const std::string& text);
 std::u16string CutReference(const std::u16string& text);
 // The reference rewritten to name fileName in the destination folder: "^@BM", the name
 // and the reference's tail, cut as above.
-std::string RewrittenReference(const ImageReference& ref, const std::string& fileName);
-std::u16string RewrittenReference(const Utf16ImageReference& ref, const std::u16string& fileName);
+std::string RewrittenReference(const jww::ImageReference& ref, const std::string& fileName);
+std::u16string RewrittenReference(const jww::Utf16ImageReference& ref, const std::u16string& fileName);
 // The reference switched off: "_@BM", the path its image was looked for under (see
 // ResolveImagePath) and its tail, cut as above.
-std::string DisabledReference(const ImageReference& ref, const std::string& resolvedPath);
-std::u16string DisabledReference(const Utf16ImageReference& ref, const std::u16string& resolvedPath);
+std::string DisabledReference(const jww::ImageReference& ref, const std::string& resolvedPath);
+std::u16string DisabledReference(const jww::Utf16ImageReference& ref, const std::u16string& resolvedPath);
 
 // Walks the texts of the drawing read from sourceDrawingPath, then every block
 // definition's, placing each referenced image in destinationFolder (ending in a

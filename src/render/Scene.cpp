@@ -8,7 +8,7 @@
 
 #include "platform/Platform.h"
 #include "relocation/Gzip.h"
-#include "relocation/ImageReference.h"
+#include "jww/ImageReference.h"
 #include "render/ImageCodec.h"
 #include "render/Preview.h"
 #include "text/ShiftJis.h"
@@ -36,26 +36,6 @@ bool Finite(double v) { return std::isfinite(v); }
 bool Finite(Vec p) { return Finite(p.x) && Finite(p.y); }
 bool FiniteAffine(const Affine& m) {
   return Finite(m.a) && Finite(m.b) && Finite(m.c) && Finite(m.d) && Finite(m.e) && Finite(m.f);
-}
-
-// A number field of an image reference's tail: ",width,height,x,y,scale,angle...".
-std::vector<double> TailFields(const std::string& tail) {
-  std::vector<double> fields;
-  std::size_t at = 0;
-  while (at < tail.size() && fields.size() < 8) {
-    const std::size_t next = tail.find(',', at + 1);
-    const std::string piece = tail.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
-    fields.push_back(text::TextToFloat(text::RemoveBlanks(piece)));
-    if (next == std::string::npos) break;
-    at = next;
-  }
-  return fields;
-}
-
-std::string Ascii(const std::u16string& units) {
-  std::string out;
-  for (char16_t u : units) out += u < 0x80 ? static_cast<char>(u) : '?';
-  return out;
 }
 
 std::string Utf8Of(const jww::JwwString& s) {
@@ -309,14 +289,10 @@ class SceneBuilder {
   }
 
   void Draw(const jww::TEntJwwText& t, const Affine& m, bool greyed, const jww::TEntJwwBase*, int) {
-    const bool drawn = relocation::WithImageReference(t.Text, [&](const auto& ref) {
+    const bool drawn = jww::WithImageReference(t.Text, [&](const auto& ref) {
       using Text = std::decay_t<decltype(ref.path)>;
-      if (ref.kind != relocation::ReferenceKind::Image && ref.kind != relocation::ReferenceKind::Embedded) return false;
-      // the placement values follow the first comma (never the second byte of a character)
-      const std::string whole = t.Text.IsSjis() ? t.Text.bytes : Ascii(t.Text.Units());
-      const std::size_t comma = whole.find(',');
-      const std::string tail = comma == std::string::npos ? "" : whole.substr(comma);
-      ImageText(t, m, greyed, ref.kind == relocation::ReferenceKind::Embedded, TailFields(tail), [&] {
+      if (ref.kind != jww::ReferenceKind::Image && ref.kind != jww::ReferenceKind::Embedded) return false;
+      ImageText(t, m, greyed, ref.kind == jww::ReferenceKind::Embedded, jww::PlacementValues(ref.tail), [&] {
         ImagePath path;
         if constexpr (std::is_same_v<Text, std::string>) {
           path.sjis = ref.path;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <stdexcept>
 
 #include "TestSupport.h"
 #include "platform/Platform.h"
@@ -134,6 +136,29 @@ TEST(Platform, ReplaceFileMovesOverAnExistingFile) {
   EXPECT_FALSE(platform::FileExists(from));
   EXPECT_EQ(Contents(to), "new");
   EXPECT_FALSE(platform::MoveIntoPlace(from, to));
+}
+
+// Whatever a save's writing does wrong, the old file stays whole and nothing is left beside it.
+TEST(Platform, ReplaceFileKeepsTheOldFileWhenTheWritingFailsInAnyWay) {
+  struct Row {
+    const char* what;
+    std::function<bool(platform::OutputFile&)> write;
+    std::string expected;
+  };
+  const std::vector<Row> rows = {
+      {"written", [](platform::OutputFile& f) { return f.Write("new", 3) == 3; }, "new"},
+      {"refused", [](platform::OutputFile& f) { return f.Write("new", 3) == 3 && false; }, "old and longer"},
+      {"threw an error", [](platform::OutputFile&) -> bool { throw std::runtime_error("x"); }, "old and longer"},
+      {"threw anything", [](platform::OutputFile&) -> bool { throw 1; }, "old and longer"},
+  };
+  for (const Row& row : rows) {
+    TempFolder temp;
+    const std::string file = temp / (kNou + ".jww");
+    WriteFileText(file, "old and longer");
+    EXPECT_EQ(platform::ReplaceFile(file, row.write), row.expected == "new") << row.what;
+    EXPECT_EQ(Contents(file), row.expected) << row.what;
+    EXPECT_EQ(SortedList(temp.Path()), std::vector<std::string>{kNou + ".jww"}) << row.what;
+  }
 }
 
 TEST(Platform, OutputFileReplacesALongerFile) {

@@ -205,3 +205,39 @@ TEST_F(PlacedNames, OneImageReachedThroughDotSegmentsIsCopiedOnceUnderItsPlainPa
     EXPECT_EQ(platform::ListFolder(out.Path()), std::vector<std::string>{name});
   }
 }
+
+// The one routine every placed, stored and separated name comes from: the names in order,
+// fitted from the front, and the caller's verdicts obeyed.
+TEST(BranchedNames, OfferedInOrderFittedAndStoppedWhereTheCallerSays) {
+  struct Row {
+    std::string stem, ext;
+    std::size_t length;
+    int passOver;       // names answered Next before one is taken
+    bool stopAtSecond;  // the second name offered is answered Stop
+    std::string expected;
+    std::vector<std::string> offered;
+  };
+  const std::vector<Row> rows = {
+      {"photo", ".bmp", 255, 0, false, "photo.bmp", {"photo.bmp"}},
+      {"photo", ".bmp", 255, 2, false, "photo~2.bmp", {"photo.bmp", "photo~1.bmp", "photo~2.bmp"}},
+      // the front of the stem gives way, whole characters, more for a branch number
+      {"ab" + kHyou, ".bmp", 8, 1, false, kHyou + "~1.bmp", {"ab" + kHyou + ".bmp", kHyou + "~1.bmp"}},
+      {"photo", ".bmp", 255, 5, true, "", {"photo.bmp", "photo~1.bmp"}},
+      // not one character fits: nothing is offered
+      {"photo", ".bmp", 4, 0, false, "", {}},
+      // a name that is only an extension is a name
+      {"", ".bmp", 255, 0, false, ".bmp", {".bmp"}},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> offered;
+    const std::string name = BranchedName(row.stem, row.ext, NameLimits{row.length, false, {}},
+                                          [&](const std::string& candidate) {
+                                            offered.push_back(candidate);
+                                            if (row.stopAtSecond && offered.size() == 2) return NameTurn::Stop;
+                                            return static_cast<int>(offered.size()) > row.passOver ? NameTurn::Take
+                                                                                                   : NameTurn::Next;
+                                          });
+    EXPECT_EQ(name, row.expected) << row.stem << row.ext;
+    EXPECT_EQ(offered, row.offered) << row.stem << row.ext;
+  }
+}

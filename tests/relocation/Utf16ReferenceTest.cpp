@@ -277,25 +277,35 @@ TEST_F(Utf16References, CutAt255UnitsNeverBetweenTheHalvesOfAPair) {
 TEST(Utf16ReferenceModel, ParsedRewrittenDisabledAndFlattenedInUnits) {
   const struct {
     std::u16string text;
-    ReferenceKind kind;
+    jww::ReferenceKind kind;
     std::u16string path;
     std::u16string tail;
   } rows[] = {
-      {u"^@BMuni\\é.bmp,1,2", ReferenceKind::Image, u"uni\\é.bmp", u",1,2"},
-      {u"^@BM😀,", ReferenceKind::Image, u"😀", u","},
-      {u"^@BM,😀", ReferenceKind::None, u"", u""},
-      {u"^@BM😀.bmp", ReferenceKind::None, u"", u""},
-      {u"^@BM%temp%😀.jpg,1", ReferenceKind::Embedded, u"", u""},
-      {u"_@BM个人\\😀.bmp,1", ReferenceKind::Disabled, u"", u""},
-      {u"😀^@BMa.bmp,1", ReferenceKind::None, u"", u""},
+      {u"^@BMuni\\é.bmp,1,2", jww::ReferenceKind::Image, u"uni\\é.bmp", u",1,2"},
+      {u"^@BM😀,", jww::ReferenceKind::Image, u"😀", u","},
+      {u"^@BM,😀", jww::ReferenceKind::None, u"", u""},
+      {u"^@BM😀.bmp", jww::ReferenceKind::None, u"", u""},
+      {u"^@BM%temp%😀.jpg,1", jww::ReferenceKind::Embedded, u"😀.jpg", u",1"},
+      {u"^@BM%temp%😀.jpg", jww::ReferenceKind::Embedded, u"", u""},
+      {u"_@BM个人\\😀.bmp,1", jww::ReferenceKind::Disabled, u"个人\\😀.bmp", u",1"},
+      {u"😀^@BMa.bmp,1", jww::ReferenceKind::None, u"", u""},
   };
   for (const auto& row : rows) {
-    const Utf16ImageReference ref = ParseImageReference(row.text);
+    const jww::Utf16ImageReference ref = jww::ParseImageReference(row.text);
     EXPECT_EQ(ref.kind, row.kind) << Utf8(row.text);
     EXPECT_TRUE(ref.path == row.path && ref.tail == row.tail) << Utf8(row.text);
   }
 
-  const Utf16ImageReference ref = ParseImageReference(u"^@BM个人\\😀.bmp,1,2");
+  // written back as read, and the tail's numbers read from it
+  for (const auto& row : rows) {
+    const jww::Utf16ImageReference ref = jww::ParseImageReference(row.text);
+    if (!ref.tail.empty()) {
+      EXPECT_EQ(jww::ReferenceText(ref.kind, ref.path, ref.tail), row.text) << Utf8(row.text);
+    }
+  }
+  EXPECT_EQ(jww::PlacementValues(u",1.5, 2,x😀,,-3"), (std::vector<double>{1.5, 2, 0, 0, -3}));
+
+  const jww::Utf16ImageReference ref = jww::ParseImageReference(u"^@BM个人\\😀.bmp,1,2");
   EXPECT_EQ(Utf8(RewrittenReference(ref, u"😀~1.bmp")), "^@BM😀~1.bmp,1,2");
   EXPECT_EQ(Utf8(DisabledReference(ref, u"C:\\w\\个人\\😀.bmp")), "_@BMC:\\w\\个人\\😀.bmp,1,2");
   EXPECT_EQ(Utf8(FlattenedImageName(u"C:\\w/个人\\😀.bmp")), "C__w_个人_😀.bmp");
