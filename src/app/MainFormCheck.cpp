@@ -17,19 +17,9 @@ namespace {
 // Width of a preview picture, as the console draws one by default.
 constexpr int kPreviewWidth = 1194;
 
-// Writes bytes to path through a file beside it, moved into place when whole; false (and
-// nothing left behind) when that fails.
-bool WriteWhole(const std::string& path, const void* data, std::size_t size) {
-  std::string target;
-  std::string temp;
-  platform::OutputFile file;
-  if (!platform::FindSaveTarget(path, target) || !file.CreateTemporaryFor(target, temp)) return false;
-  bool ok = file.Write(data, size) == size && !file.Failed();
-  if (ok) ok = file.Flush();
-  if (!file.Close()) ok = false;
-  if (ok) ok = platform::MoveIntoPlace(temp, target);
-  if (!ok) platform::RemoveFile(temp);
-  return ok;
+// Writes bytes to path, replacing what is there only when they are written whole.
+bool WriteFileWhole(const std::string& path, const void* data, std::size_t size) {
+  return platform::ReplaceFile(path, [&](platform::OutputFile& file) { return file.Write(data, size) == size; });
 }
 
 }  // namespace
@@ -117,7 +107,7 @@ void TForm1::Button3Click() {
     page.Language = PageLanguage::Japanese;
     page.Folder = platform::NativePathForDisplay(text::ExtractFilePath(path));
     const std::string html = CheckPage(lastCheck_, page);
-    if (!WriteWhole(path, html.data(), html.size())) Message(std::string(texts::kReportNotSaved) + "\r\n" + path);
+    if (!WriteFileWhole(path, html.data(), html.size())) Message(std::string(texts::kReportNotSaved) + "\r\n" + path);
   } catch (...) {
   }
 }
@@ -148,7 +138,7 @@ std::string TForm1::WritePreview(const std::string& drawingPath) {
     // a name of its own each time: a viewer may still hold the last picture open
     const std::string file = scratch_.Path() + "preview" + std::to_string(++previews_) + "_" +
                              text::ChangeFileExt(text::ExtractFileName(drawingPath), ".png");
-    return WriteWhole(file, bytes.data(), bytes.size()) ? file : "";
+    return WriteFileWhole(file, bytes.data(), bytes.size()) ? file : "";
   } catch (...) {
     return "";
   }
