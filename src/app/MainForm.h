@@ -35,12 +35,14 @@ struct LogLine {
     DestinationFolder,  // the destination folder, lying inside a folder of the input
     NameTaken,          // under a failed result: the output written before whose name differs only in case
     Summary,            // the batch's totals
+    SearchFound,        // under a result: a reference's image found by the search, and the file used
+    SearchTie,          // under a result: a reference the search found different files for
   };
   Kind LineKind = Kind::Source;
   std::string Text;        // the line as the log shows it, control characters shown as code points
   std::string Path;        // every kind but Result, Escape and Summary: the path alone, as it is
   bool Converted = false;  // Result: the file was converted
-  std::string Shown;       // Unnameable: the path as UTF-8, for the console
+  std::string Shown;       // Unnameable: the path as UTF-8; SearchFound, SearchTie: the line as UTF-8
 };
 
 class TForm1 {
@@ -57,7 +59,7 @@ class TForm1 {
   std::int32_t Left = 192;
   std::int32_t Top = 133;
   static constexpr std::int32_t ClientWidth = 484;
-  static constexpr std::int32_t ClientHeight = 410;
+  static constexpr std::int32_t ClientHeight = 476;
   std::string FontName;
   std::int32_t FontHeight = 13;
 
@@ -93,6 +95,11 @@ class TForm1 {
   RadioButton RadioButton7;  // images copied beside the drawing
   RadioButton RadioButton8;  // images stored inside the drawing
   RadioButton RadioButton9;  // stored images separated out beside it
+  GroupBox GroupBox4;        // looking for images missing where their references say
+  CheckBox CheckBox2;        // near the drawing
+  CheckBox CheckBox3;        // in the folder of Edit2 too
+  Edit Edit2;
+  Button Button2;
 
   // Called with each line as it is added to the log.
   std::function<void(const LogLine&)> OnLogLine;
@@ -115,6 +122,8 @@ class TForm1 {
   void WMDropFiles(const std::vector<std::string>& paths);
   // Browses for the destination folder.
   void Button1Click();
+  // Browses for the folder to look for missing images in.
+  void Button2Click();
   // Picks files to convert.
   void Label3Click();
   // The image mode chosen (RadioButton7, 8 or 9 turned on): Label7 says what it does.
@@ -166,6 +175,10 @@ class TForm1 {
 
   // What the image buttons choose to do with a drawing's images.
   relocation::ImageMode ChosenImageMode() const;
+  // Where the search boxes, and SearchFolders, look for missing images.
+  relocation::SearchOptions ChosenSearch() const;
+  // Folders searched by file name besides the one of Edit2, for this run (the console's).
+  std::vector<std::string> SearchFolders;
 
   // The program's folder, ending in a backslash (set at start-up).
   std::string ProgramFolder;
@@ -189,6 +202,11 @@ class TForm1 {
   std::string MirroredName(std::size_t i) const;
   // The drawing object, made (with a scratch folder of its own) when there is none.
   jww::TJwwData& Document();
+  // Indexes the folders the search chooses, once for a run; false when one is missing,
+  // `shown` then naming it for the message.
+  bool PrepareSearch(std::string& shown);
+  // The lines under a drawing's result that tell what the search found for it.
+  void LogSearchNotes();
 
   std::int32_t FileCount = 0;
   std::vector<std::string> FileQueue;
@@ -210,6 +228,10 @@ class TForm1 {
   bool DisableMissingImages = false;
   bool NameWithPath = false;
   std::unique_ptr<jww::TJwwData> Drawing;
+  // this run's search, and what it did for the drawing converted last
+  relocation::ImageSearch search_;
+  std::vector<PassedOver> searchPassedOver_;
+  std::vector<relocation::SearchNote> searchNotes_;
 
   platform::Shell& shell_;
   std::string programFile_;

@@ -1,4 +1,6 @@
-// The settings file: thirteen CR LF lines beside the program, a value known by its line.
+// The settings file: CR LF lines beside the program, a value known by its line. A file
+// with fewer lines loads the missing ones as empty; lines after the known ones are left
+// alone, so a file written by a later version loads too.
 #include <array>
 #include <string>
 #include <vector>
@@ -11,7 +13,7 @@ namespace app {
 
 namespace {
 
-constexpr std::size_t kSettingsLines = 13;
+constexpr std::size_t kSettingsLines = 16;
 
 // The thirteenth line: what becomes of the images; anything else (an older file has no
 // such line) means copying them.
@@ -51,6 +53,9 @@ void TForm1::LoadSettings(const std::string& path) {
     RadioButton5.SetChecked(true);
     RadioButton6.SetChecked(false);
     RadioButton7.SetChecked(true);
+    CheckBox2.Checked = false;
+    CheckBox3.Checked = false;
+    Edit2.Text.clear();
     if (!platform::FileExists(path)) return;
 
     platform::InputFile file;
@@ -88,6 +93,10 @@ void TForm1::LoadSettings(const std::string& path) {
           }
           buttons[chosen]->SetChecked(true);
         },
+        // the search for missing images: near the drawing, in a folder, the folder
+        [](TForm1& f, const std::string& v) { f.CheckBox2.Checked = text::TextToBool(v); },
+        [](TForm1& f, const std::string& v) { f.CheckBox3.Checked = text::TextToBool(v); },
+        [](TForm1& f, const std::string& v) { f.Edit2.Text = v; },
     };
     const std::vector<std::string> lines = SplitLines(bytes, failed);
     for (std::size_t i = 0; i < kSettingsLines; ++i) {
@@ -117,6 +126,9 @@ void TForm1::SaveSettings(const std::string& path) {
         text::BoolToText(RadioButton5.Checked()),
         text::BoolToText(RadioButton6.Checked()),
         kImageModeTexts[RadioButton8.Checked() ? 1 : RadioButton9.Checked() ? 2 : 0],
+        text::BoolToText(CheckBox2.Checked),
+        text::BoolToText(CheckBox3.Checked),
+        Edit2.Text,
     };
     std::string content;
     for (const std::string& line : lines) content += line + "\r\n";

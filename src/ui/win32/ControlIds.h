@@ -36,6 +36,11 @@ enum ControlId : int {
   kIdRadioButton7,
   kIdRadioButton8,
   kIdRadioButton9,
+  kIdGroupBox4,
+  kIdCheckBox2,
+  kIdCheckBox3,
+  kIdEdit2,
+  kIdButton2,
 };
 
 }  // namespace ui
