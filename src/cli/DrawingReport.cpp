@@ -96,6 +96,12 @@ std::string SearchShown(const app::ListedReference& r) {
   }
 }
 
+// The drawing's path the references are resolved against: as given, or whole when the
+// search looks near the drawing, which needs the folders above it.
+std::string DrawingPath(const platform::Argument& file, const relocation::ImageSearch& search) {
+  return search.Options().Active() ? FullPath(file.sjis) : file.sjis;
+}
+
 void PrintText(const platform::Argument& file, const jww::TJwwData& d, const app::ImageContents& contents,
                const relocation::ImageSearch& search) {
   Out(file.display);
@@ -121,7 +127,7 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d, const app
     Out("    " + Shown(image.Name) + " " + std::to_string(image.Size) + " bytes" +
         (unpacked.empty() ? " (stored as it is)" : ", unpacked " + unpacked));
   }
-  const std::vector<app::ListedReference> refs = app::ListImageReferences(d, file.sjis, &search);
+  const std::vector<app::ListedReference> refs = app::ListImageReferences(d, DrawingPath(file, search), &search);
   Out("  image references " + std::to_string(refs.size()));
   for (const app::ListedReference& r : refs) {
     Out("    [" + Owner(r) + "] " + KindName(r.Kind) + " " + r.Text);
@@ -162,7 +168,7 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const app
            (unpacked.empty() || number ? "" : ", \"problem\": " + JsonString(unpacked)) + "}";
   }
   out += "], \"imageReferences\": [";
-  const std::vector<app::ListedReference> refs = app::ListImageReferences(d, file.sjis, &search);
+  const std::vector<app::ListedReference> refs = app::ListImageReferences(d, DrawingPath(file, search), &search);
   for (std::size_t i = 0; i < refs.size(); ++i) {
     out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(Owner(refs[i])) +
            ", \"kind\": \"" + KindName(refs[i].Kind) + "\", \"text\": " + JsonString(refs[i].Text);

@@ -82,7 +82,7 @@ TEST_F(SearchBatch, AMovedProjectFindsItsImagesNearItsDrawingsAndInTheNamedFolde
     const std::vector<std::string> expected = {
         plansA + "a.jww",
         kArrow + outA + "a.jww",
-        kResultMark + OkText(3, 4, 0, 2, 0),
+        kResultMark + OkText(3, 3, 0, 2, 0),
         // the near rule takes A's own photo folder, not B's; the named folder's nearer
         // p2.jpg wins; identical p4.jpg files are one; different p3.jpg files tie
         kFoundLine + "C:\\old\\" + kHouseA + "\\" + kPhotos + "\\p1.jpg " + kArrow + project + kHouseA + "\\" + kPhotos +
