@@ -126,6 +126,20 @@ TEST_F(SearchBatch, WithoutTheSearchTheBatchIsAsBefore) {
   EXPECT_EQ(form.ListBox1.Items[6], Totals(2, 0, 0, 6));
 }
 
+TEST_F(SearchBatch, AFolderNamedThroughALinkIsSearchedButNoLinkInsideIt) {
+  Put(root / "elsewhere\\p1.jpg", "behind a link");
+  ASSERT_TRUE(testsupport::MakeLink(root / "lib", root / "named", true));
+  ASSERT_TRUE(testsupport::MakeLink(root / "elsewhere", lib + "inner", true));
+  form.CheckBox3.Checked = true;
+  form.Edit2.Text = root / "named";
+  Drop({root / "NEW\\" + kHouseA + "\\" + kPlans + "\\a.jww"});
+  // p1.jpg lies only behind the link inside: it stays missing and has no line
+  ASSERT_EQ(form.ListBox1.Items.size(), 6u);
+  EXPECT_EQ(form.ListBox1.Items[2], kResultMark + OkText(2, 2, 0, 3, 0));
+  EXPECT_EQ(form.ListBox1.Items[3],
+            kFoundLine + "C:\\OLD\\a\x92\x40\\P2.JPG " + kArrow + root / "named\\x\\" + kHouseA + "\\p2.jpg");
+}
+
 TEST_F(SearchBatch, AMissingSearchFolderStopsTheBatchWithAMessage) {
   for (const std::string& folder : {root / "nowhere", std::string()}) {
     form.CheckBox3.Checked = true;
