@@ -271,8 +271,11 @@ bool TForm1::RelocateImages(const std::string& folder, const std::string& drawin
   if (!Drawing) return false;
   try {
     const relocation::RelocationOptions options{DisableMissingImages, NameWithPath, imageMode_, &search_};
-    relocation::RelocationCounters counters{ImageTextCount, BlockImageTextCount, MissingImageCount,
-                                            BlockMissingImageCount};
+    relocation::RelocationCounters counters;
+    counters.ImageTextCount = ImageTextCount;
+    counters.BlockImageTextCount = BlockImageTextCount;
+    counters.MissingImageCount = MissingImageCount;
+    counters.BlockMissingImageCount = BlockMissingImageCount;
     relocation::RelocateImages(*Drawing, SourceDrawingPath, folder, options, CopiedImages, counters, drawingFileName);
     ImageTextCount = counters.ImageTextCount;
     BlockImageTextCount = counters.BlockImageTextCount;
