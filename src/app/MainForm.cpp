@@ -74,7 +74,9 @@ relocation::SearchOptions TForm1::ChosenSearch() const {
   relocation::SearchOptions options;
   options.Near = CheckBox2.Checked;
   // a ticked box with an empty field is kept, so that the run can say no folder is named
-  if (CheckBox3.Checked) options.Folders.push_back(Edit2.Text.empty() ? "" : text::IncludeTrailingBackslash(Edit2.Text));
+  if (CheckBox3.Checked) {
+    options.Folders.push_back(Edit2.Text.empty() ? "" : text::IncludeTrailingBackslash(Edit2.Text));
+  }
   for (const std::string& folder : SearchFolders) options.Folders.push_back(text::IncludeTrailingBackslash(folder));
   return options;
 }

@@ -67,8 +67,8 @@ TEST_F(TForm1Settings, EveryValueComesBackByteForByte) {
   form.Edit2.Text = folder + "lib";
   form.SaveSettings(SettingsFile());
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(SettingsFile())),
-            "-8\r\n4000\r\n0\r\n0\r\n0\r\n1\r\n" + folder + "\r\nC:\\\x90\x7D\x96\xCA\\\r\n0\r\n1\r\n0\r\n1\r\n2\r\n1\r\n0\r\n" +
-                folder + "lib\r\n");
+            "-8\r\n4000\r\n0\r\n0\r\n0\r\n1\r\n" + folder + "\r\nC:\\\x90\x7D\x96\xCA\\\r\n0\r\n1\r\n0\r\n1\r\n2\r\n" +
+                "1\r\n0\r\n" + folder + "lib\r\n");
 
   testsupport::FakeShell otherShell;
   app::TForm1 other(otherShell, root / "Quorvane.exe");

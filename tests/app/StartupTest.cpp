@@ -11,7 +11,8 @@ namespace {
 using app::TForm1Probe;
 using platform::FileDialog;
 
-const std::string kDefaultSettings = "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n\r\n";
+const std::string kDefaultSettings =
+    "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n\r\n";
 
 class TForm1Startup : public FormTest {};
 
