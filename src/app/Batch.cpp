@@ -35,13 +35,19 @@ bool MakeFolders(const std::string& existing, const std::string& file) {
 }
 
 // A path with no Shift-JIS form as the window's log shows it: each character that has
-// none as "?".
+// none as its code point.
 std::string LogForm(const std::u16string& units) {
   std::string shown;
   for (std::size_t i = 0; i < units.size(); ++i) {
-    const bool pair = units[i] >= 0xD800 && units[i] <= 0xDBFF && i + 1 < units.size();
+    const bool pair = units[i] >= 0xD800 && units[i] <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+                      units[i + 1] <= 0xDFFF;
     std::string sjis;
-    shown += platform::Utf16ToCp932(units.substr(i, pair ? 2 : 1), sjis) ? sjis : "?";
+    if (platform::Utf16ToCp932(units.substr(i, pair ? 2 : 1), sjis)) {
+      shown += sjis;
+    } else {
+      shown += text::CodePointShown(static_cast<char32_t>(
+          pair ? 0x10000 + ((units[i] - 0xD800) << 10) + (units[i + 1] - 0xDC00) : units[i]));
+    }
     if (pair) ++i;
   }
   return shown;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FormFixture.h"
+#include "jww/JwwString.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
 
@@ -19,6 +20,11 @@ const std::string kFoundLine = "\x81\x40\x81\x40\x8C\x9F\x8D\xF5\x82\xC5\x94\xAD
 const std::string kTieLine = "\x81\x40\x81\x40\x8C\xF3\x95\xE2\x82\xAA\x95\xA1\x90\x94: ";
 const std::string kCount = " \x8C\x8F)";
 const std::string kTotalFound = " \x8C\x9F\x8D\xF5\x82\xC5\x94\xAD\x8C\xA9 ";
+#ifdef _WIN32
+constexpr bool kTabAllowed = false;
+#else
+constexpr bool kTabAllowed = true;
+#endif
 
 void Put(const std::string& path, const std::string& bytes) {
   const std::string folder = text::ExtractFilePath(path);
@@ -139,6 +145,26 @@ TEST_F(SearchBatch, AFolderNamedThroughALinkIsSearchedButNoLinkInsideIt) {
   EXPECT_EQ(form.ListBox1.Items[2], kResultMark + OkText(2, 2, 0, 3, 0));
   EXPECT_EQ(form.ListBox1.Items[3],
             kFoundLine + "C:\\OLD\\a\x92\x40\\P2.JPG " + kArrow + root / "named\\x\\" + kHouseA + "\\p2.jpg");
+}
+
+TEST_F(SearchBatch, APathIsShownAsTheLogShowsOne) {
+  // "é" has no Shift-JIS form: the text is held as UTF-16 units
+  fixture::Drawing d = DrawingWithTexts({Reference("C:\\old\\p5.jpg")});
+  fixture::TextEntity units;
+  units.Text = fixture::Str(jww::BytesOf(u"^@BMC:\\old\\caf\u00e9\\p3.jpg,100,75,0,0,1,0"), jww::StringForm::Utf16);
+  d.entities.push_back(units);
+  d.stringForm = jww::StringForm::Unicode;
+  // a tab in a folder's name, which only POSIX allows
+  const std::string shownFolder = kTabAllowed ? "t<U+0009>b\\" : "t\\";
+  const std::string tabbed = lib + (kTabAllowed ? "t\tb\\" : "t\\");
+  Put(tabbed + "p5.jpg", "p5");
+  form.CheckBox3.Checked = true;
+  form.Edit2.Text = lib;
+  Drop({Write("shown.jww", d)});
+  EXPECT_EQ(std::vector<std::string>(form.ListBox1.Items.begin() + 3, form.ListBox1.Items.end()),
+            (std::vector<std::string>{
+                kFoundLine + "C:\\old\\p5.jpg " + kArrow + lib + shownFolder + "p5.jpg",
+                kTieLine + "C:\\old\\caf<U+00E9>\\p3.jpg (2" + kCount}));
 }
 
 TEST_F(SearchBatch, AMissingSearchFolderStopsTheBatchWithAMessage) {

@@ -5,6 +5,7 @@
 #include "ProgramRun.h"
 #include "TestSupport.h"
 #include "fixture/DrawingBuilder.h"
+#include "jww/JwwString.h"
 #include "platform/Platform.h"
 
 namespace clitest {
@@ -29,11 +30,16 @@ class SearchCommand : public ::testing::Test {
     testsupport::WriteFileText(root / "lib\\t1\\p3.jpg", "one");
     testsupport::WriteFileText(root / "lib\\t2\\p3.jpg", "two");
     fixture::Drawing d;
+    d.stringForm = jww::StringForm::Unicode;
     for (const char* path : {"C:\\old\\photo\\p1.jpg", "C:\\old\\x\\p2.jpg", "C:\\old\\p3.jpg"}) {
       fixture::TextEntity text;
       text.Text = Reference(path);
       d.entities.push_back(text);
     }
+    // held as UTF-16 units, "é" having no Shift-JIS form
+    fixture::TextEntity units;
+    units.Text = fixture::Str(jww::BytesOf(u"^@BMC:\\old\\caf\u00e9\\p3.jpg,100,75,0,0,1,0"), jww::StringForm::Utf16);
+    d.entities.push_back(units);
     ASSERT_TRUE(fixture::WriteDrawing(root / "plan.jww", d));
   }
   RunResult Quorvane(const std::vector<std::string>& args) { return clitest::Run(program, args, root.Path()); }
@@ -53,11 +59,11 @@ TEST_F(SearchCommand, ConvertUsesWhatTheSearchFindsAndSaysSo) {
     std::string result;
     std::vector<std::string> lines;  // under the result
   } rows[] = {
-      {{}, "変換ＯＫ(画像ファイル数:0 画像文字数:0 blk内:0 不明画像文字:3 blk内:0)", {}},
-      {{"--search-near"}, "変換ＯＫ(画像ファイル数:1 画像文字数:1 blk内:0 不明画像文字:2 blk内:0)", {p1}},
+      {{}, "変換ＯＫ(画像ファイル数:0 画像文字数:0 blk内:0 不明画像文字:4 blk内:0)", {}},
+      {{"--search-near"}, "変換ＯＫ(画像ファイル数:1 画像文字数:1 blk内:0 不明画像文字:3 blk内:0)", {p1}},
       {{"--search", "lib", "--search-near"},
-       "変換ＯＫ(画像ファイル数:2 画像文字数:2 blk内:0 不明画像文字:1 blk内:0)",
-       {p1, p2, tie}},
+       "変換ＯＫ(画像ファイル数:2 画像文字数:2 blk内:0 不明画像文字:2 blk内:0)",
+       {p1, p2, tie, "　　候補が複数: C:\\old\\café\\p3.jpg (2 件)"}},
   };
   for (const auto& row : rows) {
     std::vector<std::string> args = {"convert", "--to", "out", "--plain-names"};
