@@ -5,6 +5,7 @@
 
 #include "app/FormTexts.h"
 #include "app/MainForm.h"
+#include "app/SearchIndex.h"
 #include "relocation/ImageRelocation.h"
 #include "text/ShiftJis.h"
 #include "text/ShownText.h"
@@ -33,7 +34,62 @@ bool MakeFolders(const std::string& existing, const std::string& file) {
   return true;
 }
 
+// A path with no Shift-JIS form as the window's log shows it: each character that has
+// none as its code point.
+std::string LogForm(const std::u16string& units) {
+  std::string shown;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const bool pair = units[i] >= 0xD800 && units[i] <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+                      units[i + 1] <= 0xDFFF;
+    std::string sjis;
+    if (platform::Utf16ToCp932(units.substr(i, pair ? 2 : 1), sjis)) {
+      shown += sjis;
+    } else {
+      shown += text::CodePointShown(static_cast<char32_t>(
+          pair ? 0x10000 + ((units[i] - 0xD800) << 10) + (units[i + 1] - 0xDC00) : units[i]));
+    }
+    if (pair) ++i;
+  }
+  return shown;
+}
+
 }  // namespace
+
+bool TForm1::PrepareSearch(std::string& shown) {
+  const relocation::SearchOptions options = ChosenSearch();
+  for (const std::string& folder : options.Folders) {
+    // an empty field names no folder, never the root of a drive
+    if (folder.empty() || !platform::FolderExists(folder)) {
+      shown = folder;
+      return false;
+    }
+  }
+  search_ = relocation::ImageSearch(options);
+  searchPassedOver_.clear();
+  IndexSearchFolders(search_, searchPassedOver_);
+  return true;
+}
+
+void TForm1::LogSearchNotes() {
+  for (const relocation::SearchNote& note : searchNotes_) {
+    const std::string reference = note.Reference.empty() ? LogForm(note.ReferenceUnits) : note.Reference;
+    const std::string shownReference = note.Reference.empty() ? platform::Utf16ToUtf8ForDisplay(note.ReferenceUnits)
+                                                              : platform::ToUtf8(note.Reference);
+    if (note.Tie) {
+      const std::string count = " (" + std::to_string(note.Candidates) + texts::kSearchCandidates;
+      AddLog(LogLine::Kind::SearchTie, texts::kSearchTie + reference + count, {}, false,
+             text::ControlsShownUtf8(platform::ToUtf8(texts::kSearchTie) + shownReference + platform::ToUtf8(count)));
+    } else {
+      const std::string file = note.File.empty() ? LogForm(note.FileUnits) : note.File;
+      const std::string shownFile = note.File.empty() ? platform::NativePathForDisplay(note.FileUnits)
+                                                      : platform::NativePathForDisplay(note.File);
+      AddLog(LogLine::Kind::SearchFound, texts::kSearchFound + reference + " " + texts::kDestinationMark + file, file,
+             false,
+             text::ControlsShownUtf8(platform::ToUtf8(texts::kSearchFound) + shownReference + " " +
+                                     platform::ToUtf8(texts::kDestinationMark) + shownFile));
+    }
+  }
+}
 
 bool TForm1::ChosenDestination(std::string& folder, std::string& shown) {
   folder.clear();
@@ -80,6 +136,11 @@ void TForm1::RunBatch() {
       return;
     }
     const bool sameFolder = folder.empty();
+    if (!PrepareSearch(shown)) {
+      Message(std::string(texts::kFolderNotFound) + (shown.empty() ? "" : "\r\n" + shown));
+      return;
+    }
+    const bool searching = search_.Options().Active();
 
     DisableMissingImages = CheckBox1.Checked;
     NameWithPath = RadioButton5.Checked();
@@ -90,6 +151,7 @@ void TForm1::RunBatch() {
     std::int64_t failed = 0;
     std::int64_t imageFiles = 0;
     std::int64_t missingImages = 0;
+    std::int64_t foundBySearch = 0;
     // the drawings written, by their path as Windows, where they go, tells paths apart
     std::map<std::string, std::string> written;
     for (std::size_t i = 0; i < count; ++i) {
@@ -114,15 +176,20 @@ void TForm1::RunBatch() {
         ++converted;
         imageFiles += static_cast<std::int64_t>(CopiedImages.size());
         missingImages += MissingImageCount + BlockMissingImageCount;
+        for (const relocation::SearchNote& note : searchNotes_) foundBySearch += note.Tie ? 0 : 1;
       } else {
         ++failed;
       }
       AddLog(LogLine::Kind::Result, texts::kResultMark + result, {}, done);
+      if (done) LogSearchNotes();
       if (taken) AddLog(LogLine::Kind::NameTaken, texts::kNameTakenInOtherCase + first->second, first->second);
       if (OnFileDone) OnFileDone();
     }
     StatusBar1.SimpleText = statusText;
-    for (const PassedOver& passed : PassedOverPaths) {
+    // a folder below a search folder that could not be read is named like one of the input
+    std::vector<PassedOver> passedOver = PassedOverPaths;
+    passedOver.insert(passedOver.end(), searchPassedOver_.begin(), searchPassedOver_.end());
+    for (const PassedOver& passed : passedOver) {
       switch (passed.Why) {
         case PassedOver::Reason::Unreadable:
           AddLog(LogLine::Kind::Unreadable, texts::kUnreadableFolder + passed.Path, passed.Path);
@@ -143,7 +210,9 @@ void TForm1::RunBatch() {
       AddLog(LogLine::Kind::Summary, texts::kTotalConverted + std::to_string(converted) + texts::kTotalFailed +
                                          std::to_string(failed) + texts::kTotalImageFiles +
                                          std::to_string(imageFiles) + texts::kTotalMissing +
-                                         std::to_string(missingImages));
+                                         std::to_string(missingImages) +
+                                         (searching ? texts::kTotalFoundBySearch + std::to_string(foundBySearch)
+                                                    : std::string()));
     }
   } catch (...) {
   }
@@ -159,6 +228,7 @@ bool TForm1::ConvertFile(const std::string& source, const std::string& destinati
     BlockImageTextCount = 0;
     MissingImageCount = 0;
     BlockMissingImageCount = 0;
+    searchNotes_.clear();
     ResetConversion();
     jww::TJwwData& drawing = Document();
     // a drawing reached through a link is converted where the link points, images and
@@ -206,14 +276,18 @@ void TForm1::ResetConversion() {
 bool TForm1::RelocateImages(const std::string& folder, const std::string& drawingFileName) {
   if (!Drawing) return false;
   try {
-    const relocation::RelocationOptions options{DisableMissingImages, NameWithPath, imageMode_};
-    relocation::RelocationCounters counters{ImageTextCount, BlockImageTextCount, MissingImageCount,
-                                            BlockMissingImageCount};
+    const relocation::RelocationOptions options{DisableMissingImages, NameWithPath, imageMode_, &search_};
+    relocation::RelocationCounters counters;
+    counters.ImageTextCount = ImageTextCount;
+    counters.BlockImageTextCount = BlockImageTextCount;
+    counters.MissingImageCount = MissingImageCount;
+    counters.BlockMissingImageCount = BlockMissingImageCount;
     relocation::RelocateImages(*Drawing, SourceDrawingPath, folder, options, CopiedImages, counters, drawingFileName);
     ImageTextCount = counters.ImageTextCount;
     BlockImageTextCount = counters.BlockImageTextCount;
     MissingImageCount = counters.MissingImageCount;
     BlockMissingImageCount = counters.BlockMissingImageCount;
+    searchNotes_ = std::move(counters.Searched);
     // a drawing whose references name copies that are not there (whole) is not saved
     return counters.FailedCopyCount == 0;
   } catch (...) {

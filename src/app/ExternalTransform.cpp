@@ -74,6 +74,12 @@ void TForm1::RunExternalTransform() {
         return;
       }
     }
+    // the saved search applies as in the window's batch
+    std::string searchFolder;
+    if (!PrepareSearch(searchFolder)) {
+      Message(std::string(texts::kFolderNotFound) + (searchFolder.empty() ? "" : "\r\n" + searchFolder));
+      return;
+    }
     std::string resultText;
     if (!ConvertFile(path, temp, resultText)) {
       Message(texts::kCouldNotConvert);

@@ -60,6 +60,10 @@ TForm1::TForm1(platform::Shell& shell, std::string programFile)
       platform::kHideReadOnly | platform::kPathMustExist | platform::kEnableSizing | platform::kOverwritePrompt;
   SaveDialog2.Filter = texts::kSaveDialog2Filter;
   SaveDialog2.DefaultExt = "html";
+  GroupBox4.Caption = texts::kGroupBox4Caption;
+  CheckBox2.Caption = texts::kCheckBox2Caption;
+  CheckBox3.Caption = texts::kCheckBox3Caption;
+  Button2.Caption = texts::kButton2Caption;
 }
 
 void TForm1::RadioButton7Click() {
@@ -74,6 +78,17 @@ relocation::ImageMode TForm1::ChosenImageMode() const {
   if (RadioButton8.Checked()) return relocation::ImageMode::Embed;
   if (RadioButton9.Checked()) return relocation::ImageMode::Separate;
   return relocation::ImageMode::Copy;
+}
+
+relocation::SearchOptions TForm1::ChosenSearch() const {
+  relocation::SearchOptions options;
+  options.Near = CheckBox2.Checked;
+  // a ticked box with an empty field is kept, so that the run can say no folder is named
+  if (CheckBox3.Checked) {
+    options.Folders.push_back(Edit2.Text.empty() ? "" : text::IncludeTrailingBackslash(Edit2.Text));
+  }
+  for (const std::string& folder : SearchFolders) options.Folders.push_back(text::IncludeTrailingBackslash(folder));
+  return options;
 }
 
 TForm1::~TForm1() = default;
@@ -153,6 +168,25 @@ void TForm1::Button1Click() {
     SaveDialog1.FileName = texts::kDialogFileName;
     SaveDialog1.Files.clear();
     if (shell_.RunSaveDialog(SaveDialog1)) Edit1.Text = text::ExtractFilePath(SaveDialog1.FileName);
+  } catch (...) {
+  }
+}
+
+void TForm1::Button2Click() {
+  try {
+    // the destination's folder picker, under a title of its own
+    const bool typed = !Edit2.Text.empty() && platform::FolderExists(Edit2.Text);
+    const std::string title = SaveDialog1.Title;
+    SaveDialog1.Title = texts::kSearchFolderDialogTitle;
+    SaveDialog1.InitialDir = typed ? Edit2.Text : ProgramFolder;
+    SaveDialog1.FileName = texts::kDialogFileName;
+    SaveDialog1.Files.clear();
+    const bool chosen = shell_.RunSaveDialog(SaveDialog1);
+    SaveDialog1.Title = title;
+    if (chosen) {
+      Edit2.Text = text::ExtractFilePath(SaveDialog1.FileName);
+      CheckBox3.Checked = true;
+    }
   } catch (...) {
   }
 }

@@ -39,12 +39,14 @@ struct LogLine {
     Checked,            // a check: a drawing and its counts
     CheckedReference,   // a check: under its drawing, a reference whose image is not where it says
     CheckTotals,        // a check: the totals
+    SearchFound,        // under a result: a reference's image found by the search, and the file used
+    SearchTie,          // under a result: a reference the search found different files for
   };
   Kind LineKind = Kind::Source;
   std::string Text;        // the line as the log shows it, control characters shown as code points
   std::string Path;        // every kind but Result, Escape, Summary and CheckTotals: the path alone, as it is
   bool Converted = false;  // Result: the file was converted
-  std::string Shown;       // Unnameable: the path as UTF-8, for the console
+  std::string Shown;       // Unnameable: the path as UTF-8; SearchFound, SearchTie: the line as UTF-8
 };
 
 class TForm1 {
@@ -61,7 +63,7 @@ class TForm1 {
   std::int32_t Left = 192;
   std::int32_t Top = 133;
   static constexpr std::int32_t ClientWidth = 484;
-  static constexpr std::int32_t ClientHeight = 410;
+  static constexpr std::int32_t ClientHeight = 484;
   std::string FontName;
   std::int32_t FontHeight = 13;
 
@@ -101,6 +103,11 @@ class TForm1 {
   Button Button3;            // saves the last check's report
   Button Button4;            // shows a checked drawing's preview
   platform::FileDialog SaveDialog2;  // where the report goes
+  GroupBox GroupBox4;        // looking for images missing where their references say
+  CheckBox CheckBox2;        // near the drawing
+  CheckBox CheckBox3;        // in the folder of Edit2 too
+  Edit Edit2;
+  Button Button2;
 
   // Called with each line as it is added to the log.
   std::function<void(const LogLine&)> OnLogLine;
@@ -123,6 +130,8 @@ class TForm1 {
   void WMDropFiles(const std::vector<std::string>& paths);
   // Browses for the destination folder.
   void Button1Click();
+  // Browses for the folder to look for missing images in.
+  void Button2Click();
   // Picks files to convert.
   void Label3Click();
   // The image mode chosen (RadioButton7, 8 or 9 turned on): Label7 says what it does.
@@ -190,6 +199,10 @@ class TForm1 {
 
   // What the image buttons choose to do with a drawing's images.
   relocation::ImageMode ChosenImageMode() const;
+  // Where the search boxes, and SearchFolders, look for missing images.
+  relocation::SearchOptions ChosenSearch() const;
+  // Folders searched by file name besides the one of Edit2, for this run (the console's).
+  std::vector<std::string> SearchFolders;
 
   // The program's folder, ending in a backslash (set at start-up).
   std::string ProgramFolder;
@@ -219,6 +232,11 @@ class TForm1 {
   std::string MirroredName(std::size_t i) const;
   // The drawing object, made (with a scratch folder of its own) when there is none.
   jww::TJwwData& Document();
+  // Indexes the folders the search chooses, once for a run; false when one is missing,
+  // `shown` then naming it for the message.
+  bool PrepareSearch(std::string& shown);
+  // The lines under a drawing's result that tell what the search found for it.
+  void LogSearchNotes();
 
   std::int32_t FileCount = 0;
   std::vector<std::string> FileQueue;
@@ -240,6 +258,10 @@ class TForm1 {
   bool DisableMissingImages = false;
   bool NameWithPath = false;
   std::unique_ptr<jww::TJwwData> Drawing;
+  // this run's search, and what it did for the drawing converted last
+  relocation::ImageSearch search_;
+  std::vector<PassedOver> searchPassedOver_;
+  std::vector<relocation::SearchNote> searchNotes_;
 
   platform::Shell& shell_;
   std::string programFile_;

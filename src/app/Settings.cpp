@@ -1,4 +1,6 @@
 // The settings file: seventeen CR LF lines beside the program, a value known by its line.
+// A file with fewer lines loads the missing ones as empty; lines after the known ones are
+// left alone, so a file written by a later version loads too.
 #include <array>
 #include <string>
 #include <vector>
@@ -52,6 +54,9 @@ void TForm1::LoadSettings(const std::string& path) {
     RadioButton6.SetChecked(false);
     RadioButton7.SetChecked(true);
     CheckBox4.Checked = false;
+    CheckBox2.Checked = false;
+    CheckBox3.Checked = false;
+    Edit2.Text.clear();
     if (!platform::FileExists(path)) return;
 
     platform::InputFile file;
@@ -89,10 +94,10 @@ void TForm1::LoadSettings(const std::string& path) {
           }
           buttons[chosen]->SetChecked(true);
         },
-        // lines 14 to 16 belong to the search for lost images
-        [](TForm1&, const std::string&) {},
-        [](TForm1&, const std::string&) {},
-        [](TForm1&, const std::string&) {},
+        // the search for missing images: near the drawing, in a folder, the folder
+        [](TForm1& f, const std::string& v) { f.CheckBox2.Checked = text::TextToBool(v); },
+        [](TForm1& f, const std::string& v) { f.CheckBox3.Checked = text::TextToBool(v); },
+        [](TForm1& f, const std::string& v) { f.Edit2.Text = v; },
         // the seventeenth: check rather than convert; an older file has no such line
         [](TForm1& f, const std::string& v) { f.CheckBox4.Checked = text::TextToBool(v); },
     };
@@ -124,9 +129,9 @@ void TForm1::SaveSettings(const std::string& path) {
         text::BoolToText(RadioButton5.Checked()),
         text::BoolToText(RadioButton6.Checked()),
         kImageModeTexts[RadioButton8.Checked() ? 1 : RadioButton9.Checked() ? 2 : 0],
-        "",
-        "",
-        "",
+        text::BoolToText(CheckBox2.Checked),
+        text::BoolToText(CheckBox3.Checked),
+        Edit2.Text,
         text::BoolToText(CheckBox4.Checked),
     };
     std::string content;

@@ -34,6 +34,10 @@ struct ConvertOptions {
   std::optional<bool> pathNames;
   std::optional<relocation::ImageMode> imageMode;
   bool disableMissing = false;
+  // --search-near, --search: when either is given it replaces the window's saved search
+  bool searchGiven = false;
+  bool searchNear = false;
+  std::vector<std::string> searchFolders;  // Shift-JIS
   std::vector<platform::Argument> files;
 };
 
@@ -134,6 +138,26 @@ bool ParseConvert(const std::vector<platform::Argument>& args, ConvertOptions& o
       if (!setImageMode(relocation::ImageMode::Separate)) return false;
     } else if (a == "--disable-missing") {
       options.disableMissing = true;
+    } else if (a == "--search-near") {
+      options.searchGiven = true;
+      options.searchNear = true;
+    } else if (a == "--search") {
+      if (i + 1 >= args.size()) {
+        Complain("--search needs a folder");
+        return false;
+      }
+      const platform::Argument& folder = args[++i];
+      if (!folder.representable) {
+        Complain(PathProblem(folder) + ": " + folder.display);
+        return false;
+      }
+      const std::string path = FullPath(folder.sjis);
+      if (!platform::FolderExists(path)) {
+        Complain("no such folder to search: " + folder.display);
+        return false;
+      }
+      options.searchGiven = true;
+      options.searchFolders.push_back(path);
     } else {
       Complain("unknown option for convert: " + a);
       return false;
@@ -168,6 +192,11 @@ void ApplyOptions(const ConvertOptions& options, app::TForm1& form) {
     }
   }
   if (options.disableMissing) form.CheckBox1.Checked = true;
+  if (options.searchGiven) {
+    form.CheckBox2.Checked = options.searchNear;
+    form.CheckBox3.Checked = false;
+    form.SearchFolders = options.searchFolders;
+  }
 }
 
 // What the batch did, as its log lines tell it.
@@ -201,12 +230,17 @@ void PrintLine(const app::LogLine& line, BatchOutcome& outcome) {
       if (!line.Converted) ++outcome.failed;
       Out(platform::ToUtf8(line.Text));
       break;
+    // what the search did for the drawing, under its result
+    case app::LogLine::Kind::SearchFound:
+    case app::LogLine::Kind::SearchTie:
+      Out(line.Shown);
+      break;
     case app::LogLine::Kind::Escape:
       outcome.stopped = true;
       Out(platform::ToUtf8(line.Text));
       break;
     // what was passed over and the totals go to standard error: standard output keeps
-    // three lines per file
+    // three lines per file, and the search's below them
     case app::LogLine::Kind::Unreadable:
     case app::LogLine::Kind::Unnameable:
       outcome.unreadable = true;

@@ -3,11 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "app/CheckReport.h"
 #include "app/ImageReferenceList.h"
+#include "app/SearchIndex.h"
 #include "cli/Commands.h"
 #include "jww/DrawingDocument.h"
 #include "jww/ImageReference.h"
+#include "platform/Platform.h"
+#include "relocation/ImageSearch.h"
 #include "report/Json.h"
+#include "text/ShiftJis.h"
 
 namespace cli {
 namespace {
@@ -77,7 +82,28 @@ std::string EntryShown(const jww::TJwwData& d, std::int32_t entry) {
   return entry < 0 ? "(no such embedded image)" : Shown(d.EmbeddedImages[static_cast<std::size_t>(entry)].Name);
 }
 
-void PrintText(const platform::Argument& file, const jww::TJwwData& d, const app::ImageContents& contents) {
+// What the search would use for a missing image, as the text report shows it; "" when
+// there is nothing to tell.
+std::string SearchShown(const app::ListedReference& r) {
+  switch (r.Search) {
+    case relocation::SearchOutcome::Kind::Found: return "      search would use " + r.File;
+    case relocation::SearchOutcome::Kind::Tie: {
+      std::string line = "      search: " + std::to_string(r.Candidates.size()) + " files equally near, none used:";
+      for (std::size_t i = 0; i < r.Candidates.size(); ++i) line += (i ? ", " : " ") + r.Candidates[i];
+      return line;
+    }
+    default: return "";
+  }
+}
+
+// The drawing's path the references are resolved against: as given, or whole when the
+// search looks near the drawing, which needs the folders above it.
+std::string DrawingPath(const platform::Argument& file, const relocation::ImageSearch& search) {
+  return search.Options().Active() ? FullPath(file.sjis) : file.sjis;
+}
+
+void PrintText(const platform::Argument& file, const jww::TJwwData& d, const app::ImageContents& contents,
+               const relocation::ImageSearch& search) {
   Out(file.display);
   Out("  version " + std::to_string(d.Header.Version));
   Out("  entities " + std::to_string(d.HeldCount()) + ": " + Counts(d, false));
@@ -101,18 +127,20 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d, const app
     Out("    " + Shown(image.Name) + " " + std::to_string(image.Size) + " bytes" +
         (unpacked.empty() ? " (stored as it is)" : ", unpacked " + unpacked));
   }
-  const std::vector<app::ListedReference> refs = app::ListImageReferences(d, file.sjis);
+  const std::vector<app::ListedReference> refs = app::ListImageReferences(d, DrawingPath(file, search), &search);
   Out("  image references " + std::to_string(refs.size()));
   for (const app::ListedReference& r : refs) {
     Out("    [" + Owner(r) + "] " + KindName(r.Kind) + " " + r.Text);
     if (r.Kind == jww::ReferenceKind::Image) {
       Out("      -> " + r.Resolved + (r.Exists ? " (found)" : " (missing)"));
+      if (const std::string searched = SearchShown(r); !searched.empty()) Out(searched);
     }
     if (r.Kind == jww::ReferenceKind::Embedded) Out("      -> " + EntryShown(d, r.Entry));
   }
 }
 
-void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const app::ImageContents& contents, bool last) {
+void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const app::ImageContents& contents,
+               const relocation::ImageSearch& search, bool last) {
   std::string out = "  {\"file\": " + JsonString(file.display) + ", \"version\": " + std::to_string(d.Header.Version);
   out += ", \"entities\": {" + Counts(d, true) + "}";
   out += ", \"blockDefinitions\": [";
@@ -140,12 +168,28 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const app
            (unpacked.empty() || number ? "" : ", \"problem\": " + JsonString(unpacked)) + "}";
   }
   out += "], \"imageReferences\": [";
-  const std::vector<app::ListedReference> refs = app::ListImageReferences(d, file.sjis);
+  const std::vector<app::ListedReference> refs = app::ListImageReferences(d, DrawingPath(file, search), &search);
   for (std::size_t i = 0; i < refs.size(); ++i) {
     out += (i ? ", " : "") + std::string("{\"in\": ") + JsonString(Owner(refs[i])) +
            ", \"kind\": \"" + KindName(refs[i].Kind) + "\", \"text\": " + JsonString(refs[i].Text);
     if (refs[i].Kind == jww::ReferenceKind::Image) {
       out += ", \"resolvedPath\": " + JsonString(refs[i].Resolved) + ", \"exists\": " + (refs[i].Exists ? "true" : "false");
+      // with a search, what it would use for a missing image: a file, a tie, or nothing
+      if (search.Options().Active() && !refs[i].Exists) {
+        switch (refs[i].Search) {
+          case relocation::SearchOutcome::Kind::Found:
+            out += ", \"search\": \"found\", \"searchFile\": " + JsonString(refs[i].File);
+            break;
+          case relocation::SearchOutcome::Kind::Tie:
+            out += ", \"search\": \"tie\", \"candidates\": [";
+            for (std::size_t c = 0; c < refs[i].Candidates.size(); ++c) {
+              out += (c ? ", " : "") + JsonString(refs[i].Candidates[c]);
+            }
+            out += "]";
+            break;
+          default: out += ", \"search\": \"notFound\""; break;
+        }
+      }
     }
     if (refs[i].Kind == jww::ReferenceKind::Embedded) {
       out += ", \"embeddedImage\": " + (refs[i].Entry < 0 ? std::string("null") : std::to_string(refs[i].Entry));
@@ -160,10 +204,30 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const app
 
 int Inspect(const std::vector<platform::Argument>& args) {
   bool json = false;
+  relocation::SearchOptions searchOptions;
   std::vector<platform::Argument> files;
-  for (const platform::Argument& a : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const platform::Argument& a = args[i];
     if (a.display == "--json") {
       json = true;
+    } else if (a.display == "--search-near") {
+      searchOptions.Near = true;
+    } else if (a.display == "--search") {
+      if (i + 1 >= args.size()) {
+        Complain("--search needs a folder");
+        return kUsage;
+      }
+      const platform::Argument& folder = args[++i];
+      if (!folder.representable) {
+        Complain(PathProblem(folder) + ": " + folder.display);
+        return kUsage;
+      }
+      const std::string path = FullPath(folder.sjis);
+      if (!platform::FolderExists(path)) {
+        Complain("no such folder to search: " + folder.display);
+        return kUsage;
+      }
+      searchOptions.Folders.push_back(text::IncludeTrailingBackslash(path));
     } else if (a.display.starts_with("--")) {
       Complain("unknown option for inspect: " + a.display);
       return kUsage;
@@ -174,6 +238,13 @@ int Inspect(const std::vector<platform::Argument>& args) {
   if (files.empty()) {
     Complain("inspect needs at least one drawing");
     return kUsage;
+  }
+  // the search folders are indexed once for all the drawings
+  relocation::ImageSearch search(searchOptions);
+  std::vector<app::PassedOver> passedOver;
+  app::IndexSearchFolders(search, passedOver);
+  for (const app::PassedOver& p : passedOver) {
+    Complain(std::string(app::PassedOverWords(p)) + ": " + platform::NativePathForDisplay(p.Path));
   }
   int status = kOk;
   if (json) Out("[");
@@ -202,9 +273,9 @@ int Inspect(const std::vector<platform::Argument>& args) {
       continue;
     }
     if (json) {
-      PrintJson(files[i], drawing, contents, i + 1 == files.size());
+      PrintJson(files[i], drawing, contents, search, i + 1 == files.size());
     } else {
-      PrintText(files[i], drawing, contents);
+      PrintText(files[i], drawing, contents, search);
     }
   }
   if (json) Out("]");

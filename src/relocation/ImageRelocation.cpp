@@ -49,6 +49,7 @@ struct Pass {
   std::int32_t& failedCopies;
   ImageEmbedder* embedder;  // set in the embed mode
   const std::string& drawingFileName;
+  std::vector<SearchNote>& searched;
 
   const std::string& Destination(const std::string&) const { return folder; }
   const std::u16string& Destination(const std::u16string&) const { return folderUnits; }
@@ -102,10 +103,49 @@ Outcome<std::u16string> RelocatePath(const std::u16string& path, const Pass& pas
 void Store(jww::JwwString& s, std::string sjis) { s.bytes = std::move(sjis); }
 void Store(jww::JwwString& s, const std::u16string& units) { s = jww::StringOfUnits(units); }
 
+void SetPath(std::string& sjis, std::u16string&, const std::string& path) { sjis = path; }
+void SetPath(std::string& sjis, std::u16string& units, const std::u16string& path) {
+  if (!platform::Utf16ToCp932(path, sjis)) units = path;
+}
+
+// The path a reference's image is taken from: its own when the image lies there; else
+// the file the run's search finds, noted, which is then placed as if the reference named
+// it. A tie is noted and leaves the reference as it is.
 template <class Text>
-void RelocateReference(jww::TEntJwwText& t, const jww::BasicImageReference<Text>& ref, const Pass& pass,
+Text LocatedPath(const Text& path, const Pass& pass) {
+  const ImageSearch* search = pass.options.Search;
+  if (search == nullptr || !search->Options().Active()) return path;
+  bool exists = false;
+  ResolveImagePath(path, pass.drawingPath, &exists);
+  if (exists) return path;
+  const SearchOutcome outcome = search->Find(path, pass.drawingPath);
+  if (outcome.What == SearchOutcome::Kind::NotFound) return path;
+  Text found;
+  if (outcome.What == SearchOutcome::Kind::Found) {
+    if constexpr (std::is_same_v<Text, std::string>) {
+      found = outcome.Path;  // a Shift-JIS path's search finds Shift-JIS paths
+    } else {
+      found = outcome.Path.empty() ? outcome.Units : Units(outcome.Path);
+    }
+    if (found.empty()) return path;
+  }
+  const bool tie = outcome.What == SearchOutcome::Kind::Tie;
+  SearchNote note;
+  SetPath(note.Reference, note.ReferenceUnits, path);
+  note.Tie = tie;
+  note.File = outcome.Path;
+  note.FileUnits = outcome.Units;
+  note.Candidates = outcome.Candidates.size();
+  pass.searched.push_back(std::move(note));
+  return tie ? path : found;
+}
+
+template <class Text>
+void RelocateReference(jww::TEntJwwText& t, const jww::BasicImageReference<Text>& original, const Pass& pass,
                        std::int32_t& found, std::int32_t& missing) {
-  if (ref.kind != jww::ReferenceKind::Image) return;
+  if (original.kind != jww::ReferenceKind::Image) return;
+  jww::BasicImageReference<Text> ref = original;
+  ref.path = LocatedPath(ref.path, pass);
   if (pass.embedder) {
     bool exists = false;
     const Text resolved = ResolveImagePath(ref.path, pass.drawingPath, &exists);
@@ -356,7 +396,7 @@ void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath
   if (options.Mode == ImageMode::Embed) embedder.emplace(drawing, copiedImages);
   const Pass pass{sourceDrawingPath,        destinationFolder,         Units(destinationFolder),
                   options,                  copiedImages,              counters.FailedCopyCount,
-                  embedder ? &*embedder : nullptr, drawingFileName};
+                  embedder ? &*embedder : nullptr, drawingFileName, counters.Searched};
   for (jww::TEntJwwText& t : drawing.Texts) RelocateText(t, pass, counters.ImageTextCount, counters.MissingImageCount);
   for (jww::TEntJwwBlockDef& def : drawing.BlockDefs) {
     for (jww::TEntJwwText& t : def.Texts) {

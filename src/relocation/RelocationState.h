@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "relocation/ImagePlacement.h"
+#include "relocation/ImageSearch.h"
 
 namespace relocation {
 
@@ -77,6 +78,19 @@ struct RelocationOptions {
   bool DisableMissingImages = false;  // switch off references to missing images
   bool NameWithPath = false;          // name copies after their whole path
   ImageMode Mode = ImageMode::Copy;
+  // where an image missing at its path is looked for; nothing is searched without one
+  const ImageSearch* Search = nullptr;
+};
+
+// A reference whose image was missing where it says and was looked for. A path is held as
+// Shift-JIS bytes or, when it has no Shift-JIS form, as UTF-16 units.
+struct SearchNote {
+  bool Tie = false;            // different files equally near: the reference stays missing
+  std::string Reference;       // the path as the drawing holds it
+  std::u16string ReferenceUnits;
+  std::string File;            // found: the file used in its place
+  std::u16string FileUnits;
+  std::size_t Candidates = 0;  // a tie: how many files
 };
 
 struct RelocationCounters {
@@ -85,6 +99,7 @@ struct RelocationCounters {
   std::int32_t MissingImageCount = 0;       // missing among the drawing's texts
   std::int32_t BlockMissingImageCount = 0;  // missing among block definitions' texts
   std::int32_t FailedCopyCount = 0;         // images that could not be placed whole
+  std::vector<SearchNote> Searched;         // found by the search, or tied, in the order met
 };
 
 // Longest text the system writes into a reference (bytes, or UTF-16 units); longer ones

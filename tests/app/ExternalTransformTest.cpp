@@ -67,6 +67,38 @@ TEST_F(ExternalTransform, ConvertsIntoTempJwwAndStartsTheDraftingProgram) {
   EXPECT_TRUE(platform::FileExists(SettingsFile()));  // written at the close as ever
 }
 
+TEST_F(ExternalTransform, LooksForMissingImagesAsTheWindowChose) {
+  // the drawing names its image where the project lay before it moved; the folder saved
+  // on line 16 holds a file of the missing image's name
+  const std::string lib = Folder("lib");
+  testsupport::WriteFileText(lib + "lost.bmp", "found in lib");
+  const std::string plan = Drawing();
+  testsupport::WriteFileText(root / "work\\moved.bmp", "moved");
+  Write("work\\plan.jww", DrawingWithTexts({Reference("C:\\old\\work\\moved.bmp"), Reference("lost.bmp")}));
+  Exchange("file=" + plan);
+  const std::string thirteen = "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n0\r\n";
+  const struct {
+    std::string search;  // lines 14 to 16
+    std::vector<std::string> messages;
+  } rows[] = {
+      {"", {OkText(0, 0, 0, 2, 0)}},
+      {"1\r\n0\r\n" + lib + "\r\n", {OkText(1, 1, 0, 1, 0)}},
+      {"1\r\n1\r\n" + lib + "\r\n", {OkText(2, 2, 0, 0, 0)}},
+      {"0\r\n1\r\n" + root / "gone" + "\r\n", {kFolderNotFound + "\r\n" + root / "gone\\"}},
+  };
+  for (const auto& row : rows) {
+    testsupport::FakeShell rowShell;
+    app::TForm1 rowForm(rowShell, root / "Quorvane.exe");
+    testsupport::WriteFileText(SettingsFile(), thirteen + row.search);
+    rowForm.FormShow({"-G"});
+    std::vector<std::string> texts;
+    for (const auto& m : rowShell.messages) texts.push_back(m.text);
+    EXPECT_EQ(texts, row.messages) << row.search;
+  }
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(root / "lost.bmp")), "found in lib");
+  EXPECT_EQ(AsString(testsupport::ReadFileBytes(root / "moved.bmp")), "moved");
+}
+
 TEST_F(ExternalTransform, FollowsTheWindowsChoiceOfEmbedding) {
   testsupport::WriteFileText(SettingsFile(), "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n1\r\n");
   const std::string plan = Drawing();

@@ -1,5 +1,5 @@
-// The settings file: thirteen lines by position, defaults, radio groups read line by line,
-// short files, and writes that fail.
+// The settings file: sixteen lines by position, defaults, radio groups read line by line,
+// short and long files, and writes that fail.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,10 +64,12 @@ TEST_F(TForm1Settings, EveryValueComesBackByteForByte) {
   form.RadioButton6.SetChecked(true);
   form.RadioButton9.SetChecked(true);
   form.CheckBox4.Checked = true;
+  form.CheckBox2.Checked = true;
+  form.Edit2.Text = folder + "lib";
   form.SaveSettings(SettingsFile());
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(SettingsFile())),
-            "-8\r\n4000\r\n0\r\n0\r\n0\r\n1\r\n" + folder +
-                "\r\nC:\\\x90\x7D\x96\xCA\\\r\n0\r\n1\r\n0\r\n1\r\n2\r\n\r\n\r\n\r\n1\r\n");
+            "-8\r\n4000\r\n0\r\n0\r\n0\r\n1\r\n" + folder + "\r\nC:\\\x90\x7D\x96\xCA\\\r\n0\r\n1\r\n0\r\n1\r\n2\r\n" +
+                "1\r\n0\r\n" + folder + "lib\r\n1\r\n");
 
   testsupport::FakeShell otherShell;
   app::TForm1 other(otherShell, root / "Quorvane.exe");
@@ -81,6 +83,35 @@ TEST_F(TForm1Settings, EveryValueComesBackByteForByte) {
   EXPECT_TRUE(other.RadioButton9.Checked());
   EXPECT_TRUE(other.CheckBox4.Checked);
   EXPECT_EQ(TForm1Probe::OpenFilterIndex(other), 0);
+  EXPECT_TRUE(other.CheckBox2.Checked);
+  EXPECT_FALSE(other.CheckBox3.Checked);
+  EXPECT_EQ(other.Edit2.Text, folder + "lib");
+}
+
+TEST_F(TForm1Settings, LinesFourteenToSixteenChooseTheSearch) {
+  const std::string thirteenLines = "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n1\r\n";
+  const struct {
+    std::string more;  // after line 13
+    bool near, inFolder;
+    std::string folder;
+  } rows[] = {
+      {"", false, false, ""},  // a file from before the search: nothing is searched
+      {"1\r\n1\r\nD:\\lib\\\r\n", true, true, "D:\\lib\\"},
+      {"0\r\n1\r\nD:\\lib\r\n", false, true, "D:\\lib"},
+      {"1\r\n", true, false, ""},
+      // a file from a later version: the lines after those known are left alone
+      {"1\r\n0\r\nD:\\lib\r\n1\r\nmore\r\n", true, false, "D:\\lib"},
+  };
+  for (const auto& row : rows) {
+    form.CheckBox2.Checked = !row.near;
+    form.CheckBox3.Checked = !row.inFolder;
+    form.Edit2.Text = "typed";
+    Load(thirteenLines + row.more);
+    EXPECT_EQ(form.CheckBox2.Checked, row.near) << row.more;
+    EXPECT_EQ(form.CheckBox3.Checked, row.inFolder) << row.more;
+    EXPECT_EQ(form.Edit2.Text, row.folder) << row.more;
+    EXPECT_TRUE(form.RadioButton8.Checked()) << row.more;  // line 13 as before
+  }
 }
 
 TEST_F(TForm1Settings, RadioLinesAreAppliedInTheirOrder) {

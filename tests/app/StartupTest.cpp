@@ -12,7 +12,7 @@ using app::TForm1Probe;
 using platform::FileDialog;
 
 const std::string kDefaultSettings =
-    "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n0\r\n\r\n\r\n\r\n0\r\n";
+    "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n\r\n0\r\n";
 
 class TForm1Startup : public FormTest {};
 
@@ -79,7 +79,7 @@ TEST_F(TForm1Startup, TransformSwitchAloneRunsTheModeAndCloses) {
     app::TForm1 modeForm(modeShell, root / "Quorvane.exe");
     // a settings file with choices of its own is written back as it was loaded
     const std::string settings = "10\r\n-20\r\n0\r\n0\r\n1\r\n0\r\n" + root.Path() + kTable + "\\\r\n" +
-                                 root.Path() + "\r\n2\r\n1\r\n0\r\n1\r\n1\r\n\r\n\r\n\r\n1\r\n";
+                                 root.Path() + "\r\n2\r\n1\r\n0\r\n1\r\n1\r\n1\r\n0\r\nD:\\lib\r\n1\r\n";
     testsupport::WriteFileText(SettingsFile(), settings);
     modeForm.FormShow({parameter});
     EXPECT_TRUE(modeForm.Closed()) << parameter;

@@ -177,7 +177,7 @@ TEST_F(ConvertCommand, TransformSwitchWritesTheSettingsAtTheEnd) {
     EXPECT_EQ(r.status, 1) << parameter;
     EXPECT_TRUE(Contains(r.err, "quorvane: ")) << r.err;
     EXPECT_EQ(AsString(testsupport::ReadFileBytes(SettingsFile())),
-              "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n0\r\n\r\n\r\n\r\n0\r\n");
+              "192\r\n133\r\n1\r\n0\r\n0\r\n0\r\n\r\n\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n\r\n0\r\n");
   }
 }
 

@@ -58,8 +58,14 @@ constexpr Place kGroupBox3{12, 142, 456, 44};
 constexpr Place kRadioButton7{24, 160, 200, 17};
 constexpr Place kRadioButton8{240, 160, 96, 17};
 constexpr Place kRadioButton9{344, 160, 116, 17};
-// check only: below the image group
-constexpr Place kCheckBox4{12, 192, 448, 17};
+// looking for missing images: near the drawing; in a folder, typed or browsed for
+constexpr Place kGroupBox4{12, 192, 456, 66};
+constexpr Place kCheckBox2{24, 210, 436, 17};
+constexpr Place kCheckBox3{24, 234, 150, 17};
+constexpr Place kEdit2{178, 232, 242, 21};
+constexpr Place kButton2{424, 231, 36, 22};
+// check only: below the search group
+constexpr Place kCheckBox4{12, 266, 448, 17};
 // the log page: the buttons for the last check in a row along its bottom, right-aligned
 constexpr int kLogButtonHeight = 23;
 constexpr int kLogButtonGap = 6;
@@ -147,6 +153,15 @@ void MainWindow::CreateControls() {
     images_[i] =
         MakeControl(pages_[0], WC_BUTTONW, images[i]->Caption, BS_AUTORADIOBUTTON | first, 0, kIdRadioButton7 + i);
   }
+  groupBox4_ = MakeControl(pages_[0], WC_BUTTONW, form_.GroupBox4.Caption, BS_GROUPBOX | WS_GROUP, 0, kIdGroupBox4);
+  checkBox2_ = MakeControl(pages_[0], WC_BUTTONW, form_.CheckBox2.Caption, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0,
+                           kIdCheckBox2);
+  checkBox3_ = MakeControl(pages_[0], WC_BUTTONW, form_.CheckBox3.Caption, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0,
+                           kIdCheckBox3);
+  edit2_ = MakeControl(pages_[0], WC_EDITW, form_.Edit2.Text, ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP,
+                       WS_EX_CLIENTEDGE, kIdEdit2);
+  button2_ =
+      MakeControl(pages_[0], WC_BUTTONW, form_.Button2.Caption, BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, kIdButton2);
   checkBox4_ = MakeControl(pages_[0], WC_BUTTONW, form_.CheckBox4.Caption, BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0,
                            kIdCheckBox4);
   label7_ = MakeControl(pages_[0], WC_STATICW, form_.Label7.Caption, kCentredLabelStyle, 0, kIdLabel7);
@@ -191,10 +206,12 @@ void MainWindow::ApplyFonts() {
   const HWND formFont[] = {groupBox1_, destination_[0], destination_[1], destination_[2], destination_[3], edit1_,
                            label2_,    pageControl1_,   checkBox1_,      label8_,         groupBox2_,      naming_[0],
                            naming_[1], label4_,         label7_,         label10_,        groupBox3_,      images_[0],
-                           images_[1], images_[2],      checkBox4_,      button3_,        button4_};
+                           images_[1], images_[2],      groupBox4_,      checkBox2_,      checkBox3_,      edit2_,
+                           checkBox4_, button3_,        button4_};
   for (HWND control : formFont) UseFont(control, font_);
   UseFont(label3_, linkFont_);
   UseFont(button1_, buttonFont_);
+  UseFont(button2_, buttonFont_);
   UseFont(listBox1_, listFont_);
   UseFont(statusBar1_, statusFont_);
   // a row as tall as a line of the font, so nothing drawn below the baseline is cut
@@ -294,6 +311,11 @@ void MainWindow::PlaceControls() {
   placeButton(images_[0], form_.RadioButton7.Caption, kRadioButton7);
   placeButton(images_[1], form_.RadioButton8.Caption, kRadioButton8);
   placeButton(images_[2], form_.RadioButton9.Caption, kRadioButton9);
+  place(groupBox4_, kGroupBox4);
+  placeButton(checkBox2_, form_.CheckBox2.Caption, kCheckBox2);
+  placeButton(checkBox3_, form_.CheckBox3.Caption, kCheckBox3);
+  place(edit2_, kEdit2);
+  place(button2_, kButton2);
   PlaceControl(label7_, 0, pageHeight - Px(kLabel7FromBottom), pageWidth, Px(kLabelHeight));
   PlaceControl(label10_, 0, pageHeight - Px(kLabel10FromBottom), pageWidth, Px(kLabelHeight));
 

@@ -184,6 +184,9 @@ void MainWindow::StoreControls() {
   form_.CheckBox4.Checked = IsButtonChecked(checkBox4_);
   const LRESULT selected = SendMessageW(listBox1_, LB_GETCURSEL, 0, 0);
   form_.ListBox1.ItemIndex = selected == LB_ERR ? -1 : static_cast<std::int32_t>(selected);
+  form_.CheckBox2.Checked = IsButtonChecked(checkBox2_);
+  form_.CheckBox3.Checked = IsButtonChecked(checkBox3_);
+  form_.Edit2.Text = ControlTextShiftJis(edit2_);
   const int page = TabCtrl_GetCurSel(pageControl1_);
   if (page >= 0) form_.PageControl1.ActivePageIndex = page;
 }
@@ -205,6 +208,9 @@ void MainWindow::ShowFormState() {
   SetButtonChecked(checkBox1_, form_.CheckBox1.Checked);
   SetButtonChecked(checkBox4_, form_.CheckBox4.Checked);
   if (ControlTextShiftJis(edit1_) != form_.Edit1.Text) SetControlText(edit1_, form_.Edit1.Text);
+  SetButtonChecked(checkBox2_, form_.CheckBox2.Checked);
+  SetButtonChecked(checkBox3_, form_.CheckBox3.Checked);
+  if (ControlTextShiftJis(edit2_) != form_.Edit2.Text) SetControlText(edit2_, form_.Edit2.Text);
   syncing_ = false;
   ShowLabel7();
   ShowStatus();
@@ -431,6 +437,8 @@ void MainWindow::OnCommand(int id, int code) {
     case kIdRadioButton9:
     case kIdCheckBox1:
     case kIdCheckBox4:
+    case kIdCheckBox2:
+    case kIdCheckBox3:
       if (code == BN_CLICKED && !busy_) {
         StoreControls();
         ShowLabel7();
@@ -444,6 +452,12 @@ void MainWindow::OnCommand(int id, int code) {
       break;
     case kIdButton1:
       if (code == BN_CLICKED) RunHandler([this]() { form_.Button1Click(); });
+      break;
+    case kIdEdit2:
+      if (code == EN_CHANGE && !busy_) form_.Edit2.Text = ControlTextShiftJis(edit2_);
+      break;
+    case kIdButton2:
+      if (code == BN_CLICKED) RunHandler([this]() { form_.Button2Click(); });
       break;
     case kIdLabel3:
       if (code == STN_CLICKED) RunHandler([this]() { form_.Label3Click(); });

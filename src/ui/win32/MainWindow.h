@@ -92,6 +92,11 @@ class MainWindow {
   HWND groupBox3_ = nullptr;
   HWND images_[3] = {};  // RadioButton7, RadioButton8, RadioButton9
   HWND checkBox4_ = nullptr;
+  HWND groupBox4_ = nullptr;
+  HWND checkBox2_ = nullptr;
+  HWND checkBox3_ = nullptr;
+  HWND edit2_ = nullptr;
+  HWND button2_ = nullptr;
   HWND label7_ = nullptr;
   HWND label10_ = nullptr;
   HWND listBox1_ = nullptr;
