@@ -180,7 +180,10 @@ section { border: 1px solid #d0d7de; border-radius: 8px; margin: 0 0 16px; paddi
 section.problem { border-color: #cf222e; border-left-width: 6px; }
 section.ok { border-left: 6px solid #1a7f37; }
 .meta { color: #57606a; margin: 4px 0 8px; }
-.picture img { max-width: 480px; max-height: 320px; border: 1px solid #d0d7de; }
+.picture { display: block; margin: 0 0 12px; }
+.picture img { display: block; width: 100%; max-width: 960px; height: auto; max-height: 80vh; object-fit: contain;
+  object-position: left top; border: 1px solid #d0d7de; }
+.nopreview { display: inline-block; margin: 0 0 12px; padding: 24px 32px; border: 2px dashed #8c959f; color: #57606a; }
 table { border-collapse: collapse; width: 100%; table-layout: fixed; }
 th.col-image { width: 132px; }
 th.col-state { width: 190px; }
@@ -284,17 +287,15 @@ void PageDrawing(report::HtmlWriter& html, const CheckedDrawing& d, const PageOp
                !d.Readable ? "unreadable" : problem ? "missing images" : "complete");
   html.Text(d.Path);
   html.Close("h2");
-  if (!d.Readable) {
-    html.Element("p", {{"class", "meta"}}, UnreadableWords(d));
-    html.Close("section");
-    return;
-  }
-  html.Element("p", {{"class", "meta"}}, "version " + std::to_string(d.Version) + " \xC2\xB7 " + Counts(d));
-  const std::string picture = options.Picture ? options.Picture(d) : "";
-  if (!picture.empty()) {
-    html.Open("div", {{"class", "picture"}});
-    html.Empty("img", {{"src", picture}, {"alt", ""}});
-    html.Close("div");
+  html.Element("p", {{"class", "meta"}},
+               d.Readable ? "version " + std::to_string(d.Version) + " \xC2\xB7 " + Counts(d) : UnreadableWords(d));
+  if (!d.Preview.empty()) {
+    const std::string url = report::UrlFrom(options.Folder, d.Preview);
+    html.Open("a", {{"class", "picture"}, {"href", url}});
+    html.Empty("img", {{"src", url}, {"alt", "preview of " + d.Path}, {"loading", "lazy"}});
+    html.Close("a");
+  } else if (!d.NoPreview.empty()) {
+    html.Element("p", {{"class", "nopreview"}}, "no preview: " + d.NoPreview);
   }
   if (!d.References.empty()) {
     html.Open("table");
