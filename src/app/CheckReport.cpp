@@ -279,16 +279,8 @@ void PageReference(report::HtmlWriter& html, const CheckedReference& ref, const 
   html.Close("tr");
 }
 
-void PageDrawing(report::HtmlWriter& html, const CheckedDrawing& d, const PageOptions& options) {
-  const bool problem = d.HasProblem();
-  html.Open("section", {{"class", problem ? "problem" : "ok"}});
-  html.Open("h2");
-  html.Element("span", {{"class", problem ? "mark problem" : "mark ok"}},
-               !d.Readable ? "unreadable" : problem ? "missing images" : "complete");
-  html.Text(d.Path);
-  html.Close("h2");
-  html.Element("p", {{"class", "meta"}},
-               d.Readable ? "version " + std::to_string(d.Version) + " \xC2\xB7 " + Counts(d) : UnreadableWords(d));
+// The drawing's preview, linked as the images are, or why there is none.
+void PagePreview(report::HtmlWriter& html, const CheckedDrawing& d, const PageOptions& options) {
   if (!d.Preview.empty()) {
     const std::string url = report::UrlFrom(options.Folder, d.Preview);
     html.Open("a", {{"class", "picture"}, {"href", url}});
@@ -297,6 +289,24 @@ void PageDrawing(report::HtmlWriter& html, const CheckedDrawing& d, const PageOp
   } else if (!d.NoPreview.empty()) {
     html.Element("p", {{"class", "nopreview"}}, "no preview: " + d.NoPreview);
   }
+}
+
+void PageDrawing(report::HtmlWriter& html, const CheckedDrawing& d, const PageOptions& options) {
+  const bool problem = d.HasProblem();
+  html.Open("section", {{"class", problem ? "problem" : "ok"}});
+  html.Open("h2");
+  html.Element("span", {{"class", problem ? "mark problem" : "mark ok"}},
+               !d.Readable ? "unreadable" : problem ? "missing images" : "complete");
+  html.Text(d.Path);
+  html.Close("h2");
+  if (!d.Readable) {
+    html.Element("p", {{"class", "meta"}}, UnreadableWords(d));
+    PagePreview(html, d, options);
+    html.Close("section");
+    return;
+  }
+  html.Element("p", {{"class", "meta"}}, "version " + std::to_string(d.Version) + " \xC2\xB7 " + Counts(d));
+  PagePreview(html, d, options);
   if (!d.References.empty()) {
     html.Open("table");
     html.Open("tr");

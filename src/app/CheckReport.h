@@ -21,8 +21,8 @@ std::string CheckJson(const CheckResult& result);
 std::string CheckCsv(const CheckResult& result);
 
 struct PageOptions {
-  // The folder the page is saved in (a full native path, UTF-8): images and previews below
-  // or near it are linked by relative paths, the others by file URLs.
+  // The folder the page is saved in (a full native path, UTF-8): images below or near it
+  // are linked by relative paths, the others by file URLs.
   std::string Folder;
 };
 

@@ -119,10 +119,10 @@ void PrintText(const app::CheckResult& result) {
       std::to_string(t.Disabled) + " disabled, " + Counted(t.Unreadable, "unreadable drawing"));
 }
 
-bool WriteText(const std::string& path, const std::string& text, bool exclusive = false) {
+bool WritePage(const std::string& path, const std::string& page) {
   platform::OutputFile file;
-  if (!file.Create(path, exclusive)) return false;
-  const bool written = file.Write(text.data(), text.size()) == text.size() && !file.Failed();
+  if (!file.Create(path)) return false;
+  const bool written = file.Write(page.data(), page.size()) == page.size() && !file.Failed();
   return file.Close() && written;
 }
 
@@ -155,7 +155,14 @@ class PreviewFolder {
     options.findImage = render::FindImageFileOrSearch(search);
     const std::string svg = render::WriteSvg(render::BuildDisplayList(d, path, stored, options), kWidth);
     const std::string file = folder_ + "drawing-" + std::to_string(++count_) + ".svg";
-    if (!WriteText(file, svg, true)) {
+    platform::OutputFile out;
+    bool written = out.Create(file, true);
+    if (written) {
+      written = out.Write(svg.data(), svg.size()) == svg.size() && !out.Failed();
+      written = out.Close() && written;
+      if (!written) platform::RemoveFile(file);  // made here, and only in part
+    }
+    if (!written) {
       drawing.NoPreview = "the picture cannot be written";
       return;
     }
@@ -223,7 +230,7 @@ int Check(const std::vector<platform::Argument>& args) {
   if (!parsed.page.empty()) {
     app::PageOptions page;
     page.Folder = platform::NativePathForDisplay(text::ExtractFilePath(parsed.page));
-    if (!WriteText(parsed.page, app::CheckPage(result, page))) {
+    if (!WritePage(parsed.page, app::CheckPage(result, page))) {
       Complain("cannot write the report: " + platform::NativePathForDisplay(parsed.page));
       status = kFailed;
     }
