@@ -169,6 +169,19 @@ TEST_F(CheckCommand, PreviewsLieInAFolderOfTheirOwnBesideThePage) {
   }
   EXPECT_GE(unreadable, 2u);
   EXPECT_EQ(words, unreadable);
+
+  // a preview finds images as the check does: the file the search found is drawn
+  const std::vector<unsigned char> bmp = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0,
+                                          1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                          0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 0};  // 1 x 1, red
+  testsupport::WriteFileBytes(root / "store\\old\\lost.bmp", bmp);
+  for (const char* folder : {"nowhere", "store"}) {
+    platform::MakeFolder(root / (std::string(folder) + "\\"));
+    Quorvane({"check", "--search", folder, "--html", std::string(folder) + ".html", "plan.jww"});
+    const std::vector<unsigned char> svg = testsupport::ReadFileBytes(root / (std::string(folder) + ".previews\\drawing-1.svg"));
+    EXPECT_EQ(std::string(svg.begin(), svg.end()).find("data:image/png;base64,") != std::string::npos,
+              std::string(folder) == "store") << folder;
+  }
 }
 
 }  // namespace
