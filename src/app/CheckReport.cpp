@@ -210,6 +210,8 @@ struct PageWords {
   const char* storedAs;
   const char* bytes;
   const char* unpackedBefore, *unpackedAfter;
+  const char* previewOf;  // a preview's alternative text, before the drawing's path
+  const char* noPreview;  // before why a drawing has no preview
 };
 
 constexpr PageWords kEnglish = {
@@ -238,6 +240,8 @@ constexpr PageWords kEnglish = {
     "stored as ",
     " bytes",
     ", ", " unpacked",
+    "preview of ",
+    "no preview: ",
 };
 
 constexpr PageWords kJapanese = {
@@ -316,6 +320,10 @@ constexpr PageWords kJapanese = {
     " \xE3\x83\x90\xE3\x82\xA4\xE3\x83\x88",
     // 、展開後  /  バイト
     "\xE3\x80\x81\xE5\xB1\x95\xE9\x96\x8B\xE5\xBE\x8C ", " \xE3\x83\x90\xE3\x82\xA4\xE3\x83\x88",
+    // プレビュー: 
+    "\xE3\x83\x97\xE3\x83\xAC\xE3\x83\x93\xE3\x83\xA5\xE3\x83\xBC: ",
+    // プレビューなし: 
+    "\xE3\x83\x97\xE3\x83\xAC\xE3\x83\x93\xE3\x83\xA5\xE3\x83\xBC\xE3\x81\xAA\xE3\x81\x97: ",
 };
 
 const PageWords& WordsOf(const PageOptions& options) {
@@ -367,7 +375,10 @@ section { border: 1px solid #d0d7de; border-radius: 8px; margin: 0 0 16px; paddi
 section.problem { border-color: #cf222e; border-left-width: 6px; }
 section.ok { border-left: 6px solid #1a7f37; }
 .meta { color: #57606a; margin: 4px 0 8px; }
-.picture img { max-width: 480px; max-height: 320px; border: 1px solid #d0d7de; }
+.picture { display: block; margin: 0 0 12px; }
+.picture img { display: block; width: 100%; max-width: 960px; height: auto; max-height: 80vh; object-fit: contain;
+  object-position: left top; border: 1px solid #d0d7de; }
+.nopreview { display: inline-block; margin: 0 0 12px; padding: 24px 32px; border: 2px dashed #8c959f; color: #57606a; }
 table { border-collapse: collapse; width: 100%; table-layout: fixed; }
 th.col-image { width: 132px; }
 th.col-state { width: 190px; }
@@ -464,6 +475,18 @@ void PageReference(report::HtmlWriter& html, const CheckedReference& ref, const 
   html.Close("tr");
 }
 
+// The drawing's preview, linked as the images are, or why there is none.
+void PagePreview(report::HtmlWriter& html, const CheckedDrawing& d, const PageOptions& options, const PageWords& w) {
+  if (!d.Preview.empty()) {
+    const std::string url = report::UrlFrom(options.Folder, d.Preview);
+    html.Open("a", {{"class", "picture"}, {"href", url}});
+    html.Empty("img", {{"src", url}, {"alt", w.previewOf + d.Path}, {"loading", "lazy"}});
+    html.Close("a");
+  } else if (!d.NoPreview.empty()) {
+    html.Element("p", {{"class", "nopreview"}}, w.noPreview + d.NoPreview);
+  }
+}
+
 void PageDrawing(report::HtmlWriter& html, const CheckedDrawing& d, const PageOptions& options) {
   const PageWords& w = WordsOf(options);
   const bool problem = d.HasProblem();
@@ -475,16 +498,12 @@ void PageDrawing(report::HtmlWriter& html, const CheckedDrawing& d, const PageOp
   html.Close("h2");
   if (!d.Readable) {
     html.Element("p", {{"class", "meta"}}, UnreadableWords(d, w));
+    PagePreview(html, d, options, w);
     html.Close("section");
     return;
   }
   html.Element("p", {{"class", "meta"}}, w.version + std::to_string(d.Version) + " \xC2\xB7 " + Counts(d, w));
-  const std::string picture = options.Picture ? options.Picture(d) : "";
-  if (!picture.empty()) {
-    html.Open("div", {{"class", "picture"}});
-    html.Empty("img", {{"src", picture}, {"alt", ""}});
-    html.Close("div");
-  }
+  PagePreview(html, d, options, w);
   if (!d.References.empty()) {
     html.Open("table");
     html.Open("tr");

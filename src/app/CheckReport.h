@@ -2,7 +2,6 @@
 // as a page to look at.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,13 +35,12 @@ struct PageOptions {
   // The folder the page is saved in (a full native path, UTF-8): images below or near it
   // are linked by relative paths, the others by file URLs.
   std::string Folder;
-  // The URL of a picture of a drawing to show beside its references; "" for none.
-  std::function<std::string(const CheckedDrawing&)> Picture;
 };
 
 // One self-contained page: a summary, then one section per drawing, those with problems
-// first, each reference with its state and a thumbnail of every image found. It needs no
-// script and, by its content policy, runs none and fetches nothing but local images.
+// first, with its preview when one was drawn (or why there is none), each reference with
+// its state and a thumbnail of every image found. It needs no script and, by its content
+// policy, runs none and fetches nothing but local images.
 std::string CheckPage(const CheckResult& result, const PageOptions& options);
 
 }  // namespace app

@@ -1,5 +1,7 @@
 #include "app/ProjectCheck.h"
 
+#include <new>
+
 #include "app/ImageReferenceList.h"
 #include "app/SearchIndex.h"
 #include "jww/DrawingDocument.h"
@@ -50,6 +52,27 @@ CheckedReference Checked(const ListedReference& listed, const jww::TJwwData& d, 
       break;
   }
   return ref;
+}
+
+// A preview of one drawing, as far as it can be drawn: nothing the drawing holds stops
+// the check.
+void Preview(const std::string& path, const relocation::ImageSearch& search, const decltype(CheckOptions::Preview)& draw,
+             CheckedDrawing& drawing) {
+  if (!drawing.Readable) {
+    drawing.NoPreview = "the drawing cannot be read";
+    return;
+  }
+  try {
+    draw(path, search, drawing);
+  } catch (const std::bad_alloc&) {
+    drawing.NoPreview = "too large to draw";
+  } catch (...) {
+    drawing.NoPreview = "cannot be drawn";
+  }
+  if (drawing.NoPreview.empty() == drawing.Preview.empty()) {
+    drawing.Preview.clear();
+    if (drawing.NoPreview.empty()) drawing.NoPreview = "cannot be drawn";
+  }
 }
 
 }  // namespace
@@ -124,6 +147,7 @@ CheckResult CheckProject(const std::vector<std::string>& inputs, const CheckOpti
   auto check = [&result, &search, &options](const std::string& path) {
     if (result.Stopped) return;
     result.Drawings.push_back(CheckDrawing(path, search));
+    if (options.Preview) Preview(path, search, options.Preview, result.Drawings.back());
     if (options.OnDrawing && !options.OnDrawing(result.Drawings.back())) result.Stopped = true;
   };
   for (const std::string& input : inputs) {

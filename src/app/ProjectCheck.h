@@ -50,6 +50,10 @@ struct CheckedDrawing {
   std::string Problem;  // why it could not be read, when known
   std::int32_t Version = 0;
   std::vector<CheckedReference> References;
+  // When previews are drawn: the drawing's picture (native, UTF-8), or else why there is
+  // none, in words.
+  std::string Preview;
+  std::string NoPreview;
   // Unreadable, or a reference that does not resolve.
   bool HasProblem() const;
 };
@@ -83,6 +87,11 @@ struct CheckOptions {
   relocation::SearchOptions Search;
   // Sees each drawing once checked (a window shows progress); false stops the check.
   std::function<bool(const CheckedDrawing&)> OnDrawing;
+  // Draws a preview of each drawing read (its full Shift-JIS path), its images found as
+  // the check finds them, and sets the drawing's Preview or NoPreview. Whatever it
+  // throws costs that drawing its preview, never the check.
+  std::function<void(const std::string& path, const relocation::ImageSearch& search, CheckedDrawing& drawing)>
+      Preview;
 };
 
 struct CheckResult {

@@ -1,7 +1,10 @@
-// preview: a picture of the whole paper of a drawing, as SVG or PNG.
+// preview: a picture of the whole paper of a drawing, as SVG or PNG; images missing where
+// they say are looked for as the conversion looks for them when a search is asked.
 #include <string>
 #include <vector>
 
+#include "app/CheckReport.h"
+#include "app/SearchIndex.h"
 #include "cli/Commands.h"
 #include "render/Preview.h"
 #include "text/ShiftJis.h"
@@ -22,13 +25,28 @@ int Preview(const std::vector<platform::Argument>& args) {
   const platform::Argument* drawingArg = nullptr;
   const platform::Argument* outArg = nullptr;
   int width = 1194;
+  relocation::SearchOptions search;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i].display;
-    if ((a == "-o" || a == "--width") && i + 1 == args.size()) {
+    if ((a == "-o" || a == "--width" || a == "--search") && i + 1 == args.size()) {
       Complain(a + " needs a value");
       return kUsage;
     }
-    if (a == "-o") {
+    if (a == "--search-near") {
+      search.Near = true;
+    } else if (a == "--search") {
+      const platform::Argument& folder = args[++i];
+      if (const std::string problem = PathProblem(folder); !problem.empty()) {
+        Complain(problem + ": " + folder.display);
+        return kUsage;
+      }
+      const std::string full = FullPath(folder.sjis);
+      if (!platform::FolderExists(full)) {
+        Complain("no such folder to search: " + folder.display);
+        return kUsage;
+      }
+      search.Folders.push_back(text::IncludeTrailingBackslash(full));
+    } else if (a == "-o") {
       outArg = &args[++i];
     } else if (a == "--width") {
       const std::string& value = args[++i].display;
@@ -74,15 +92,24 @@ int Preview(const std::vector<platform::Argument>& args) {
     Complain(problem + ": " + drawingArg->display);
     return kFailed;
   }
+  // whole, for the search looks in the folders above the drawing's
+  const std::string drawingPath = FullPath(drawingArg->sjis);
   jww::TJwwData drawing;
   render::StoredImages stored;
-  if (!render::LoadDrawing(drawingArg->sjis, drawing, stored)) {
+  if (!render::LoadDrawing(drawingPath, drawing, stored)) {
     Complain("cannot read the drawing: " + drawingArg->display);
     return kFailed;
   }
+  relocation::ImageSearch finder(search);
+  std::vector<app::PassedOver> passedOver;
+  app::IndexSearchFolders(finder, passedOver);
+  for (const app::PassedOver& p : passedOver) {
+    Complain(std::string(app::PassedOverWords(p)) + ": " + platform::NativePathForDisplay(p.Path));
+  }
   render::PreviewOptions options;
   options.widthPixels = width;
-  const render::DisplayList list = render::BuildDisplayList(drawing, drawingArg->sjis, stored, options);
+  options.findImage = render::FindImageFileOrSearch(finder);
+  const render::DisplayList list = render::BuildDisplayList(drawing, drawingPath, stored, options);
   if (toStdout) {
     platform::WriteStdout(render::WriteSvg(list, width));
     return kOk;

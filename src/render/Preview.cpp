@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "relocation/Gzip.h"
 #include "relocation/ImageRelocation.h"
+#include "relocation/ImageSearch.h"
 
 namespace render {
 namespace {
@@ -85,6 +86,18 @@ bool FindImageFile(const ImagePath& reference, const std::string& drawingPath, I
     file.sjis = relocation::ResolveImagePath(reference.sjis, drawingPath, &exists);
   }
   return exists;
+}
+
+ImageFinder FindImageFileOrSearch(const relocation::ImageSearch& search) {
+  return [&search](const ImagePath& reference, const std::string& drawingPath, ImagePath& file) {
+    if (FindImageFile(reference, drawingPath, file)) return true;
+    if (!search.Options().Active()) return false;
+    const relocation::SearchOutcome found =
+        reference.sjis.empty() ? search.Find(reference.units, drawingPath) : search.Find(reference.sjis, drawingPath);
+    if (found.What != relocation::SearchOutcome::Kind::Found) return false;
+    file = {found.Path, found.Path.empty() ? found.Units : std::u16string()};
+    return true;
+  };
 }
 
 template <class Load>

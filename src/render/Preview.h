@@ -10,6 +10,10 @@
 #include "jww/DrawingDocument.h"
 #include "render/DisplayList.h"
 
+namespace relocation {
+class ImageSearch;
+}
+
 namespace render {
 
 // A path in the form its reference text is held in: Shift-JIS bytes, or UTF-16 units for
@@ -25,6 +29,9 @@ using ImageFinder = std::function<bool(const ImagePath& reference, const std::st
 // The finder a conversion uses: relative beside the drawing, absolute as written, never a
 // device or a drive-relative name.
 bool FindImageFile(const ImagePath& reference, const std::string& drawingPath, ImagePath& file);
+// The same, and then for an image missing where it says, the search a conversion runs
+// with (found when one file is nearest, never a tie). The search must outlive the finder.
+ImageFinder FindImageFileOrSearch(const relocation::ImageSearch& search);
 
 // The images a drawing stores, unpacked, indexed as TJwwData::EmbeddedImages; an entry
 // that did not unpack is empty.

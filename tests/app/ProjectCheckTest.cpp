@@ -2,7 +2,11 @@
 // says, by a search, stored, gone or switched off; totals, and nothing written.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "TestSupport.h"
+#include "app/CheckReport.h"
 #include "app/ProjectCheck.h"
 #include "fixture/DrawingBuilder.h"
 #include "fixture/GzipStream.h"
@@ -128,6 +132,39 @@ TEST(ProjectCheck, ResolvesWhenEveryImageIsFoundStoredOrSwitchedOff) {
   EXPECT_EQ(result.Drawings.size(), 1u);
   EXPECT_TRUE(result.Refused.empty());
   EXPECT_FALSE(result.AllResolve());
+}
+
+// A preview that throws costs its drawing the picture, never the check; the page shows
+// each picture by a relative link, or in words why there is none.
+TEST(ProjectCheck, APreviewThatFailsCostsOnlyItsOwnPicture) {
+  const testsupport::TempFolder root;
+  for (const char* name : {"a.jww", "b.jww", "c.jww"}) ASSERT_TRUE(fixture::WriteDrawing(root / name, fixture::Drawing{}));
+  testsupport::WriteFileText(root / "d.jww", "not a drawing");
+  app::CheckOptions options;
+  options.Preview = [&root](const std::string& path, const relocation::ImageSearch&, app::CheckedDrawing& drawing) {
+    drawing.Preview = platform::NativePathForDisplay(root / "p\\<x>.svg");  // thrown away when it throws
+    if (path.ends_with("a.jww")) throw std::bad_alloc();
+    if (path.ends_with("b.jww")) throw std::runtime_error("no");
+  };
+  const std::vector<std::string> inputs{root / "a.jww", root / "b.jww", root / "c.jww", root / "d.jww"};
+  const app::CheckResult result = app::CheckProject(inputs, options);
+  ASSERT_EQ(result.Drawings.size(), 4u);
+  std::vector<std::string> previews, reasons;
+  for (const app::CheckedDrawing& d : result.Drawings) {
+    previews.push_back(d.Preview);
+    reasons.push_back(d.NoPreview);
+  }
+  const std::string drawn = platform::NativePathForDisplay(root / "p\\<x>.svg");
+  EXPECT_EQ(previews, std::vector<std::string>({"", "", drawn, ""}));
+  EXPECT_EQ(reasons,
+            std::vector<std::string>({"too large to draw", "cannot be drawn", "", "the drawing cannot be read"}));
+  EXPECT_EQ(result.Totals.Unreadable, 1u);
+
+  const std::string page = app::CheckPage(result, {app::PageLanguage::English, platform::NativePathForDisplay(root.Path())});
+  EXPECT_NE(page.find("<a class=\"picture\" href=\"p/%3Cx%3E.svg\"><img src=\"p/%3Cx%3E.svg\""), std::string::npos)
+      << page;
+  EXPECT_NE(page.find("<p class=\"nopreview\">no preview: too large to draw</p>"), std::string::npos);
+  EXPECT_NE(page.find("<p class=\"nopreview\">no preview: cannot be drawn</p>"), std::string::npos);
 }
 
 }  // namespace

@@ -24,11 +24,15 @@ TEST(PreviewCommand, WritesSvgOrPngAndRefusesWhatItCannot) {
   t.Text = "^@BMimg\\a.bmp,10,10,0,0,1,0";
   d.entities.push_back(t);
   ASSERT_TRUE(fixture::WriteDrawing(root / "plan.jww", d));
+  // a drawing whose image has moved since: found only by a search
+  std::get<fixture::TextEntity>(d.entities.back()).Text = "^@BMC:\\old\\img\\a.bmp,10,10,0,0,1,0";
+  ASSERT_TRUE(fixture::WriteDrawing(root / "moved.jww", d));
   struct Row {
     std::vector<std::string> args;
     int status;
     std::string file;   // the picture written, "" for standard output or none
     std::string start;  // what it begins with
+    bool image = true;  // SVG: the image is drawn
   };
   const Row rows[] = {
       {{"preview", "plan.jww"}, 0, "plan.svg", "<?xml"},
@@ -39,9 +43,15 @@ TEST(PreviewCommand, WritesSvgOrPngAndRefusesWhatItCannot) {
       {{"preview", "plan.jww", "plan.jww"}, 2, "", ""},
       {{"preview"}, 2, "", ""},
       {{"preview", "nothing.jww"}, 1, "", ""},
+      {{"preview", "moved.jww", "-o", "-"}, 0, "", "<?xml", false},
+      {{"preview", "--search", "img", "moved.jww", "-o", "-"}, 0, "", "<?xml"},
+      {{"preview", "--search-near", "moved.jww", "-o", "-"}, 0, "", "<?xml"},
+      {{"preview", "--search", "nowhere", "moved.jww"}, 2, "", ""},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.args.back());
+    std::string shown;
+    for (const std::string& a : row.args) shown += a + " ";
+    SCOPED_TRACE(shown);
     const RunResult r = clitest::Run(program, row.args, root.Path());
     EXPECT_EQ(r.status, row.status) << r.err;
     if (row.status != 0) {
@@ -54,9 +64,9 @@ TEST(PreviewCommand, WritesSvgOrPngAndRefusesWhatItCannot) {
       bytes.assign(written.begin(), written.end());
     }
     EXPECT_EQ(bytes.compare(0, row.start.size(), row.start), 0);
-    // the image beside the drawing is drawn, as PNG data inside the SVG
+    // the image is drawn, as PNG data inside the SVG
     if (row.start == "<?xml") {
-      EXPECT_NE(bytes.find("data:image/png;base64,"), std::string::npos);
+      EXPECT_EQ(bytes.find("data:image/png;base64,") != std::string::npos, row.image);
     }
   }
 }

@@ -84,6 +84,9 @@ fixture::Drawing ExampleDrawing(const References<Path>& refs) {
   d.blockDefs.push_back(parts);
   fixture::BlockEntity insert;
   insert.blockNumber = 1;
+  // on the paper, so that a preview shows the block's image too
+  insert.x = 60.0;
+  insert.y = 0.0;
   d.entities.push_back(insert);
   return d;
 }
@@ -124,6 +127,8 @@ bool WriteProject(const std::string& folder) {
   d.blockDefs.push_back(block);
   fixture::BlockEntity insert;
   insert.blockNumber = 1;
+  insert.x = 60.0;
+  insert.y = 0.0;
   d.entities.push_back(insert);
   const std::vector<unsigned char> stamp = example::TinyBitmap({200, 200, 40});
   d.images.push_back({"stamp.bmp.gz", fixture::GzipStream(std::string(stamp.begin(), stamp.end())), {}});
