@@ -25,21 +25,6 @@ struct CheckArguments {
 };
 
 // The path after an option, whole; false (with a message) when there is none to take.
-bool TakePath(const std::vector<platform::Argument>& args, std::size_t& i, std::string& path) {
-  const std::string& option = args[i].display;
-  if (i + 1 >= args.size()) {
-    Complain(option + " needs a " + (option == "--html" ? "file" : "folder"));
-    return false;
-  }
-  const platform::Argument& value = args[++i];
-  if (!value.representable) {
-    Complain(PathProblem(value) + ": " + value.display);
-    return false;
-  }
-  path = FullPath(value.sjis);
-  return true;
-}
-
 bool ParseCheck(const std::vector<platform::Argument>& args, CheckArguments& parsed) {
   bool filesOnly = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -52,12 +37,8 @@ bool ParseCheck(const std::vector<platform::Argument>& args, CheckArguments& par
       parsed.options.Search.Near = true;
     } else if (a == "--search") {
       std::string folder;
-      if (!TakePath(args, i, folder)) return false;
-      if (!platform::FolderExists(folder)) {
-        Complain("no such folder to search: " + args[i].display);
-        return false;
-      }
-      parsed.options.Search.Folders.push_back(text::IncludeTrailingBackslash(folder));
+      if (!TakeSearchFolder(args, i, folder)) return false;
+      parsed.options.Search.Folders.push_back(folder);
     } else if (a == "--json" || a == "--csv") {
       const Format format = a == "--json" ? Format::Json : Format::Csv;
       if (parsed.format != Format::Text && parsed.format != format) {

@@ -31,5 +31,11 @@ void Complain(const std::string& utf8);
 std::string FullPath(const std::string& path);
 // Why an argument cannot be taken as a path; "" when it can.
 std::string PathProblem(const platform::Argument& a);
+// Takes the path given after the option at args[i] (i moves onto it), made whole; false,
+// with the complaint made, when none is given or it cannot be taken as a path.
+bool TakePath(const std::vector<platform::Argument>& args, std::size_t& i, std::string& path);
+// The same for the folder after --search, ending in a backslash; also false when it is no
+// folder.
+bool TakeSearchFolder(const std::vector<platform::Argument>& args, std::size_t& i, std::string& folder);
 
 }  // namespace cli

@@ -45,6 +45,31 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
+bool TakePath(const std::vector<platform::Argument>& args, std::size_t& i, std::string& path) {
+  const std::string& option = args[i].display;
+  if (i + 1 >= args.size()) {
+    Complain(option + " needs a " + (option == "--html" ? "file" : "folder"));
+    return false;
+  }
+  const platform::Argument& value = args[++i];
+  if (!value.representable) {
+    Complain(PathProblem(value) + ": " + value.display);
+    return false;
+  }
+  path = FullPath(value.sjis);
+  return true;
+}
+
+bool TakeSearchFolder(const std::vector<platform::Argument>& args, std::size_t& i, std::string& folder) {
+  if (!TakePath(args, i, folder)) return false;
+  if (!platform::FolderExists(folder)) {
+    Complain("no such folder to search: " + args[i].display);
+    return false;
+  }
+  folder = text::IncludeTrailingBackslash(folder);
+  return true;
+}
+
 std::string FullPath(const std::string& path) {
   if (platform::IsFullPath(path)) return path;
   std::string result = platform::CurrentFolder();
@@ -142,22 +167,10 @@ bool ParseConvert(const std::vector<platform::Argument>& args, ConvertOptions& o
       options.searchGiven = true;
       options.searchNear = true;
     } else if (a == "--search") {
-      if (i + 1 >= args.size()) {
-        Complain("--search needs a folder");
-        return false;
-      }
-      const platform::Argument& folder = args[++i];
-      if (!folder.representable) {
-        Complain(PathProblem(folder) + ": " + folder.display);
-        return false;
-      }
-      const std::string path = FullPath(folder.sjis);
-      if (!platform::FolderExists(path)) {
-        Complain("no such folder to search: " + folder.display);
-        return false;
-      }
+      std::string folder;
+      if (!TakeSearchFolder(args, i, folder)) return false;
       options.searchGiven = true;
-      options.searchFolders.push_back(path);
+      options.searchFolders.push_back(folder);
     } else {
       Complain("unknown option for convert: " + a);
       return false;

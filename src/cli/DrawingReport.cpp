@@ -213,21 +213,9 @@ int Inspect(const std::vector<platform::Argument>& args) {
     } else if (a.display == "--search-near") {
       searchOptions.Near = true;
     } else if (a.display == "--search") {
-      if (i + 1 >= args.size()) {
-        Complain("--search needs a folder");
-        return kUsage;
-      }
-      const platform::Argument& folder = args[++i];
-      if (!folder.representable) {
-        Complain(PathProblem(folder) + ": " + folder.display);
-        return kUsage;
-      }
-      const std::string path = FullPath(folder.sjis);
-      if (!platform::FolderExists(path)) {
-        Complain("no such folder to search: " + folder.display);
-        return kUsage;
-      }
-      searchOptions.Folders.push_back(text::IncludeTrailingBackslash(path));
+      std::string folder;
+      if (!TakeSearchFolder(args, i, folder)) return kUsage;
+      searchOptions.Folders.push_back(folder);
     } else if (a.display.starts_with("--")) {
       Complain("unknown option for inspect: " + a.display);
       return kUsage;

@@ -35,17 +35,9 @@ int Preview(const std::vector<platform::Argument>& args) {
     if (a == "--search-near") {
       search.Near = true;
     } else if (a == "--search") {
-      const platform::Argument& folder = args[++i];
-      if (const std::string problem = PathProblem(folder); !problem.empty()) {
-        Complain(problem + ": " + folder.display);
-        return kUsage;
-      }
-      const std::string full = FullPath(folder.sjis);
-      if (!platform::FolderExists(full)) {
-        Complain("no such folder to search: " + folder.display);
-        return kUsage;
-      }
-      search.Folders.push_back(text::IncludeTrailingBackslash(full));
+      std::string folder;
+      if (!TakeSearchFolder(args, i, folder)) return kUsage;
+      search.Folders.push_back(folder);
     } else if (a == "-o") {
       outArg = &args[++i];
     } else if (a == "--width") {
