@@ -8,6 +8,11 @@
 #include "jww/JwwString.h"
 #include "platform/Platform.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace clitest {
 namespace {
 
@@ -115,6 +120,28 @@ TEST_F(SearchCommand, AFolderToSearchMustExist) {
   }
   EXPECT_TRUE(platform::ListFolder(root / "out\\").empty());
 }
+
+#ifndef _WIN32
+// A folder below a search folder that cannot be read is named and left out; the drawing is
+// still converted with what the other folders hold.
+TEST_F(SearchCommand, AFolderBelowASearchFolderThatCannotBeReadIsNamedAndLeftOut) {
+  if (geteuid() != 0 || !platform::FileExists("\\usr\\bin\\setpriv")) GTEST_SKIP() << "needs root and setpriv";
+  ASSERT_EQ(chmod(Native("out").c_str(), 0777), 0);
+  ASSERT_EQ(chmod(Native("lib\\y").c_str(), 0), 0);
+  const RunResult r = clitest::Run("\\usr\\bin\\setpriv",
+                                   {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                    platform::NativePathForDisplay(program), "convert", "--to", "out",
+                                    "--plain-names", "--search", "lib", "plan.jww"},
+                                   root.Path());
+  chmod(Native("lib\\y").c_str(), 0755);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_TRUE(Contains(r.err, "フォルダを読めません: " + Native("lib\\y"))) << r.err;
+  // lib\y held the other p2.jpg: without it the nearer one is no longer tied with anything
+  EXPECT_TRUE(Contains(r.out, "変換ＯＫ(画像ファイル数:1 画像文字数:1 blk内:0 不明画像文字:3 blk内:0)")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "　　検索で発見: C:\\old\\x\\p2.jpg → " + Native("lib\\x\\p2.jpg"))) << r.out;
+  EXPECT_TRUE(platform::FileExists(root / "out\\plan.jww"));
+}
+#endif
 
 }  // namespace
 }  // namespace clitest
