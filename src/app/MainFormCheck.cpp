@@ -19,7 +19,8 @@ constexpr int kPreviewWidth = 1194;
 
 // Writes bytes to path, replacing what is there only when they are written whole.
 bool WriteFileWhole(const std::string& path, const void* data, std::size_t size) {
-  return platform::ReplaceFile(path, [&](platform::OutputFile& file) { return file.Write(data, size) == size; });
+  return platform::ReplaceFileContents(path,
+                                       [&](platform::OutputFile& file) { return file.Write(data, size) == size; });
 }
 
 }  // namespace

@@ -139,7 +139,7 @@ void TForm1::SaveSettings(const std::string& path) {
 
     // written beside the settings file and moved over it when complete, so that a run
     // reading it meanwhile never sees half of it; a write that fails leaves it as it was
-    platform::ReplaceFile(path, [&content](platform::OutputFile& file) {
+    platform::ReplaceFileContents(path, [&content](platform::OutputFile& file) {
       return file.Write(content.data(), content.size()) == content.size();
     });
   } catch (...) {

@@ -168,7 +168,7 @@ bool TJwwData::SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t vers
 
 bool TJwwData::SaveToFile(const std::string& path, std::int32_t version) {
   // written beside the drawing, flushed to the disk and moved over it only when complete
-  return platform::ReplaceFile(path, [this, version](platform::OutputFile& out) {
+  return platform::ReplaceFileContents(path, [this, version](platform::OutputFile& out) {
     FileSink sink(out);
     ArchiveWriter ar(sink);
     Save(ar, version);

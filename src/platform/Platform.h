@@ -140,7 +140,7 @@ class OutputFile {
 // new file beside it: written, flushed to the disk and moved over the old one only when
 // `write` returned true and nothing failed. Whatever fails or is thrown on the way, the
 // old file stays as it was and the new one is removed; false then.
-bool ReplaceFile(const std::string& path, const std::function<bool(OutputFile&)>& write);
+bool ReplaceFileContents(const std::string& path, const std::function<bool(OutputFile&)>& write);
 
 enum class CopyOutcome {
   Copied,           // every byte copied

@@ -37,7 +37,7 @@ bool OutputFile::CreateTemporaryFor(const std::string& target, std::string& temp
   return false;
 }
 
-bool ReplaceFile(const std::string& path, const std::function<bool(OutputFile&)>& write) {
+bool ReplaceFileContents(const std::string& path, const std::function<bool(OutputFile&)>& write) {
   // a link is followed to the file it stands for; a read-only file is not replaced
   std::string target;
   std::string temp;

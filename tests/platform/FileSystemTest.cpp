@@ -139,7 +139,7 @@ TEST(Platform, ReplaceFileMovesOverAnExistingFile) {
 }
 
 // Whatever a save's writing does wrong, the old file stays whole and nothing is left beside it.
-TEST(Platform, ReplaceFileKeepsTheOldFileWhenTheWritingFailsInAnyWay) {
+TEST(Platform, ReplaceFileContentsKeepsTheOldFileWhenTheWritingFailsInAnyWay) {
   struct Row {
     const char* what;
     std::function<bool(platform::OutputFile&)> write;
@@ -155,7 +155,7 @@ TEST(Platform, ReplaceFileKeepsTheOldFileWhenTheWritingFailsInAnyWay) {
     TempFolder temp;
     const std::string file = temp / (kNou + ".jww");
     WriteFileText(file, "old and longer");
-    EXPECT_EQ(platform::ReplaceFile(file, row.write), row.expected == "new") << row.what;
+    EXPECT_EQ(platform::ReplaceFileContents(file, row.write), row.expected == "new") << row.what;
     EXPECT_EQ(Contents(file), row.expected) << row.what;
     EXPECT_EQ(SortedList(temp.Path()), std::vector<std::string>{kNou + ".jww"}) << row.what;
   }
