@@ -212,6 +212,7 @@ struct PageWords {
   const char* unpackedBefore, *unpackedAfter;
   const char* previewOf;  // a preview's alternative text, before the drawing's path
   const char* noPreview;  // before why a drawing has no preview
+  const char* gaps[5];    // why, in the order of CheckedDrawing::PreviewGap after None
 };
 
 constexpr PageWords kEnglish = {
@@ -242,6 +243,8 @@ constexpr PageWords kEnglish = {
     ", ", " unpacked",
     "preview of ",
     "no preview: ",
+    {"too large to draw", "cannot be drawn", "the drawing cannot be read",
+     "no folder for the previews can be made beside the report", "the picture cannot be written"},
 };
 
 constexpr PageWords kJapanese = {
@@ -324,6 +327,14 @@ constexpr PageWords kJapanese = {
     "\xE3\x83\x97\xE3\x83\xAC\xE3\x83\x93\xE3\x83\xA5\xE3\x83\xBC: ",
     // プレビューなし: 
     "\xE3\x83\x97\xE3\x83\xAC\xE3\x83\x93\xE3\x83\xA5\xE3\x83\xBC\xE3\x81\xAA\xE3\x81\x97: ",
+    // 大きすぎて描けません / 描けません / 図面を読めません /
+    // レポートの横にプレビューのフォルダを作れません / プレビューを書き込めません
+    {"\xE5\xA4\xA7\xE3\x81\x8D\xE3\x81\x99\xE3\x81\x8E\xE3\x81\xA6\xE6\x8F\x8F\xE3\x81\x91\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93",
+     "\xE6\x8F\x8F\xE3\x81\x91\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93",
+     "\xE5\x9B\xB3\xE9\x9D\xA2\xE3\x82\x92\xE8\xAA\xAD\xE3\x82\x81\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93",
+     "\xE3\x83\xAC\xE3\x83\x9D\xE3\x83\xBC\xE3\x83\x88\xE3\x81\xAE\xE6\xA8\xAA\xE3\x81\xAB\xE3\x83\x97\xE3\x83\xAC"
+     "\xE3\x83\x93\xE3\x83\xA5\xE3\x83\xBC\xE3\x81\xAE\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80\xE3\x82\x92\xE4\xBD\x9C\xE3\x82\x8C\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93",
+     "\xE3\x83\x97\xE3\x83\xAC\xE3\x83\x93\xE3\x83\xA5\xE3\x83\xBC\xE3\x82\x92\xE6\x9B\xB8\xE3\x81\x8D\xE8\xBE\xBC\xE3\x82\x81\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93"},
 };
 
 const PageWords& WordsOf(const PageOptions& options) {
@@ -482,8 +493,8 @@ void PagePreview(report::HtmlWriter& html, const CheckedDrawing& d, const PageOp
     html.Open("a", {{"class", "picture"}, {"href", url}});
     html.Empty("img", {{"src", url}, {"alt", w.previewOf + d.Path}, {"loading", "lazy"}});
     html.Close("a");
-  } else if (!d.NoPreview.empty()) {
-    html.Element("p", {{"class", "nopreview"}}, w.noPreview + d.NoPreview);
+  } else if (d.NoPreview != CheckedDrawing::PreviewGap::None) {
+    html.Element("p", {{"class", "nopreview"}}, std::string(w.noPreview) + w.gaps[static_cast<int>(d.NoPreview) - 1]);
   }
 }
 

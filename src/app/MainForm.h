@@ -148,6 +148,9 @@ class TForm1 {
   // The drawing of the selected log line, or, when no line of a drawing is selected, the
   // last one checked; "" before a check.
   std::string PreviewDrawing() const;
+  // The last check with each readable drawing's preview drawn into a folder beside the
+  // page (a full Shift-JIS path) as the console draws them, progress in the status bar.
+  CheckResult WithPreviews(const std::string& page);
   // The last check, while the log shows it.
   bool HasCheck() const { return hasCheck_; }
   const CheckResult& LastCheck() const { return lastCheck_; }
@@ -272,6 +275,7 @@ class TForm1 {
   relocation::ImageMode imageMode_ = relocation::ImageMode::Copy;
   bool hasCheck_ = false;
   CheckResult lastCheck_;
+  relocation::SearchOptions checkSearch_;  // where the last check looked for missing images
   // For each log line of the last check, the index of its drawing in lastCheck_; -1 for
   // a line of no drawing.
   std::vector<std::int32_t> logDrawings_;

@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "app/CheckPreviews.h"
 #include "app/CheckReport.h"
 #include "app/FormTexts.h"
 #include "app/MainForm.h"
+#include "app/SearchIndex.h"
 #include "render/Preview.h"
 #include "text/ShiftJis.h"
 #include "text/ShownText.h"
@@ -28,6 +30,7 @@ bool WriteFileWhole(const std::string& path, const void* data, std::size_t size)
 void TForm1::ForgetCheck() {
   hasCheck_ = false;
   lastCheck_ = CheckResult{};
+  checkSearch_ = {};
   logDrawings_.clear();
   ListBox1.ItemIndex = -1;
   Button3.Enabled = false;
@@ -71,6 +74,7 @@ void TForm1::RunCheck(const std::vector<std::string>& paths) {
       return false;
     };
     lastCheck_ = CheckProject(inputs, options);
+    checkSearch_ = options.Search;
     StatusBar1.SimpleText = statusText;
     for (const PassedOver& passed : lastCheck_.PassedOverPaths) {
       switch (passed.Why) {
@@ -107,10 +111,33 @@ void TForm1::Button3Click() {
     PageOptions page;
     page.Language = PageLanguage::Japanese;
     page.Folder = platform::NativePathForDisplay(text::ExtractFilePath(path));
-    const std::string html = CheckPage(lastCheck_, page);
+    const std::string html = CheckPage(WithPreviews(path), page);
     if (!WriteFileWhole(path, html.data(), html.size())) Message(std::string(texts::kReportNotSaved) + "\r\n" + path);
   } catch (...) {
   }
+}
+
+CheckResult TForm1::WithPreviews(const std::string& page) {
+  CheckResult result = lastCheck_;
+  const std::string statusText = StatusBar1.SimpleText;
+  // the check's search, indexed once more for the previews: its index was not kept
+  relocation::ImageSearch search(checkSearch_);
+  std::vector<PassedOver> passedOver;
+  IndexSearchFolders(search, passedOver);
+  PreviewFolder previews(page);
+  const PreviewDrawer draw = [&previews](const std::string& path, const relocation::ImageSearch& found,
+                                         CheckedDrawing& drawing) { previews.Draw(path, found, drawing); };
+  std::int32_t drawn = 0;
+  for (CheckedDrawing& d : result.Drawings) {
+    StatusBar1.SimpleText = texts::kPreviewProgress + std::to_string(++drawn) + ": " +
+                            text::ControlsShown(text::ExtractFileName(d.Source));
+    if (OnFileDone) OnFileDone();
+    d.Preview.clear();
+    d.NoPreview = CheckedDrawing::PreviewGap::None;
+    DrawPreview(d.Source, search, draw, d);
+  }
+  StatusBar1.SimpleText = statusText;
+  return result;
 }
 
 std::string TForm1::PreviewDrawing() const {

@@ -54,27 +54,6 @@ CheckedReference Checked(const ListedReference& listed, const jww::TJwwData& d, 
   return ref;
 }
 
-// A preview of one drawing, as far as it can be drawn: nothing the drawing holds stops
-// the check.
-void Preview(const std::string& path, const relocation::ImageSearch& search, const decltype(CheckOptions::Preview)& draw,
-             CheckedDrawing& drawing) {
-  if (!drawing.Readable) {
-    drawing.NoPreview = "the drawing cannot be read";
-    return;
-  }
-  try {
-    draw(path, search, drawing);
-  } catch (const std::bad_alloc&) {
-    drawing.NoPreview = "too large to draw";
-  } catch (...) {
-    drawing.NoPreview = "cannot be drawn";
-  }
-  if (drawing.NoPreview.empty() == drawing.Preview.empty()) {
-    drawing.Preview.clear();
-    if (drawing.NoPreview.empty()) drawing.NoPreview = "cannot be drawn";
-  }
-}
-
 }  // namespace
 
 bool Resolves(ReferenceState state) {
@@ -140,6 +119,26 @@ CheckedDrawing CheckDrawing(const std::string& path, const relocation::ImageSear
   return drawing;
 }
 
+void DrawPreview(const std::string& path, const relocation::ImageSearch& search, const PreviewDrawer& draw,
+                 CheckedDrawing& drawing) {
+  if (!drawing.Readable) {
+    drawing.NoPreview = CheckedDrawing::PreviewGap::Unreadable;
+    return;
+  }
+  try {
+    draw(path, search, drawing);
+  } catch (const std::bad_alloc&) {
+    drawing.NoPreview = CheckedDrawing::PreviewGap::TooLarge;
+  } catch (...) {
+    drawing.NoPreview = CheckedDrawing::PreviewGap::CannotDraw;
+  }
+  const bool gap = drawing.NoPreview != CheckedDrawing::PreviewGap::None;
+  if (gap != drawing.Preview.empty()) {
+    drawing.Preview.clear();
+    if (!gap) drawing.NoPreview = CheckedDrawing::PreviewGap::CannotDraw;
+  }
+}
+
 CheckResult CheckProject(const std::vector<std::string>& inputs, const CheckOptions& options) {
   CheckResult result;
   relocation::ImageSearch search(options.Search);
@@ -147,7 +146,7 @@ CheckResult CheckProject(const std::vector<std::string>& inputs, const CheckOpti
   auto check = [&result, &search, &options](const std::string& path) {
     if (result.Stopped) return;
     result.Drawings.push_back(CheckDrawing(path, search));
-    if (options.Preview) Preview(path, search, options.Preview, result.Drawings.back());
+    if (options.Preview) DrawPreview(path, search, options.Preview, result.Drawings.back());
     if (options.OnDrawing && !options.OnDrawing(result.Drawings.back())) result.Stopped = true;
   };
   for (const std::string& input : inputs) {

@@ -50,10 +50,19 @@ struct CheckedDrawing {
   std::string Problem;  // why it could not be read, when known
   std::int32_t Version = 0;
   std::vector<CheckedReference> References;
+  // Why a drawing has no preview.
+  enum class PreviewGap {
+    None,        // it has one, or none was drawn
+    TooLarge,    // drawing it took more memory than there is
+    CannotDraw,  // drawing it failed otherwise
+    Unreadable,  // the drawing cannot be read
+    NoFolder,    // no folder for the previews can be made beside the page
+    NotWritten,  // the picture cannot be written
+  };
   // When previews are drawn: the drawing's picture (native, UTF-8), or else why there is
-  // none, in words.
+  // none.
   std::string Preview;
-  std::string NoPreview;
+  PreviewGap NoPreview = PreviewGap::None;
   // Unreadable, or a reference that does not resolve.
   bool HasProblem() const;
 };
@@ -83,6 +92,11 @@ struct CheckTotals {
   void Add(const CheckedDrawing& drawing);
 };
 
+// Draws a preview of a drawing read (its full Shift-JIS path), its images found as the
+// check finds them, and sets the drawing's Preview or NoPreview.
+using PreviewDrawer =
+    std::function<void(const std::string& path, const relocation::ImageSearch& search, CheckedDrawing& drawing)>;
+
 struct CheckOptions {
   relocation::SearchOptions Search;
   // Sees each drawing once checked (a window shows progress); false stops the check.
@@ -90,8 +104,7 @@ struct CheckOptions {
   // Draws a preview of each drawing read (its full Shift-JIS path), its images found as
   // the check finds them, and sets the drawing's Preview or NoPreview. Whatever it
   // throws costs that drawing its preview, never the check.
-  std::function<void(const std::string& path, const relocation::ImageSearch& search, CheckedDrawing& drawing)>
-      Preview;
+  PreviewDrawer Preview;
 };
 
 struct CheckResult {
@@ -108,6 +121,11 @@ struct CheckResult {
 // Checks every drawing the inputs name: drawing files, and folders walked as a batch
 // walks them (full Shift-JIS paths). The search folders are indexed once for the run.
 CheckResult CheckProject(const std::vector<std::string>& inputs, const CheckOptions& options);
+
+// A checked drawing's preview drawn with draw, as far as it can be: an unreadable drawing
+// has none, and whatever draw throws costs the drawing its preview and nothing more.
+void DrawPreview(const std::string& path, const relocation::ImageSearch& search, const PreviewDrawer& draw,
+                 CheckedDrawing& drawing);
 
 // Checks one drawing file (a full Shift-JIS path) with a search already indexed.
 CheckedDrawing CheckDrawing(const std::string& path, const relocation::ImageSearch& search);

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "app/CheckPreviews.h"
 #include "app/CheckReport.h"
 #include "app/ProjectCheck.h"
 #include "cli/Commands.h"
 #include "platform/Platform.h"
-#include "render/Preview.h"
 #include "text/ShiftJis.h"
 
 namespace cli {
@@ -82,73 +82,6 @@ bool WritePage(const std::string& path, const std::string& page) {
   return file.Close() && written;
 }
 
-// The previews of one run, in a folder of their own beside the page, named after the page
-// ("report.html" gives "report.previews"), or "report.previews-2", "-3", ... when that
-// name is taken: the folder is new, made by this run, so no file the run did not make is
-// ever replaced, and a run beside an earlier one leaves that one's previews as they are.
-// Inside it the previews are named by their number, never by a drawing's name.
-class PreviewFolder {
- public:
-  // Pixels across a preview: what the page shows it at.
-  static constexpr int kWidth = 960;
-
-  explicit PreviewFolder(std::string page) : page_(std::move(page)) {}
-
-  // Draws one drawing as SVG into the folder, its images found with the check's search.
-  void Draw(const std::string& path, const relocation::ImageSearch& search, app::CheckedDrawing& drawing) {
-    if (!Made()) {
-      drawing.NoPreview = "no folder for the previews can be made beside the report";
-      return;
-    }
-    jww::TJwwData d;
-    render::StoredImages stored;
-    if (!render::LoadDrawing(path, d, stored)) {
-      drawing.NoPreview = "the drawing cannot be read";
-      return;
-    }
-    render::PreviewOptions options;
-    options.widthPixels = kWidth;
-    options.findImage = render::FindImageFileOrSearch(search);
-    const std::string svg = render::WriteSvg(render::BuildDisplayList(d, path, stored, options), kWidth);
-    const std::string file = folder_ + "drawing-" + std::to_string(++count_) + ".svg";
-    platform::OutputFile out;
-    bool written = out.Create(file, true);
-    if (written) {
-      written = out.Write(svg.data(), svg.size()) == svg.size() && !out.Failed();
-      written = out.Close() && written;
-      if (!written) platform::RemoveFile(file);  // made here, and only in part
-    }
-    if (!written) {
-      drawing.NoPreview = "the picture cannot be written";
-      return;
-    }
-    drawing.Preview = platform::NativePathForDisplay(file);
-  }
-
- private:
-  bool Made() {
-    if (tried_) return !folder_.empty();
-    tried_ = true;
-    const std::string base = text::ChangeFileExt(page_, "") + ".previews";
-    for (int n = 1; n <= 100; ++n) {
-      const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
-      // the page itself is no folder to take
-      if (text::UpperCase(name) == text::UpperCase(page_)) continue;
-      if (platform::MakeFolder(name)) {
-        folder_ = text::IncludeTrailingBackslash(name);
-        return true;
-      }
-      if (!platform::FolderExists(name) && !platform::FileExists(name)) return false;
-    }
-    return false;
-  }
-
-  std::string page_;
-  std::string folder_;
-  bool tried_ = false;
-  int count_ = 0;
-};
-
 }  // namespace
 
 int Check(const std::vector<platform::Argument>& args) {
@@ -165,7 +98,7 @@ int Check(const std::vector<platform::Argument>& args) {
       inputs.push_back(FullPath(input.sjis));
     }
   }
-  PreviewFolder previews(parsed.page);
+  app::PreviewFolder previews(parsed.page);
   if (!parsed.page.empty() && parsed.previews) {
     parsed.options.Preview = [&previews](const std::string& path, const relocation::ImageSearch& search,
                                          app::CheckedDrawing& drawing) { previews.Draw(path, search, drawing); };

@@ -91,6 +91,31 @@ TEST_F(TForm1Check, AFolderIsCheckedNotConvertedAndItsReportAndPicturesFollow) {
   EXPECT_FALSE(form.Button4.Enabled);
 }
 
+// The saved page links one preview per readable drawing, in a folder of its own beside
+// the page, and says in the page's Japanese why the unreadable drawing has none.
+TEST_F(TForm1Check, TheSavedPageShowsThePreviewsBesideIt) {
+  testsupport::WriteFileText(tree + "m.jww", "not a drawing");
+  Drop({tree});
+  shell.saveAnswer = root / "report.html";
+  form.Button3Click();
+  shell.saveAnswer = root / "report.html";
+  form.Button3Click();  // again: the first page's previews stay as they are
+  EXPECT_EQ(testsupport::FolderNames(root / "report.previews"),
+            (std::vector<std::string>{"drawing-1.svg", "drawing-2.svg"}));
+  EXPECT_EQ(testsupport::FolderNames(root / "report.previews-2").size(), 2u);
+  const std::string page = AsString(testsupport::ReadFileBytes(root / "report.html"));
+  for (const char* svg : {"drawing-1.svg", "drawing-2.svg"}) {
+    EXPECT_NE(page.find(std::string("<img src=\"report.previews-2/") + svg + "\""), std::string::npos) << svg;
+  }
+  EXPECT_EQ(page.find("report.previews/"), std::string::npos);
+  // プレビューなし: 図面を読めません
+  EXPECT_NE(page.find("<p class=\"nopreview\">\xE3\x83\x97\xE3\x83\xAC\xE3\x83\x93\xE3\x83\xA5\xE3\x83\xBC"
+                      "\xE3\x81\xAA\xE3\x81\x97: \xE5\x9B\xB3\xE9\x9D\xA2\xE3\x82\x92\xE8\xAA\xAD\xE3\x82\x81"
+                      "\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93</p>"),
+            std::string::npos);
+  EXPECT_TRUE(shell.messages.empty());
+}
+
 TEST_F(TForm1Check, EscapeStopsBetweenDrawings) {
   shell.escape = {true};
   Drop({tree});

@@ -149,15 +149,16 @@ TEST(ProjectCheck, APreviewThatFailsCostsOnlyItsOwnPicture) {
   const std::vector<std::string> inputs{root / "a.jww", root / "b.jww", root / "c.jww", root / "d.jww"};
   const app::CheckResult result = app::CheckProject(inputs, options);
   ASSERT_EQ(result.Drawings.size(), 4u);
-  std::vector<std::string> previews, reasons;
+  using Gap = app::CheckedDrawing::PreviewGap;
+  std::vector<std::string> previews;
+  std::vector<Gap> reasons;
   for (const app::CheckedDrawing& d : result.Drawings) {
     previews.push_back(d.Preview);
     reasons.push_back(d.NoPreview);
   }
   const std::string drawn = platform::NativePathForDisplay(root / "p\\<x>.svg");
   EXPECT_EQ(previews, std::vector<std::string>({"", "", drawn, ""}));
-  EXPECT_EQ(reasons,
-            std::vector<std::string>({"too large to draw", "cannot be drawn", "", "the drawing cannot be read"}));
+  EXPECT_EQ(reasons, std::vector<Gap>({Gap::TooLarge, Gap::CannotDraw, Gap::None, Gap::Unreadable}));
   EXPECT_EQ(result.Totals.Unreadable, 1u);
 
   const std::string page = app::CheckPage(result, {app::PageLanguage::English, platform::NativePathForDisplay(root.Path())});
@@ -165,6 +166,7 @@ TEST(ProjectCheck, APreviewThatFailsCostsOnlyItsOwnPicture) {
       << page;
   EXPECT_NE(page.find("<p class=\"nopreview\">no preview: too large to draw</p>"), std::string::npos);
   EXPECT_NE(page.find("<p class=\"nopreview\">no preview: cannot be drawn</p>"), std::string::npos);
+  EXPECT_NE(page.find("<p class=\"nopreview\">no preview: the drawing cannot be read</p>"), std::string::npos);
 }
 
 }  // namespace
