@@ -55,8 +55,7 @@ std::string LogForm(const std::u16string& units) {
 
 }  // namespace
 
-bool TForm1::PrepareSearch(std::string& shown) {
-  const relocation::SearchOptions options = ChosenSearch();
+bool TForm1::SearchFoldersExist(const relocation::SearchOptions& options, std::string& shown) {
   for (const std::string& folder : options.Folders) {
     // an empty field names no folder, never the root of a drive
     if (folder.empty() || !platform::FolderExists(folder)) {
@@ -64,6 +63,12 @@ bool TForm1::PrepareSearch(std::string& shown) {
       return false;
     }
   }
+  return true;
+}
+
+bool TForm1::PrepareSearch(std::string& shown) {
+  const relocation::SearchOptions options = ChosenSearch();
+  if (!SearchFoldersExist(options, shown)) return false;
   search_ = relocation::ImageSearch(options);
   searchPassedOver_.clear();
   IndexSearchFolders(search_, searchPassedOver_);

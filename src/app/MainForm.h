@@ -235,8 +235,10 @@ class TForm1 {
   std::string MirroredName(std::size_t i) const;
   // The drawing object, made (with a scratch folder of its own) when there is none.
   jww::TJwwData& Document();
-  // Indexes the folders the search chooses, once for a run; false when one is missing,
-  // `shown` then naming it for the message.
+  // False when a folder the search names is missing (or the field is empty), `shown` then
+  // naming it for the message.
+  static bool SearchFoldersExist(const relocation::SearchOptions& options, std::string& shown);
+  // Indexes the folders the search chooses, once for a run; false as above.
   bool PrepareSearch(std::string& shown);
   // The lines under a drawing's result that tell what the search found for it.
   void LogSearchNotes();

@@ -49,6 +49,13 @@ void TForm1::RunCheck(const std::vector<std::string>& paths) {
       }
     }
     if (inputs.empty()) return;
+    // missing images are looked for as a conversion would look for them
+    CheckOptions options;
+    options.Search = ChosenSearch();
+    if (std::string shown; !SearchFoldersExist(options.Search, shown)) {
+      Message(std::string(texts::kFolderNotFound) + (shown.empty() ? "" : "\r\n" + shown));
+      return;
+    }
     ForgetCheck();
     ListBox1.Items.clear();
 
@@ -58,7 +65,6 @@ void TForm1::RunCheck(const std::vector<std::string>& paths) {
       logDrawings_.resize(ListBox1.Items.size(), drawing);
     };
     std::int32_t checked = 0;
-    CheckOptions options;
     options.OnDrawing = [&](const CheckedDrawing& d) {
       StatusBar1.SimpleText = texts::kCheckProgress + std::to_string(checked + 1) + ": " +
                               text::ControlsShown(text::ExtractFileName(d.Source));

@@ -116,6 +116,23 @@ TEST_F(TForm1Check, TheSavedPageShowsThePreviewsBesideIt) {
   EXPECT_TRUE(shell.messages.empty());
 }
 
+// The check looks for missing images as the window's conversion would: the search group's
+// choices hold for it, and a folder named there that is missing stops it before it starts.
+TEST_F(TForm1Check, TheSearchGroupHoldsForTheCheck) {
+  const std::string lib = Folder("lib");
+  testsupport::WriteFileText(lib + "lost.bmp", "BM lost");
+  form.CheckBox3.Checked = true;
+  form.Edit2.Text = root / "nowhere";
+  Drop({tree});
+  EXPECT_TRUE(form.ListBox1.Items.empty());
+  ASSERT_EQ(shell.messages.size(), 1u);
+  form.Edit2.Text = lib;
+  Drop({tree});
+  ASSERT_EQ(form.ListBox1.Items.size(), 4u);
+  EXPECT_TRUE(form.ListBox1.Items[0].ends_with(", 2 image references: 2 found, 0 missing, 0 embedded"))
+      << form.ListBox1.Items[0];
+}
+
 TEST_F(TForm1Check, EscapeStopsBetweenDrawings) {
   shell.escape = {true};
   Drop({tree});
