@@ -100,9 +100,9 @@ TEST_F(TForm1Check, TheSavedPageShowsThePreviewsBesideIt) {
   form.Button3Click();
   shell.saveAnswer = root / "report.html";
   form.Button3Click();  // again: the first page's previews stay as they are
-  EXPECT_EQ(testsupport::FolderNames(root / "report.previews"),
+  EXPECT_EQ(testsupport::FolderNames(root / "report.previews\\"),
             (std::vector<std::string>{"drawing-1.svg", "drawing-2.svg"}));
-  EXPECT_EQ(testsupport::FolderNames(root / "report.previews-2").size(), 2u);
+  EXPECT_EQ(testsupport::FolderNames(root / "report.previews-2\\").size(), 2u);
   const std::string page = AsString(testsupport::ReadFileBytes(root / "report.html"));
   for (const char* svg : {"drawing-1.svg", "drawing-2.svg"}) {
     EXPECT_NE(page.find(std::string("<img src=\"report.previews-2/") + svg + "\""), std::string::npos) << svg;
