@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 
+#include "app/DrawingConversion.h"
 #include "app/FormTexts.h"
 #include "app/MainForm.h"
 #include "app/SearchIndex.h"
@@ -13,26 +14,6 @@
 namespace app {
 
 namespace {
-
-constexpr std::int32_t kSavedVersion = 700;
-
-// Makes the folders between an existing folder and a file's folder below it; false when
-// one cannot be made (a file may have its name).
-bool MakeFolders(const std::string& existing, const std::string& file) {
-  const std::string target = text::ExtractFilePath(file);
-  if (existing.empty() || target.size() <= existing.size()) return true;
-  for (std::size_t i = existing.size(); i < target.size(); ++i) {
-    if (text::IsLeadByte(static_cast<unsigned char>(target[i]))) {
-      ++i;
-    } else if (target[i] == '\\') {
-      const std::string folder = target.substr(0, i + 1);
-      if (!platform::FolderExists(folder) && !platform::MakeFolder(folder) && !platform::FolderExists(folder)) {
-        return false;
-      }
-    }
-  }
-  return true;
-}
 
 // A path with no Shift-JIS form as the window's log shows it: each character that has
 // none as its code point.
@@ -75,8 +56,8 @@ bool TForm1::PrepareSearch(std::string& shown) {
   return true;
 }
 
-void TForm1::LogSearchNotes() {
-  for (const relocation::SearchNote& note : searchNotes_) {
+void TForm1::LogSearchNotes(const std::vector<relocation::SearchNote>& notes) {
+  for (const relocation::SearchNote& note : notes) {
     const std::string reference = note.Reference.empty() ? LogForm(note.ReferenceUnits) : note.Reference;
     const std::string shownReference = note.Reference.empty() ? platform::Utf16ToUtf8ForDisplay(note.ReferenceUnits)
                                                               : platform::ToUtf8(note.Reference);
@@ -147,9 +128,12 @@ void TForm1::RunBatch() {
     }
     const bool searching = search_.Options().Active();
 
-    DisableMissingImages = CheckBox1.Checked;
-    NameWithPath = RadioButton5.Checked();
-    imageMode_ = ChosenImageMode();
+    conversionOptions_.DisableMissingImages = CheckBox1.Checked;
+    conversionOptions_.NameWithPath = RadioButton5.Checked();
+    conversionOptions_.Mode = GivenImageMode.value_or(ChosenImageMode());
+    conversionOptions_.Search = &search_;
+    ConversionOptions options = conversionOptions_;
+    options.DestinationFolder = folder;
     ListBox1.Items.clear();
     const std::size_t count = std::min(static_cast<std::size_t>(std::max(FileCount, 0)), FileQueue.size());
     std::int64_t converted = 0;
@@ -170,23 +154,24 @@ void TForm1::RunBatch() {
                               text::ControlsShown(text::ExtractFileName(source));
       AddLog(LogLine::Kind::Source, source, source);
       AddLog(LogLine::Kind::Destination, texts::kDestinationMark + destination, destination);
-      std::string result = texts::kResultFailed;
       // one drawing of this run never replaces another whose name differs only in case
       const auto first = sameFolder ? written.end() : written.find(text::UpperCase(destination));
       const bool taken = first != written.end() && first->second != destination;
-      // the folders of a mirrored tree are made as they are needed
-      const bool done = !taken && MakeFolders(folder, destination) && ConvertFile(source, destination, result);
+      ConversionResult result;
+      result.Text = texts::kResultFailed;
+      if (!taken) result = DrawingConversion(options, DocumentFolder()).Run(source, destination);
+      const bool done = !taken && result.Converted();
       if (done) {
         if (!sameFolder) written.emplace(text::UpperCase(destination), destination);
         ++converted;
-        imageFiles += static_cast<std::int64_t>(CopiedImages.size());
-        missingImages += MissingImageCount + BlockMissingImageCount;
-        for (const relocation::SearchNote& note : searchNotes_) foundBySearch += note.Tie ? 0 : 1;
+        imageFiles += static_cast<std::int64_t>(result.ImageFiles);
+        missingImages += result.Counters.MissingImageCount + result.Counters.BlockMissingImageCount;
+        for (const relocation::SearchNote& note : result.Counters.Searched) foundBySearch += note.Tie ? 0 : 1;
       } else {
         ++failed;
       }
-      AddLog(LogLine::Kind::Result, texts::kResultMark + result, {}, done);
-      if (done) LogSearchNotes();
+      AddLog(LogLine::Kind::Result, texts::kResultMark + result.Text, {}, done);
+      if (done) LogSearchNotes(result.Counters.Searched);
       if (taken) AddLog(LogLine::Kind::NameTaken, texts::kNameTakenInOtherCase + first->second, first->second);
       if (OnFileDone) OnFileDone();
     }
@@ -227,77 +212,14 @@ void TForm1::RunBatch() {
 }
 
 bool TForm1::ConvertFile(const std::string& source, const std::string& destination, std::string& resultText) {
-  resultText = texts::kResultFailed;
-  try {
-    ImageTextCount = 0;
-    BlockImageTextCount = 0;
-    MissingImageCount = 0;
-    BlockMissingImageCount = 0;
-    searchNotes_.clear();
-    ResetConversion();
-    jww::TJwwData& drawing = Document();
-    // a drawing reached through a link is converted where the link points, images and
-    // all; a read-only one is not replaced
-    std::string target;
-    if (!platform::FindSaveTarget(destination, target)) return false;
-    const std::string from = source == destination ? target : source;
-    if (!drawing.LoadFromFile(from)) return false;
-    SourceDrawingPath = from;
-    // written beside the destination and moved over it only when complete, so a failed
-    // save leaves the destination (in same-folder mode: the source) as it was; the files
-    // placed for a drawing that is not written are taken back, for nothing names them
-    if (!RelocateImages(text::ExtractFilePath(target), text::ExtractFileName(target)) ||
-        !drawing.SaveToFile(target, kSavedVersion)) {
-      CopiedImages.RemoveCreatedFiles();
-      return false;
-    }
-    resultText = std::string(texts::kResultOk) + std::to_string(CopiedImages.size()) + texts::kResultImageTexts +
-                 std::to_string(ImageTextCount) + texts::kResultInBlocks + std::to_string(BlockImageTextCount) +
-                 texts::kResultMissing + std::to_string(MissingImageCount) + texts::kResultInBlocks +
-                 std::to_string(BlockMissingImageCount) + ")";
-    return true;
-  } catch (...) {
-    resultText = texts::kResultFailed;
-    try {
-      CopiedImages.RemoveCreatedFiles();
-    } catch (...) {
-    }
-    return false;
-  }
+  const ConversionResult result = DrawingConversion(conversionOptions_, DocumentFolder()).Run(source, destination);
+  resultText = result.Text;
+  return result.Converted();
 }
 
-void TForm1::ResetConversion() {
-  try {
-    CopiedImages.clear();
-    if (!Drawing) return;
-    Drawing->Clear();
-    Drawing->DeleteExtractedFiles();
-    Drawing->DeleteUnpackedFiles();
-    Drawing->ClearEmbeddedImages();
-  } catch (...) {
-  }
-}
-
-bool TForm1::RelocateImages(const std::string& folder, const std::string& drawingFileName) {
-  if (!Drawing) return false;
-  try {
-    const relocation::RelocationOptions options{DisableMissingImages, NameWithPath, imageMode_, &search_};
-    relocation::RelocationCounters counters;
-    counters.ImageTextCount = ImageTextCount;
-    counters.BlockImageTextCount = BlockImageTextCount;
-    counters.MissingImageCount = MissingImageCount;
-    counters.BlockMissingImageCount = BlockMissingImageCount;
-    relocation::RelocateImages(*Drawing, SourceDrawingPath, folder, options, CopiedImages, counters, drawingFileName);
-    ImageTextCount = counters.ImageTextCount;
-    BlockImageTextCount = counters.BlockImageTextCount;
-    MissingImageCount = counters.MissingImageCount;
-    BlockMissingImageCount = counters.BlockMissingImageCount;
-    searchNotes_ = std::move(counters.Searched);
-    // a drawing whose references name copies that are not there (whole) is not saved
-    return counters.FailedCopyCount == 0;
-  } catch (...) {
-    return false;
-  }
+const std::string& TForm1::DocumentFolder() {
+  if (!documentFolder_) documentFolder_ = scratch_.AddDocumentFolder();
+  return *documentFolder_;
 }
 
 }  // namespace app

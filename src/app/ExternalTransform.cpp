@@ -1,6 +1,7 @@
 // The external-transform mode: the drafting program runs this program with "-G" after
 // writing the exchange file beside it; the open drawing is converted into TEMP.JWW here
 // and the drafting program is started on that file.
+#include "app/DrawingConversion.h"
 #include "app/FormTexts.h"
 #include "app/MainForm.h"
 #include "exchange/ExchangeFile.h"
@@ -52,9 +53,11 @@ std::string ProgramOfCommand(std::string command) {
 void TForm1::RunExternalTransform() {
   transformConverted_ = false;
   try {
-    DisableMissingImages = CheckBox1.Checked;
-    // NameWithPath keeps the value the window started with: copies keep their plain names
-    imageMode_ = ChosenImageMode();
+    // copies keep their plain names whatever RadioButton5 shows
+    ConversionOptions options;
+    options.DisableMissingImages = CheckBox1.Checked;
+    options.Mode = ChosenImageMode();
+    options.Search = &search_;
     const std::string path = GetTransformDrawingPath();
     if (path.empty() || text::UpperCase(text::ExtractFileExt(path)) != ".JWW") {
       Message(texts::kSaveAsJwwFirst);
@@ -80,13 +83,13 @@ void TForm1::RunExternalTransform() {
       Message(std::string(texts::kFolderNotFound) + (searchFolder.empty() ? "" : "\r\n" + searchFolder));
       return;
     }
-    std::string resultText;
-    if (!ConvertFile(path, temp, resultText)) {
+    const ConversionResult result = DrawingConversion(options, DocumentFolder()).Run(path, temp);
+    if (!result.Converted()) {
       Message(texts::kCouldNotConvert);
       return;
     }
     transformConverted_ = true;
-    Message(resultText);
+    Message(result.Text);
     std::string exe = FindJwCadExe();
     if (exe.empty()) exe = kDefaultJwCad;
     shell_.StartProgram(Quoted(exe), Quoted(temp), text::ExtractFilePath(exe));

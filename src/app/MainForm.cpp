@@ -103,8 +103,8 @@ void TForm1::FormShow(const std::vector<std::string>& parameters) {
     LoadSettings(SettingsPath());
     // a folder of this run's own: another run's extracted images never meet these
     scratch_.Create(ProgramFolder);
-    Drawing.reset();
-    Document();
+    documentFolder_.reset();
+    DocumentFolder();
     ClearQueue();
     if (parameters.size() == 1) {
       const std::string switchText = text::UpperCase(parameters.front());
@@ -132,8 +132,6 @@ void TForm1::Shutdown(bool saveSettings) {
   try {
     ClearQueue();
     if (saveSettings) SaveSettings(SettingsPath());
-    ResetConversion();
-    Drawing.reset();
     scratch_.Remove();
   } catch (...) {
   }
@@ -238,14 +236,6 @@ void TForm1::AddFileOrFolder(const std::string& path) {
   } else {
     AddFile(path);
   }
-}
-
-jww::TJwwData& TForm1::Document() {
-  if (!Drawing) {
-    Drawing = std::make_unique<jww::TJwwData>();
-    Drawing->TempFolder = scratch_.AddDocumentFolder();
-  }
-  return *Drawing;
 }
 
 void TForm1::StartBatchIfQueued() {

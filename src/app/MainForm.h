@@ -5,15 +5,15 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Controls.h"
+#include "app/DrawingConversion.h"
 #include "app/DrawingTree.h"
 #include "app/ProjectCheck.h"
 #include "app/ScratchFolder.h"
-#include "jww/DrawingDocument.h"
 #include "relocation/ImageRelocation.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
@@ -167,14 +167,9 @@ class TForm1 {
   // then what the folders' walks passed over and, for more than one file or a folder,
   // the totals.
   void RunBatch();
-  // Converts one drawing into destination (which may be the source itself); false and
-  // "変換失敗" when it cannot be read or written.
+  // Converts one drawing into destination (which may be the source itself) with the
+  // options of the last batch; false and "変換失敗" when it cannot be read or written.
   bool ConvertFile(const std::string& source, const std::string& destination, std::string& resultText);
-  // Forgets what the last conversion left: copied images, drawing, extracted images.
-  void ResetConversion();
-  // Places the loaded drawing's images in folder and rewrites their references, adding
-  // to the four counters; false when the work broke off. No image takes drawingFileName.
-  bool RelocateImages(const std::string& folder, const std::string& drawingFileName = {});
 
   // Applies the defaults, then the settings file's values.
   void LoadSettings(const std::string& path);
@@ -206,12 +201,11 @@ class TForm1 {
   relocation::SearchOptions ChosenSearch() const;
   // Folders searched by file name besides the one of Edit2, for this run (the console's).
   std::vector<std::string> SearchFolders;
+  // The image mode of this run in place of the buttons' (the console's).
+  std::optional<relocation::ImageMode> GivenImageMode;
 
   // The program's folder, ending in a backslash (set at start-up).
   std::string ProgramFolder;
-  // The drawing being converted, and the images placed for it so far.
-  std::string SourceDrawingPath;
-  relocation::CopiedImageTable CopiedImages;
 
  private:
   friend class TForm1Probe;
@@ -233,15 +227,16 @@ class TForm1 {
   bool ChosenDestination(std::string& folder, std::string& shown);
   // The destination of queued file i below the destination folder.
   std::string MirroredName(std::size_t i) const;
-  // The drawing object, made (with a scratch folder of its own) when there is none.
-  jww::TJwwData& Document();
+  // The scratch folder the drawings converted extract their embedded images into, made
+  // when there is none ("" when it cannot be made).
+  const std::string& DocumentFolder();
   // False when a folder the search names is missing (or the field is empty), `shown` then
   // naming it for the message.
   static bool SearchFoldersExist(const relocation::SearchOptions& options, std::string& shown);
   // Indexes the folders the search chooses, once for a run; false as above.
   bool PrepareSearch(std::string& shown);
   // The lines under a drawing's result that tell what the search found for it.
-  void LogSearchNotes();
+  void LogSearchNotes(const std::vector<relocation::SearchNote>& notes);
 
   std::int32_t FileCount = 0;
   std::vector<std::string> FileQueue;
@@ -256,17 +251,12 @@ class TForm1 {
   std::vector<std::int32_t> FileOrigins;
   std::vector<PassedOver> PassedOverPaths;
   std::int32_t OpenFilterIndex = 0;
-  std::int32_t ImageTextCount = 0;
-  std::int32_t BlockImageTextCount = 0;
-  std::int32_t MissingImageCount = 0;
-  std::int32_t BlockMissingImageCount = 0;
-  bool DisableMissingImages = false;
-  bool NameWithPath = false;
-  std::unique_ptr<jww::TJwwData> Drawing;
-  // this run's search, and what it did for the drawing converted last
+  // the options the last batch read from the controls, kept until the next one
+  ConversionOptions conversionOptions_;
+  std::optional<std::string> documentFolder_;
+  // this run's search, and the folders below it passed over
   relocation::ImageSearch search_;
   std::vector<PassedOver> searchPassedOver_;
-  std::vector<relocation::SearchNote> searchNotes_;
 
   platform::Shell& shell_;
   std::string programFile_;
@@ -274,7 +264,6 @@ class TForm1 {
   bool shown_ = false;
   bool closed_ = false;
   bool transformConverted_ = false;
-  relocation::ImageMode imageMode_ = relocation::ImageMode::Copy;
   bool hasCheck_ = false;
   CheckResult lastCheck_;
   relocation::SearchOptions checkSearch_;  // where the last check looked for missing images

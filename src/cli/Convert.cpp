@@ -197,13 +197,7 @@ void ApplyOptions(const ConvertOptions& options, app::TForm1& form) {
     }
   }
   if (options.pathNames) (*options.pathNames ? form.RadioButton5 : form.RadioButton6).SetChecked(true);
-  if (options.imageMode) {
-    switch (*options.imageMode) {
-      case relocation::ImageMode::Copy: form.RadioButton7.SetChecked(true); break;
-      case relocation::ImageMode::Embed: form.RadioButton8.SetChecked(true); break;
-      case relocation::ImageMode::Separate: form.RadioButton9.SetChecked(true); break;
-    }
-  }
+  form.GivenImageMode = options.imageMode;
   if (options.disableMissing) form.CheckBox1.Checked = true;
   if (options.searchGiven) {
     form.CheckBox2.Checked = options.searchNear;

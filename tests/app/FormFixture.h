@@ -21,8 +21,8 @@ class TForm1Probe {
   static const std::vector<std::string>& Queue(const TForm1& f) { return f.FileQueue; }
   static std::int32_t FileCount(const TForm1& f) { return f.FileCount; }
   static std::int32_t OpenFilterIndex(const TForm1& f) { return f.OpenFilterIndex; }
-  // The folder the form's drawing object extracts embedded images into.
-  static std::string DocumentTempFolder(const TForm1& f) { return f.Drawing ? f.Drawing->TempFolder : ""; }
+  // The folder the form's conversions extract embedded images into.
+  static std::string DocumentTempFolder(const TForm1& f) { return f.documentFolder_.value_or(""); }
 };
 
 }  // namespace app
