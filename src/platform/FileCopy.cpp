@@ -50,12 +50,9 @@ CopyOutcome CopyContents(const Path& source, const Path& target) {
 
 }  // namespace
 
-CopyOutcome CopyFileContents(const std::string& source, const std::string& target) {
-  return CopyContents(source, target);
-}
-
-CopyOutcome CopyFileContents(const std::u16string& source, const std::u16string& target) {
-  return CopyContents(source, target);
+CopyOutcome CopyFileContents(const PathRef& source, const PathRef& target) {
+  if (!source.HeldAsUnits() && !target.HeldAsUnits()) return CopyContents(source.Sjis(), target.Sjis());
+  return CopyContents(source.Units(), target.Units());
 }
 
 }  // namespace platform

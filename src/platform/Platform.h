@@ -1,8 +1,9 @@
 // The operating-system services the core needs. Every path is a Shift-JIS (CP932) byte
 // string in Windows form (backslash separators, folders ending in a backslash); each
 // implementation translates it to the native form at the call. The file operations that
-// image references need also take a path held as UTF-16 units in the same form, for names
-// with no Shift-JIS form: the wide calls on Windows, UTF-8 elsewhere.
+// image references need take a PathRef, which also carries a path held as UTF-16 units in
+// the same form, for names with no Shift-JIS form: the wide calls on Windows, UTF-8
+// elsewhere.
 #pragma once
 
 #include <cstddef>
@@ -13,12 +14,39 @@
 
 namespace platform {
 
+// A path in either form a service takes: Shift-JIS bytes, or UTF-16 units for a name with
+// no Shift-JIS form. It refers to the caller's string for the length of the call.
+class PathRef {
+ public:
+  PathRef(const std::string& sjis) : sjis_(&sjis) {}
+  PathRef(const std::u16string& units) : units_(&units) {}
+  PathRef(const char* sjis) : own_(sjis), sjis_(&own_) {}
+  PathRef(const PathRef&) = delete;
+  PathRef& operator=(const PathRef&) = delete;
+
+  bool HeldAsUnits() const { return units_ != nullptr; }
+  // The Shift-JIS path; only when it is not held as units.
+  const std::string& Sjis() const { return *sjis_; }
+  // Calls f with the path as the string it is held in.
+  template <class F>
+  decltype(auto) Visit(F&& f) const {
+    return units_ ? f(*units_) : f(*sjis_);
+  }
+  // The path as UTF-16 units whatever its form; "" for bytes with no Unicode form.
+  std::u16string Units() const;
+
+ private:
+  std::string own_;
+  const std::string* sjis_ = nullptr;
+  const std::u16string* units_ = nullptr;
+};
+
 // --- file system -------------------------------------------------------------------
 
 // True when a regular file is found under the path (a folder does not count).
-bool FileExists(const std::string& path);
+bool FileExists(const PathRef& path);
 // True when a folder is found under the path.
-bool FolderExists(const std::string& path);
+bool FolderExists(const PathRef& path);
 // The same for a path the user names: found under that very name, letter case and all,
 // where the system tells names apart by case (the two above also find a name that differs
 // only in case, as the images of a drawing made on Windows expect).
@@ -27,14 +55,14 @@ bool FolderExistsAsNamed(const std::string& path);
 
 // Modification time in packed DOS form (local time, clamped to the years 1980-2107 that
 // the form can hold) and size of a file; false when none.
-bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size);
+bool GetFileInfo(const PathRef& path, std::uint32_t& dosTime, std::uint64_t& size);
 // Sets a file's modification time from a packed DOS local time.
-bool SetFileDosTime(const std::string& path, std::uint32_t dosTime);
+bool SetFileDosTime(const PathRef& path, std::uint32_t dosTime);
 // Makes a file an ordinary writable file ("archive only": not read-only, hidden or system).
-bool SetArchiveOnly(const std::string& path);
+bool SetArchiveOnly(const PathRef& path);
 
 // Deletes a file; false when it could not be deleted (or did not exist).
-bool RemoveFile(const std::string& path);
+bool RemoveFile(const PathRef& path);
 // Puts a complete file in the place of another in the same folder, durably: the file's
 // own bytes and the folder's entries reach the disk before the move, and the file takes
 // the permissions (and owner and group where allowed) of the one it replaces. False
@@ -46,14 +74,16 @@ bool MoveIntoPlace(const std::string& from, const std::string& to);
 // not write it, or it is not an ordinary file.
 bool FindSaveTarget(const std::string& path, std::string& target);
 // True when both paths name one existing file or folder, however each is spelt (letter
-// case, short names, links).
-bool SameFile(const std::string& a, const std::string& b);
+// case, short names, links; a path of each form is compared in units).
+bool SameFile(const PathRef& a, const PathRef& b);
 // The name (no folder) of the existing file or folder at path as the file system holds it:
 // the long name for an 8.3 short one, the entry's own letter case; "" when none is found
-// or the name has no form of the path's kind.
+// or the name has no form of the path's kind (given in the path's own form, so declared
+// for each).
 std::string RealFileName(const std::string& path);
+std::u16string RealFileName(const std::u16string& path);
 // Creates one folder; false when it exists already or cannot be made.
-bool MakeFolder(const std::string& path);
+bool MakeFolder(const PathRef& path);
 // Removes an empty folder.
 bool RemoveFolder(const std::string& path);
 
@@ -80,8 +110,7 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  bool Open(const std::string& path);
-  bool Open(const std::u16string& path);
+  bool Open(const PathRef& path);
   // Reads up to n bytes; fewer only at the end of the file or on an error (see Failed).
   std::size_t Read(void* buffer, std::size_t n);
   bool Failed() const { return failed_; }
@@ -109,8 +138,7 @@ class OutputFile {
 
   // Creates the file, replacing any file of that name; with `exclusive`, fails when the
   // name is taken. Never follows a symbolic link.
-  bool Create(const std::string& path, bool exclusive = false);
-  bool Create(const std::u16string& path, bool exclusive = false);
+  bool Create(const PathRef& path, bool exclusive = false);
   // After an exclusive Create failed: true when an entry already had the name.
   bool NameTaken() const { return nameTaken_; }
   // Creates a new file in the folder of `target`, under a name no other file has, for a
@@ -150,21 +178,8 @@ enum class CopyOutcome {
   TargetFailed,     // creating, writing, flushing or closing the target failed; no target remains
 };
 // Copies a file byte for byte into a new file, flushed to the disk; a file already under
-// the target's name is never replaced.
-CopyOutcome CopyFileContents(const std::string& source, const std::string& target);
-
-// --- paths held as UTF-16 units: the same services as above -----------------------------
-
-bool FileExists(const std::u16string& path);
-bool FolderExists(const std::u16string& path);
-bool GetFileInfo(const std::u16string& path, std::uint32_t& dosTime, std::uint64_t& size);
-bool SetFileDosTime(const std::u16string& path, std::uint32_t dosTime);
-bool SetArchiveOnly(const std::u16string& path);
-bool RemoveFile(const std::u16string& path);
-bool SameFile(const std::u16string& a, const std::u16string& b);
-std::u16string RealFileName(const std::u16string& path);
-bool MakeFolder(const std::u16string& path);
-CopyOutcome CopyFileContents(const std::u16string& source, const std::u16string& target);
+// the target's name is never replaced (a path of each form: both taken in units).
+CopyOutcome CopyFileContents(const PathRef& source, const PathRef& target);
 
 // A lock file that marks a scratch folder as in use by a live run: held until Release
 // or until the process ends, however it ends.
@@ -204,13 +219,11 @@ std::string ShiftJisForShowing(const std::string& utf8);
 // UTF-16 units as UTF-8, for display (an unpaired surrogate becomes U+FFFD).
 std::string Utf16ToUtf8ForDisplay(const std::u16string& units);
 // A path as the user knows it: native separators, UTF-8.
-std::string NativePathForDisplay(const std::string& path);
-std::string NativePathForDisplay(const std::u16string& path);
+std::string NativePathForDisplay(const PathRef& path);
 // The same for an existing file, whole and spelt as the file system holds it (the letter
 // case a case-insensitive match found on POSIX; the drive and long names on Windows);
 // NativePathForDisplay when it is not found.
-std::string ExistingPathForDisplay(const std::string& path);
-std::string ExistingPathForDisplay(const std::u16string& path);
+std::string ExistingPathForDisplay(const PathRef& path);
 
 // One command-line argument: its Shift-JIS path form, and whether it has one.
 struct Argument {

@@ -220,4 +220,10 @@ std::string Utf16ToUtf8ForDisplay(const std::u16string& units) {
   return utf8;
 }
 
+std::u16string PathRef::Units() const {
+  if (units_) return *units_;
+  std::u16string units;
+  return Cp932ToUtf16(*sjis_, units) ? units : std::u16string();
+}
+
 }  // namespace platform

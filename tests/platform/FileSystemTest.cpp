@@ -161,6 +161,22 @@ TEST(Platform, ReplaceFileContentsKeepsTheOldFileWhenTheWritingFailsInAnyWay) {
   }
 }
 
+// A path of each form names the same file: the services take either, and two paths of
+// different forms are compared and copied in units.
+TEST(Platform, APathOfEitherFormNamesTheSameFile) {
+  TempFolder temp;
+  const std::string sjis = temp / (kNou + ".bmp");
+  const std::u16string units = testsupport::Units(sjis);
+  WriteFileText(sjis, "image");
+  EXPECT_TRUE(platform::FileExists(sjis) && platform::FileExists(units));
+  EXPECT_TRUE(platform::SameFile(sjis, units));
+  EXPECT_EQ(platform::CopyFileContents(sjis, testsupport::Units(temp / "copy.bmp")), platform::CopyOutcome::Copied);
+  EXPECT_EQ(Contents(temp / "copy.bmp"), "image");
+  EXPECT_EQ(platform::NativePathForDisplay(sjis), platform::NativePathForDisplay(units));
+  EXPECT_TRUE(platform::RemoveFile(units));
+  EXPECT_FALSE(platform::FileExists(sjis));
+}
+
 TEST(Platform, OutputFileReplacesALongerFile) {
   TempFolder temp;
   const std::string file = temp / "a.jww";

@@ -12,8 +12,8 @@ std::string Existing(const Path& path) {
 
 }  // namespace
 
-std::string ExistingPathForDisplay(const std::string& path) { return Existing(path); }
-
-std::string ExistingPathForDisplay(const std::u16string& path) { return Existing(path); }
+std::string ExistingPathForDisplay(const PathRef& path) {
+  return path.Visit([](const auto& p) { return Existing(p); });
+}
 
 }  // namespace platform

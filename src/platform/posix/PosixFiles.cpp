@@ -194,29 +194,31 @@ bool MakeFolderAt(const Path& path) {
 
 }  // namespace
 
-bool FileExists(const std::string& path) { return HasType(path, S_IFREG); }
-bool FileExists(const std::u16string& path) { return HasType(path, S_IFREG); }
-bool FolderExists(const std::string& path) { return HasType(path, S_IFDIR); }
-bool FolderExists(const std::u16string& path) { return HasType(path, S_IFDIR); }
+bool FileExists(const PathRef& path) {
+  return path.Visit([](const auto& p) { return HasType(p, S_IFREG); });
+}
+bool FolderExists(const PathRef& path) {
+  return path.Visit([](const auto& p) { return HasType(p, S_IFDIR); });
+}
 
 bool FileExistsAsNamed(const std::string& path) { return HasTypeAsNamed(path, S_IFREG); }
 bool FolderExistsAsNamed(const std::string& path) { return HasTypeAsNamed(path, S_IFDIR); }
 
-bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size) {
-  return FileInfoOf(path, dosTime, size);
-}
-bool GetFileInfo(const std::u16string& path, std::uint32_t& dosTime, std::uint64_t& size) {
-  return FileInfoOf(path, dosTime, size);
+bool GetFileInfo(const PathRef& path, std::uint32_t& dosTime, std::uint64_t& size) {
+  return path.Visit([&](const auto& p) { return FileInfoOf(p, dosTime, size); });
 }
 
-bool SetFileDosTime(const std::string& path, std::uint32_t dosTime) { return SetDosTimeOf(path, dosTime); }
-bool SetFileDosTime(const std::u16string& path, std::uint32_t dosTime) { return SetDosTimeOf(path, dosTime); }
+bool SetFileDosTime(const PathRef& path, std::uint32_t dosTime) {
+  return path.Visit([dosTime](const auto& p) { return SetDosTimeOf(p, dosTime); });
+}
 
-bool SetArchiveOnly(const std::string& path) { return MakeWritable(path); }
-bool SetArchiveOnly(const std::u16string& path) { return MakeWritable(path); }
+bool SetArchiveOnly(const PathRef& path) {
+  return path.Visit([](const auto& p) { return MakeWritable(p); });
+}
 
-bool RemoveFile(const std::string& path) { return RemoveFileAt(path); }
-bool RemoveFile(const std::u16string& path) { return RemoveFileAt(path); }
+bool RemoveFile(const PathRef& path) {
+  return path.Visit([](const auto& p) { return RemoveFileAt(p); });
+}
 
 bool MoveIntoPlace(const std::string& from, const std::string& to) {
   std::string nativeFrom;
@@ -261,8 +263,10 @@ bool FindSaveTarget(const std::string& path, std::string& target) {
          faccessat(AT_FDCWD, native.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-bool SameFile(const std::string& a, const std::string& b) { return SameEntry(a, b); }
-bool SameFile(const std::u16string& a, const std::u16string& b) { return SameEntry(a, b); }
+bool SameFile(const PathRef& a, const PathRef& b) {
+  if (!a.HeldAsUnits() && !b.HeldAsUnits()) return SameEntry(a.Sjis(), b.Sjis());
+  return SameEntry(a.Units(), b.Units());
+}
 
 std::string RealFileName(const std::string& path) {
   std::string name;
@@ -276,8 +280,9 @@ std::u16string RealFileName(const std::u16string& path) {
   return EntryName(path, name) && unicode::Utf8ToUtf16(name, units) ? units : std::u16string();
 }
 
-bool MakeFolder(const std::string& path) { return MakeFolderAt(path); }
-bool MakeFolder(const std::u16string& path) { return MakeFolderAt(path); }
+bool MakeFolder(const PathRef& path) {
+  return path.Visit([](const auto& p) { return MakeFolderAt(p); });
+}
 
 bool RemoveFolder(const std::string& path) {
   std::string native;
@@ -313,8 +318,9 @@ bool RemoveTree(const std::string& folder) {
 
 InputFile::~InputFile() { Close(); }
 
-bool InputFile::Open(const std::string& path) { return OpenPath(path); }
-bool InputFile::Open(const std::u16string& path) { return OpenPath(path); }
+bool InputFile::Open(const PathRef& path) {
+  return path.Visit([this](const auto& p) { return OpenPath(p); });
+}
 
 template <class Path>
 bool InputFile::OpenPath(const Path& path) {
@@ -363,8 +369,9 @@ bool InputFile::IsOpen() const { return handle_ >= 0; }
 
 OutputFile::~OutputFile() { Close(); }
 
-bool OutputFile::Create(const std::string& path, bool exclusive) { return CreatePath(path, exclusive); }
-bool OutputFile::Create(const std::u16string& path, bool exclusive) { return CreatePath(path, exclusive); }
+bool OutputFile::Create(const PathRef& path, bool exclusive) {
+  return path.Visit([this, exclusive](const auto& p) { return CreatePath(p, exclusive); });
+}
 
 template <class Path>
 bool OutputFile::CreatePath(const Path& path, bool exclusive) {

@@ -104,8 +104,9 @@ std::string WithSlashes(std::string utf8) {
 
 }  // namespace
 
-std::string NativePathForDisplay(const std::string& path) { return WithSlashes(ToUtf8(path)); }
+std::string NativePathForDisplay(const PathRef& path) {
+  return WithSlashes(path.HeldAsUnits() ? Utf16ToUtf8ForDisplay(path.Units()) : ToUtf8(path.Sjis()));
+}
 
-std::string NativePathForDisplay(const std::u16string& path) { return WithSlashes(Utf16ToUtf8ForDisplay(path)); }
 
 }  // namespace platform

@@ -29,12 +29,10 @@ std::string Existing(const std::wstring& wide, const std::string& shown) {
 
 }  // namespace
 
-std::string ExistingPathForDisplay(const std::string& path) {
-  return Existing(win32::ToWide(path), NativePathForDisplay(path));
-}
-
-std::string ExistingPathForDisplay(const std::u16string& path) {
-  return Existing(std::wstring(path.begin(), path.end()), NativePathForDisplay(path));
+std::string ExistingPathForDisplay(const PathRef& path) {
+  const std::wstring wide = path.HeldAsUnits() ? path.Visit([](const auto& p) { return std::wstring(p.begin(), p.end()); })
+                                               : win32::ToWide(path.Sjis());
+  return Existing(wide, NativePathForDisplay(path));
 }
 
 }  // namespace platform

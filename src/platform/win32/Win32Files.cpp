@@ -205,29 +205,31 @@ bool MakeFolderAt(const Path& path) {
 
 }  // namespace
 
-bool FileExists(const std::string& path) { return IsEntry(path, false); }
-bool FileExists(const std::u16string& path) { return IsEntry(path, false); }
-bool FolderExists(const std::string& path) { return IsEntry(path, true); }
-bool FolderExists(const std::u16string& path) { return IsEntry(path, true); }
+bool FileExists(const PathRef& path) {
+  return path.Visit([](const auto& p) { return IsEntry(p, false); });
+}
+bool FolderExists(const PathRef& path) {
+  return path.Visit([](const auto& p) { return IsEntry(p, true); });
+}
 // Windows takes names that differ only in letter case for one
 bool FileExistsAsNamed(const std::string& path) { return IsEntry(path, false); }
 bool FolderExistsAsNamed(const std::string& path) { return IsEntry(path, true); }
 
-bool GetFileInfo(const std::string& path, std::uint32_t& dosTime, std::uint64_t& size) {
-  return FileInfoOf(path, dosTime, size);
-}
-bool GetFileInfo(const std::u16string& path, std::uint32_t& dosTime, std::uint64_t& size) {
-  return FileInfoOf(path, dosTime, size);
+bool GetFileInfo(const PathRef& path, std::uint32_t& dosTime, std::uint64_t& size) {
+  return path.Visit([&](const auto& p) { return FileInfoOf(p, dosTime, size); });
 }
 
-bool SetFileDosTime(const std::string& path, std::uint32_t dosTime) { return SetDosTimeOf(path, dosTime); }
-bool SetFileDosTime(const std::u16string& path, std::uint32_t dosTime) { return SetDosTimeOf(path, dosTime); }
+bool SetFileDosTime(const PathRef& path, std::uint32_t dosTime) {
+  return path.Visit([dosTime](const auto& p) { return SetDosTimeOf(p, dosTime); });
+}
 
-bool SetArchiveOnly(const std::string& path) { return MakeArchiveOnly(path); }
-bool SetArchiveOnly(const std::u16string& path) { return MakeArchiveOnly(path); }
+bool SetArchiveOnly(const PathRef& path) {
+  return path.Visit([](const auto& p) { return MakeArchiveOnly(p); });
+}
 
-bool RemoveFile(const std::string& path) { return RemoveFileAt(path); }
-bool RemoveFile(const std::u16string& path) { return RemoveFileAt(path); }
+bool RemoveFile(const PathRef& path) {
+  return path.Visit([](const auto& p) { return RemoveFileAt(p); });
+}
 
 bool MoveIntoPlace(const std::string& from, const std::string& to) {
   std::wstring wideFrom;
@@ -270,8 +272,10 @@ bool FindSaveTarget(const std::string& path, std::string& target) {
   return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
 }
 
-bool SameFile(const std::string& a, const std::string& b) { return SameEntry(a, b); }
-bool SameFile(const std::u16string& a, const std::u16string& b) { return SameEntry(a, b); }
+bool SameFile(const PathRef& a, const PathRef& b) {
+  if (!a.HeldAsUnits() && !b.HeldAsUnits()) return SameEntry(a.Sjis(), b.Sjis());
+  return SameEntry(a.Units(), b.Units());
+}
 
 std::string RealFileName(const std::string& path) {
   std::wstring name;
@@ -284,8 +288,9 @@ std::u16string RealFileName(const std::u16string& path) {
   return EntryName(path, name) ? std::u16string(name.begin(), name.end()) : std::u16string();
 }
 
-bool MakeFolder(const std::string& path) { return MakeFolderAt(path); }
-bool MakeFolder(const std::u16string& path) { return MakeFolderAt(path); }
+bool MakeFolder(const PathRef& path) {
+  return path.Visit([](const auto& p) { return MakeFolderAt(p); });
+}
 
 bool RemoveFolder(const std::string& path) {
   std::wstring wide;
@@ -322,8 +327,9 @@ bool RemoveTree(const std::string& folder) {
 
 InputFile::~InputFile() { Close(); }
 
-bool InputFile::Open(const std::string& path) { return OpenPath(path); }
-bool InputFile::Open(const std::u16string& path) { return OpenPath(path); }
+bool InputFile::Open(const PathRef& path) {
+  return path.Visit([this](const auto& p) { return OpenPath(p); });
+}
 
 template <class Path>
 bool InputFile::OpenPath(const Path& path) {
@@ -372,8 +378,9 @@ bool InputFile::IsOpen() const { return handle_ != -1; }
 
 OutputFile::~OutputFile() { Close(); }
 
-bool OutputFile::Create(const std::string& path, bool exclusive) { return CreatePath(path, exclusive); }
-bool OutputFile::Create(const std::u16string& path, bool exclusive) { return CreatePath(path, exclusive); }
+bool OutputFile::Create(const PathRef& path, bool exclusive) {
+  return path.Visit([this, exclusive](const auto& p) { return CreatePath(p, exclusive); });
+}
 
 template <class Path>
 bool OutputFile::CreatePath(const Path& path, bool exclusive) {

@@ -75,9 +75,10 @@ bool Utf16ToCp932(const std::u16string& units, std::string& sjis) {
   return win32::FromWide(std::wstring(units.begin(), units.end()), sjis);
 }
 
-std::string NativePathForDisplay(const std::string& path) { return ToUtf8(path); }
+std::string NativePathForDisplay(const PathRef& path) {
+  return path.HeldAsUnits() ? Utf16ToUtf8ForDisplay(path.Units()) : ToUtf8(path.Sjis());
+}
 
-std::string NativePathForDisplay(const std::u16string& path) { return Utf16ToUtf8ForDisplay(path); }
 
 std::wstring ToWide(const std::string& sjis) { return win32::ToWide(sjis); }
 
