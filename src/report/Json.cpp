@@ -34,7 +34,9 @@ void JsonWriter::BeforeValue() {
   if (levels_.empty()) return;
   Level& level = levels_.back();
   if (!level.empty) out_ += level.linePerItem ? "," : ", ";
-  if (level.linePerItem) out_ += "\n" + std::string(2 * levels_.size(), ' ');
+  // appended, not concatenated: GCC 12 for Windows misreads the concatenation as an
+  // overlapping copy (-Wrestrict)
+  if (level.linePerItem) out_.append(1, '\n').append(2 * levels_.size(), ' ');
   level.empty = false;
 }
 
@@ -42,7 +44,7 @@ void JsonWriter::Close(char bracket) {
   if (levels_.empty()) return;
   const Level level = levels_.back();
   levels_.pop_back();
-  if (level.linePerItem && !level.empty) out_ += "\n" + std::string(2 * levels_.size(), ' ');
+  if (level.linePerItem && !level.empty) out_.append(1, '\n').append(2 * levels_.size(), ' ');
   out_ += bracket;
 }
 

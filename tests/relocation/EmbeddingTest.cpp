@@ -166,13 +166,13 @@ TEST_F(StoredImages, NamesGiveWaySoThatPlacementValuesAreNeverCutOrTheDrawingFai
     const std::size_t tail = tails[i / 2];
     SCOPED_TRACE("tail of " + std::to_string(tail) + " bytes");
     if (tail >= 245) {
-      EXPECT_EQ(s.substr(0, 4) + s.substr(s.size() - tail), "^@BM," + std::string(tail - 1, '9'));
+      EXPECT_EQ(s.substr(0, 4) + s.substr(s.size() - tail), std::string("^@BM,").append(tail - 1, '9'));
       EXPECT_EQ(s.find("%temp%"), std::string::npos);
       continue;
     }
     EXPECT_LE(s.size(), 255u);
     ASSERT_EQ(s.compare(0, 10, "^@BM%temp%"), 0) << s;
-    EXPECT_EQ(s.substr(s.size() - tail), "," + std::string(tail - 1, '9'));
+    EXPECT_EQ(s.substr(s.size() - tail), std::string(",").append(tail - 1, '9'));
     const std::string name = s.substr(10, s.size() - 10 - tail);
     EXPECT_TRUE(name.ends_with(".bmp")) << name;
     const std::int32_t entry = drawing.FindEmbeddedImage(drawing.Texts[i].Text);

@@ -125,7 +125,7 @@ TEST_F(PlacedNames, ALaterReferenceWithLessRoomGetsACopyOfItsOwnAndShortNamesBra
     testsupport::WriteFileText(source / (folder + stem + ".bmp"), folder);
   }
   const std::string shortTail = ",1,1";                                    // room for 247
-  const std::string longTail = "," + std::string(255 - 4 - 200 - 1, '9');  // room for 200
+  const std::string longTail = std::string(",").append(255 - 4 - 200 - 1, '9');  // room for 200
   for (bool plain : {true, false}) {
     SCOPED_TRACE(plain ? "plain names" : "path names");
     testsupport::TempFolder out;
