@@ -26,15 +26,7 @@ constexpr bool kTabAllowed = false;
 constexpr bool kTabAllowed = true;
 #endif
 
-void Put(const std::string& path, const std::string& bytes) {
-  const std::string folder = text::ExtractFilePath(path);
-  for (std::size_t i = 1; i < folder.size(); ++i) {
-    if (folder[i] == '\\' && !text::IsLeadByte(static_cast<unsigned char>(folder[i - 1]))) {
-      platform::MakeFolder(folder.substr(0, i + 1));
-    }
-  }
-  testsupport::WriteFileText(path, bytes);
-}
+void Put(const std::string& path, const std::string& bytes) { testsupport::WriteFileMakingFolders(path, bytes); }
 
 class SearchBatch : public FormTest {
  protected:

@@ -20,15 +20,7 @@ const std::string kPhotos = Hex("8E CA 90 5E");
 const std::string kPlans = Hex("90 7D 96 CA");
 const std::string kProject = Hex("88 C4 8C 8F");
 
-void Put(const std::string& path, const std::string& bytes) {
-  const std::string folder = text::ExtractFilePath(path);
-  for (std::size_t i = 1; i < folder.size(); ++i) {
-    if (folder[i] == '\\' && !text::IsLeadByte(static_cast<unsigned char>(folder[i - 1]))) {
-      platform::MakeFolder(folder.substr(0, i + 1));
-    }
-  }
-  testsupport::WriteFileText(path, bytes);
-}
+void Put(const std::string& path, const std::string& bytes) { testsupport::WriteFileMakingFolders(path, bytes); }
 
 // A project folder that has moved: the drawing now lies in ROOT\保管\A邸\図面\.
 TEST(ImageSearch, TheNearRuleTakesTheLongestTailThenTheNearestFolder) {

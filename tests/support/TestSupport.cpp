@@ -62,6 +62,16 @@ void WriteFileText(const std::string& path, const std::string& bytes) {
   WriteFileBytes(path, std::vector<unsigned char>(bytes.begin(), bytes.end()));
 }
 
+void WriteFileMakingFolders(const std::string& path, const std::string& bytes) {
+  const std::string folder = text::ExtractFilePath(path);
+  for (std::size_t i = 1; i < folder.size(); ++i) {
+    if (folder[i] == '\\' && !text::IsLeadByte(static_cast<unsigned char>(folder[i - 1]))) {
+      platform::MakeFolder(folder.substr(0, i + 1));
+    }
+  }
+  WriteFileText(path, bytes);
+}
+
 namespace {
 
 #ifdef _WIN32

@@ -28,6 +28,8 @@ class TempFolder {
 std::vector<unsigned char> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 void WriteFileText(const std::string& path, const std::string& bytes);
+// WriteFileText, the folders on the way made first.
+void WriteFileMakingFolders(const std::string& path, const std::string& bytes);
 
 // Sets a file's modification time in seconds since 1970 (UTC), beyond what a packed DOS
 // time holds; the path is plain ASCII.
