@@ -243,7 +243,7 @@ void TForm1::AddFileOrFolder(const std::string& path) {
 jww::TJwwData& TForm1::Document() {
   if (!Drawing) {
     Drawing = std::make_unique<jww::TJwwData>();
-    Drawing->TempFolder = scratch_.AddDocumentFolder();
+    Drawing->Images.SetTempFolder(scratch_.AddDocumentFolder());
   }
   return *Drawing;
 }

@@ -145,6 +145,15 @@ void TJwwData::WriteBody(ArchiveWriter& ar, std::int32_t version) {
   if (version >= 700) WriteImages(ar);
 }
 
+void TJwwData::ReadImages(ArchiveReader& ar) { Images.Read(ar, OnImageBytes); }
+
+void TJwwData::WriteImages(ArchiveWriter& ar) const {
+  // the images every text refers to, those of unused definitions too
+  std::vector<const RecordArray<TEntJwwText>*> texts{&Texts};
+  for (const TEntJwwBlockDef& def : BlockDefs) texts.push_back(&def.Texts);
+  Images.Write(ar, Images.Referenced(texts));
+}
+
 void TJwwData::Save(ArchiveWriter& ar, std::int32_t version) {
   Header.Signature = "JwwData.";
   WriteHeader(ar, version);

@@ -22,7 +22,7 @@ class TForm1Probe {
   static std::int32_t FileCount(const TForm1& f) { return f.FileCount; }
   static std::int32_t OpenFilterIndex(const TForm1& f) { return f.OpenFilterIndex; }
   // The folder the form's drawing object extracts embedded images into.
-  static std::string DocumentTempFolder(const TForm1& f) { return f.Drawing ? f.Drawing->TempFolder : ""; }
+  static std::string DocumentTempFolder(const TForm1& f) { return f.Drawing ? f.Drawing->Images.TempFolder() : ""; }
 };
 
 }  // namespace app
