@@ -79,7 +79,8 @@ std::string Counts(const jww::EntityList& l, bool json) {
 
 // The embedded image an embedded reference names, as the text report shows it.
 std::string EntryShown(const jww::TJwwData& d, std::int32_t entry) {
-  return entry < 0 ? "(no such embedded image)" : Shown(d.Images.EmbeddedImages()[static_cast<std::size_t>(entry)].Name);
+  if (entry < 0) return "(no such embedded image)";
+  return Shown(d.Images.EmbeddedImages()[static_cast<std::size_t>(entry)].Name);
 }
 
 // What the search would use for a missing image, as the text report shows it; "" when

@@ -86,9 +86,10 @@ template <class Path>
 PackResult PackInto(const Path& source, const Path& target, std::uint64_t& packedSize) {
   platform::OutputFile out;
   if (!out.Create(target)) return PackResult::WriteFailed;
-  PackResult result = Pack(
-      source, [&out](const unsigned char* data, std::size_t size) { return out.Write(data, size) == size && !out.Failed(); },
-      packedSize);
+  const auto write = [&out](const unsigned char* data, std::size_t size) {
+    return out.Write(data, size) == size && !out.Failed();
+  };
+  PackResult result = Pack(source, write, packedSize);
   if (!out.Close() && result == PackResult::Packed) result = PackResult::WriteFailed;
   if (result != PackResult::Packed) platform::RemoveFile(target);
   return result;

@@ -402,10 +402,11 @@ class SceneBuilder {
     if ((!bytes || bytes->empty()) && !d_.Images.TempFolder().empty() && jww::IsPlainFileName(name) && name.IsSjis()) {
       platform::InputFile in;
       if (d_.Images.Open(i, in)) {
-        relocation::UnpackFile(in, relocation::HasPackedName(name), [&scratch](const unsigned char* data, std::size_t size) {
+        const auto keep = [&scratch](const unsigned char* data, std::size_t size) {
           scratch.insert(scratch.end(), data, data + size);
           return scratch.size() <= kMaxImageFileBytes;
-        });
+        };
+        relocation::UnpackFile(in, relocation::HasPackedName(name), keep);
       }
       bytes = &scratch;
     }

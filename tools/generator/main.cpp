@@ -177,7 +177,9 @@ int main(int argc, char** argv) {
   platform::MakeFolder(d.Images.TempFolder());
   for (int i = 0; i < 2; ++i) {
     const std::string name = "embedded" + std::to_string(i) + ".bmp.gz";
-    const auto bytes = [&image](const ImageStore::Sink& sink) { return sink(reinterpret_cast<const unsigned char*>(image.data()), image.size()); };
+    const auto bytes = [&image](const ImageStore::Sink& sink) {
+      return sink(reinterpret_cast<const unsigned char*>(image.data()), image.size());
+    };
     if (!d.Images.Add(JwwString(name), bytes)) return 1;
     Add(d, d.Texts, kTextClass, Text(random, JwwString("^@BM%temp%embedded" + std::to_string(i) + ".bmp,1,1")));
   }
