@@ -493,6 +493,21 @@ TEST_F(EmbeddedImages, KeptWhileReferencedAndExtractedOnLoad) {
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(scratch_ / "plan.png")), "png");
 }
 
+TEST_F(EmbeddedImages, SavingTwiceGivesTheSameBytesAndLeavesTheImagesAsTheyWere) {
+  TJwwData d = Document();
+  AddImage(d, "kept.bmp", "kept");
+  AddImage(d, "dropped.bmp", "no text refers to me");
+  Add(d, d.Texts, kTextClass, Text("^@BM%temp%kept.bmp,1,1"));
+  const std::vector<TBindImageType> before = d.Images.EmbeddedImages();
+  const std::vector<std::string> files = platform::ListFolder(scratch_.Path());
+  std::vector<unsigned char> first, second;
+  ASSERT_TRUE(d.SaveToMemory(first, 700));
+  ASSERT_TRUE(d.SaveToMemory(second, 700));
+  EXPECT_TRUE(first == second);
+  EXPECT_EQ(d.Images.EmbeddedImages(), before);
+  EXPECT_EQ(platform::ListFolder(scratch_.Path()), files);
+}
+
 TEST_F(EmbeddedImages, ReferencedImageMissingFromScratchFailsTheSave) {
   TJwwData d = Document();
   AddImage(d, "a.bmp", "a");
