@@ -138,7 +138,7 @@ void TJwwData::ReadBody(ArchiveReader& ar) {
   if (Header.Version >= 700) ReadImages(ar);
 }
 
-void TJwwData::WriteBody(ArchiveWriter& ar, std::int32_t version) {
+void TJwwData::WriteBody(ArchiveWriter& ar, std::int32_t version) const {
   ar.ResetClasses();
   WriteEntities(ar, *this, version);
   WriteBlockDefs(ar, version);
@@ -154,14 +154,13 @@ void TJwwData::WriteImages(ArchiveWriter& ar) const {
   Images.Write(ar, Images.Referenced(texts));
 }
 
-void TJwwData::Save(ArchiveWriter& ar, std::int32_t version) {
-  Header.Signature = "JwwData.";
+void TJwwData::Save(ArchiveWriter& ar, std::int32_t version) const {
   WriteHeader(ar, version);
   WriteBody(ar, version);
   ar.Flush();
 }
 
-bool TJwwData::SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t version) {
+bool TJwwData::SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t version) const {
   MemorySink sink;
   try {
     ArchiveWriter ar(sink);
@@ -175,7 +174,7 @@ bool TJwwData::SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t vers
   return true;
 }
 
-bool TJwwData::SaveToFile(const std::string& path, std::int32_t version) {
+bool TJwwData::SaveToFile(const std::string& path, std::int32_t version) const {
   // written beside the drawing, flushed to the disk and moved over it only when complete
   return platform::ReplaceFileContents(path, [this, version](platform::OutputFile& out) {
     FileSink sink(out);

@@ -51,13 +51,13 @@ class TJwwData : public EntityList, public HeaderSection {
   const LoadResult& LastLoadResult() const { return lastLoad_; }
   // Writes the drawing as the given version through a temporary file that replaces
   // the target only when complete; false leaves the target as it was.
-  bool SaveToFile(const std::string& path, std::int32_t version);
+  bool SaveToFile(const std::string& path, std::int32_t version) const;
   // Writes the drawing into memory; false when an embedded image cannot be read back.
-  bool SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t version);
+  bool SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t version) const;
 
   // The entity list, the block definitions and, from 700 on, the embedded images.
   void ReadBody(ArchiveReader& ar);
-  void WriteBody(ArchiveWriter& ar, std::int32_t version);
+  void WriteBody(ArchiveWriter& ar, std::int32_t version) const;
 
   // Marks and numbers the definitions the drawing's block inserts reach; builds BlockTree,
   // its breadth-first order cut after maxEntries entries.
@@ -90,7 +90,7 @@ class TJwwData : public EntityList, public HeaderSection {
 
  private:
   LoadResult LoadFrom(ByteSource& source);
-  void Save(ArchiveWriter& ar, std::int32_t version);
+  void Save(ArchiveWriter& ar, std::int32_t version) const;
   void ReadHeader(ArchiveReader& ar);
   void WriteHeader(ArchiveWriter& ar, std::int32_t version) const;
   void ReadEntities(ArchiveReader& ar, EntityList& list);
