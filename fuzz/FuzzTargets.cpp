@@ -69,7 +69,7 @@ bool StartsAChar(const std::string& s, std::size_t at) {
 int FuzzLoad(const std::uint8_t* data, std::size_t size) {
   static const std::string scratch = Scratch("load");
   jww::TJwwData d;
-  d.TempFolder = scratch;
+  d.Images.SetTempFolder(scratch);
   d.LoadFromMemory(data, size);
   Forget(d);
   return 0;
@@ -78,10 +78,10 @@ int FuzzLoad(const std::uint8_t* data, std::size_t size) {
 int FuzzRoundTrip(const std::uint8_t* data, std::size_t size) {
   static const std::string scratch = Scratch("roundtrip");
   jww::TJwwData d;
-  d.TempFolder = scratch;
+  d.Images.SetTempFolder(scratch);
   const int status = Guarded([&] {
     if (!d.LoadFromMemory(data, size)) return;
-    const bool hasImages = !d.EmbeddedImages.empty();
+    const bool hasImages = !d.Images.EmbeddedImages().empty();
     std::vector<unsigned char> first;
     const bool saved = d.SaveToMemory(first, 700);
     // only a referenced embedded image that never reached the scratch folder may stop it
@@ -90,13 +90,13 @@ int FuzzRoundTrip(const std::uint8_t* data, std::size_t size) {
       // the saved file loads with every entity; saving once more changes nothing further
       // (the first save may still drop what only unused block definitions referred to)
       jww::TJwwData again;
-      again.TempFolder = scratch;
+      again.Images.SetTempFolder(scratch);
       Check(again.LoadFromMemory(first.data(), first.size()));
       Check(again.HeldCount() == d.HeldCount());
       std::vector<unsigned char> second;
       Check(again.SaveToMemory(second, 700));
       jww::TJwwData third;
-      third.TempFolder = scratch;
+      third.Images.SetTempFolder(scratch);
       Check(third.LoadFromMemory(second.data(), second.size()));
       std::vector<unsigned char> last;
       Check(third.SaveToMemory(last, 700));
@@ -250,7 +250,7 @@ struct EmbeddingFolders {
 
 // Loads a drawing into a document with its own scratch folder.
 bool LoadInto(jww::TJwwData& d, const std::string& scratch, const std::uint8_t* data, std::size_t size) {
-  d.TempFolder = scratch;
+  d.Images.SetTempFolder(scratch);
   return d.LoadFromMemory(data, size);
 }
 

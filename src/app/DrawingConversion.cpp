@@ -34,7 +34,7 @@ bool MakeFolders(const std::string& existing, const std::string& file) {
 
 DrawingConversion::DrawingConversion(ConversionOptions options, const std::string& documentFolder)
     : options_(std::move(options)) {
-  Drawing.TempFolder = documentFolder;
+  Drawing.Images.SetTempFolder(documentFolder);
 }
 
 DrawingConversion::~DrawingConversion() { ResetConversion(); }

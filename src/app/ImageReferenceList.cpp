@@ -14,7 +14,7 @@ void ImageContents::Take(std::size_t index, const unsigned char* data, std::size
     Close();
     current_ = index;
     // unpacked only when the name and the bytes both say gzip, as the drafting program does
-    if (relocation::IsPackedImage(d_.EmbeddedImages[index].Name, data, size)) {
+    if (relocation::IsPackedImage(d_.Images.EmbeddedImages()[index].Name, data, size)) {
       unpacker_ = std::make_unique<relocation::Unpacker>();
     }
   }

@@ -36,7 +36,7 @@ CheckedReference Checked(const ListedReference& listed, const jww::TJwwData& d, 
         break;
       }
       const auto entry = static_cast<std::size_t>(listed.Entry);
-      const jww::TBindImageType& image = d.EmbeddedImages[entry];
+      const jww::TBindImageType& image = d.Images.EmbeddedImages()[entry];
       const ImageContents::Stored stored = contents.Image(entry);
       ref.Entry = Shown(image.Name);
       ref.StoredSize = static_cast<std::uint64_t>(image.Size);

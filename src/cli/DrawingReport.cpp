@@ -79,7 +79,8 @@ std::string Counts(const jww::EntityList& l, bool json) {
 
 // The embedded image an embedded reference names, as the text report shows it.
 std::string EntryShown(const jww::TJwwData& d, std::int32_t entry) {
-  return entry < 0 ? "(no such embedded image)" : Shown(d.EmbeddedImages[static_cast<std::size_t>(entry)].Name);
+  if (entry < 0) return "(no such embedded image)";
+  return Shown(d.Images.EmbeddedImages()[static_cast<std::size_t>(entry)].Name);
 }
 
 // What the search would use for a missing image, as the text report shows it; "" when
@@ -120,9 +121,9 @@ void PrintText(const platform::Argument& file, const jww::TJwwData& d, const app
   for (const Dangling& list : dangling) {
     Out("    [" + list.owner + "] " + std::to_string(list.numbers.size()) + ": " + Numbers(list.numbers, " "));
   }
-  Out("  embedded images " + std::to_string(d.EmbeddedImages.size()));
-  for (std::size_t i = 0; i < d.EmbeddedImages.size(); ++i) {
-    const jww::TBindImageType& image = d.EmbeddedImages[i];
+  Out("  embedded images " + std::to_string(d.Images.EmbeddedImages().size()));
+  for (std::size_t i = 0; i < d.Images.EmbeddedImages().size(); ++i) {
+    const jww::TBindImageType& image = d.Images.EmbeddedImages()[i];
     const std::string unpacked = contents.Unpacked(i);
     Out("    " + Shown(image.Name) + " " + std::to_string(image.Size) + " bytes" +
         (unpacked.empty() ? " (stored as it is)" : ", unpacked " + unpacked));
@@ -158,8 +159,8 @@ void PrintJson(const platform::Argument& file, const jww::TJwwData& d, const app
            Numbers(dangling[i].numbers, ", ") + "]}";
   }
   out += "], \"embeddedImages\": [";
-  for (std::size_t i = 0; i < d.EmbeddedImages.size(); ++i) {
-    const jww::TBindImageType& image = d.EmbeddedImages[i];
+  for (std::size_t i = 0; i < d.Images.EmbeddedImages().size(); ++i) {
+    const jww::TBindImageType& image = d.Images.EmbeddedImages()[i];
     const std::string unpacked = contents.Unpacked(i);
     const bool number = !unpacked.empty() && unpacked.find_first_not_of("0123456789") == std::string::npos;
     out += (i ? ", " : "") + std::string("{\"name\": ") + JsonString(Shown(image.Name)) +

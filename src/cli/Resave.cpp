@@ -19,7 +19,7 @@ int Resave(const std::vector<platform::Argument>& args) {
   app::ScratchFolder scratch;
   scratch.Create(text::ExtractFilePath(platform::ProgramFilePath()));
   jww::TJwwData drawing;
-  drawing.TempFolder = scratch.AddDocumentFolder();
+  drawing.Images.SetTempFolder(scratch.AddDocumentFolder());
   int status = kOk;
   if (!drawing.LoadFromFile(args[0].sjis)) {
     Complain("cannot read the drawing " + args[0].display);

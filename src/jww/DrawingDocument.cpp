@@ -138,21 +138,29 @@ void TJwwData::ReadBody(ArchiveReader& ar) {
   if (Header.Version >= 700) ReadImages(ar);
 }
 
-void TJwwData::WriteBody(ArchiveWriter& ar, std::int32_t version) {
+void TJwwData::WriteBody(ArchiveWriter& ar, std::int32_t version) const {
   ar.ResetClasses();
   WriteEntities(ar, *this, version);
   WriteBlockDefs(ar, version);
   if (version >= 700) WriteImages(ar);
 }
 
-void TJwwData::Save(ArchiveWriter& ar, std::int32_t version) {
-  Header.Signature = "JwwData.";
+void TJwwData::ReadImages(ArchiveReader& ar) { Images.Read(ar, OnImageBytes); }
+
+void TJwwData::WriteImages(ArchiveWriter& ar) const {
+  // the images every text refers to, those of unused definitions too
+  std::vector<const RecordArray<TEntJwwText>*> texts{&Texts};
+  for (const TEntJwwBlockDef& def : BlockDefs) texts.push_back(&def.Texts);
+  Images.Write(ar, Images.Referenced(texts));
+}
+
+void TJwwData::Save(ArchiveWriter& ar, std::int32_t version) const {
   WriteHeader(ar, version);
   WriteBody(ar, version);
   ar.Flush();
 }
 
-bool TJwwData::SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t version) {
+bool TJwwData::SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t version) const {
   MemorySink sink;
   try {
     ArchiveWriter ar(sink);
@@ -166,7 +174,7 @@ bool TJwwData::SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t vers
   return true;
 }
 
-bool TJwwData::SaveToFile(const std::string& path, std::int32_t version) {
+bool TJwwData::SaveToFile(const std::string& path, std::int32_t version) const {
   // written beside the drawing, flushed to the disk and moved over it only when complete
   return platform::ReplaceFileContents(path, [this, version](platform::OutputFile& out) {
     FileSink sink(out);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jww/DrawingRecords.h"
+#include "jww/ImageStore.h"
 
 namespace jww {
 
@@ -30,9 +31,6 @@ struct LoadResult {
   std::uint64_t offset = 0;  // where in the file the bytes that failed begin
 };
 
-// True for a name that can only mean a file directly inside the scratch folder.
-bool IsPlainFileName(const JwwString& name);
-
 class TJwwData : public EntityList, public HeaderSection {
  public:
   TJwwData();
@@ -53,13 +51,13 @@ class TJwwData : public EntityList, public HeaderSection {
   const LoadResult& LastLoadResult() const { return lastLoad_; }
   // Writes the drawing as the given version through a temporary file that replaces
   // the target only when complete; false leaves the target as it was.
-  bool SaveToFile(const std::string& path, std::int32_t version);
+  bool SaveToFile(const std::string& path, std::int32_t version) const;
   // Writes the drawing into memory; false when an embedded image cannot be read back.
-  bool SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t version);
+  bool SaveToMemory(std::vector<unsigned char>& bytes, std::int32_t version) const;
 
   // The entity list, the block definitions and, from 700 on, the embedded images.
   void ReadBody(ArchiveReader& ar);
-  void WriteBody(ArchiveWriter& ar, std::int32_t version);
+  void WriteBody(ArchiveWriter& ar, std::int32_t version) const;
 
   // Marks and numbers the definitions the drawing's block inserts reach; builds BlockTree,
   // its breadth-first order cut after maxEntries entries.
@@ -70,27 +68,18 @@ class TJwwData : public EntityList, public HeaderSection {
   // Index in BlockDefs of the first definition with the number, or -1 (after BuildBlockTree).
   std::int32_t FindBlockDef(std::int32_t number) const;
 
-  // Empties EmbeddedImages.
-  void ClearEmbeddedImages();
-  // Deletes the scratch files of embedded images stored compressed (".gz").
-  void DeleteExtractedFiles();
-  // Deletes the scratch files of embedded images under their names without ".gz".
-  void DeleteUnpackedFiles();
-  // Index of the embedded image a text "^@BM%temp%" + name + "," ... refers to: the first
-  // whose name begins with that name, ignoring case; -1 when none or no such text.
-  std::int32_t FindEmbeddedImage(const JwwString& text) const;
-  // Index of the first embedded image whose name begins with name (in its form), ignoring
-  // case: the one a text naming it in that form refers to; -1 when none.
-  std::int32_t FindEmbeddedImageByName(const JwwString& name) const;
+  // Forget the embedded images, delete their extracted files, find one: see ImageStore.
+  void ClearEmbeddedImages() { Images.ClearEmbeddedImages(); }
+  void DeleteExtractedFiles() { Images.DeleteExtractedFiles(); }
+  void DeleteUnpackedFiles() { Images.DeleteUnpackedFiles(); }
+  std::int32_t FindEmbeddedImage(const JwwString& text) const { return Images.FindEmbeddedImage(text); }
+  std::int32_t FindEmbeddedImageByName(const JwwString& name) const { return Images.FindEmbeddedImageByName(name); }
 
-  // The folder this document extracts its embedded images into (ending in a backslash);
-  // "" extracts nothing. Two documents never share one.
-  std::string TempFolder;
-  // Embedded images of the drawing last read; their files lie in TempFolder.
-  std::vector<TBindImageType> EmbeddedImages;
+  // The drawing's embedded images and the scratch folder they are extracted into.
+  ImageStore Images;
   // When set, sees the bytes of each embedded image (its index, a piece) as they are
   // read, whether or not they are extracted.
-  std::function<void(std::size_t, const unsigned char*, std::size_t)> OnImageBytes;
+  ImageStore::Watcher OnImageBytes;
 
   std::vector<TEntJwwBlockDef> BlockDefs;
   std::vector<TEntJwwBlockTree> BlockTree;
@@ -101,7 +90,7 @@ class TJwwData : public EntityList, public HeaderSection {
 
  private:
   LoadResult LoadFrom(ByteSource& source);
-  void Save(ArchiveWriter& ar, std::int32_t version);
+  void Save(ArchiveWriter& ar, std::int32_t version) const;
   void ReadHeader(ArchiveReader& ar);
   void WriteHeader(ArchiveWriter& ar, std::int32_t version) const;
   void ReadEntities(ArchiveReader& ar, EntityList& list);
@@ -109,7 +98,7 @@ class TJwwData : public EntityList, public HeaderSection {
   void ReadBlockDefs(ArchiveReader& ar);
   void WriteBlockDefs(ArchiveWriter& ar, std::int32_t version) const;
   void ReadImages(ArchiveReader& ar);
-  void WriteImages(ArchiveWriter& ar);
+  void WriteImages(ArchiveWriter& ar) const;
 
   // (number, index) of every definition, sorted: the first of a number comes first
   std::vector<std::pair<std::int32_t, std::int32_t>> defsByNumber_;

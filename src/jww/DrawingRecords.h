@@ -276,7 +276,6 @@ struct HeaderSection {
 struct TBindImageType {
   JwwString Name;  // as stored, e.g. with a ".gz" ending
   std::int32_t Size = 0;
-  std::uint8_t Used = 0;
 
   bool operator==(const TBindImageType&) const = default;
 };

@@ -37,18 +37,13 @@ bool IsPackedImage(const jww::JwwString& name, const unsigned char* head, std::s
 namespace {
 
 template <class Path>
-PackResult Pack(const Path& source, const Path& target, std::uint64_t& packedSize) {
+PackResult Pack(const Path& source, const Unpacker::Sink& sink, std::uint64_t& packedSize) {
   packedSize = 0;
   platform::InputFile in;
   if (!in.Open(source)) return PackResult::Unreadable;
   if (in.Size() > kMaxImageBytes) return PackResult::TooLarge;
   z_stream z{};
   if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindowBits, kMemoryLevel, Z_DEFAULT_STRATEGY) != Z_OK) {
-    return PackResult::WriteFailed;
-  }
-  platform::OutputFile out;
-  if (!out.Create(target)) {
-    deflateEnd(&z);
     return PackResult::WriteFailed;
   }
   std::vector<unsigned char> input(kBlock);
@@ -74,7 +69,7 @@ PackResult Pack(const Path& source, const Path& target, std::uint64_t& packedSiz
       z.avail_out = static_cast<uInt>(output.size());
       deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
       const std::size_t produced = output.size() - z.avail_out;
-      if (out.Write(output.data(), produced) != produced || out.Failed()) {
+      if (produced > 0 && !sink(output.data(), produced)) {
         result = PackResult::WriteFailed;
         break;
       }
@@ -84,6 +79,17 @@ PackResult Pack(const Path& source, const Path& target, std::uint64_t& packedSiz
   deflateEnd(&z);
   // a file that changed its length while it was read was not read whole
   if (result == PackResult::Packed && read != in.Size()) result = PackResult::Unreadable;
+  return result;
+}
+
+template <class Path>
+PackResult PackInto(const Path& source, const Path& target, std::uint64_t& packedSize) {
+  platform::OutputFile out;
+  if (!out.Create(target)) return PackResult::WriteFailed;
+  const auto write = [&out](const unsigned char* data, std::size_t size) {
+    return out.Write(data, size) == size && !out.Failed();
+  };
+  PackResult result = Pack(source, write, packedSize);
   if (!out.Close() && result == PackResult::Packed) result = PackResult::WriteFailed;
   if (result != PackResult::Packed) platform::RemoveFile(target);
   return result;
@@ -92,11 +98,21 @@ PackResult Pack(const Path& source, const Path& target, std::uint64_t& packedSiz
 }  // namespace
 
 PackResult GzipFile(const std::string& source, const std::string& target, std::uint64_t& packedSize) {
-  return Pack(source, target, packedSize);
+  return PackInto(source, target, packedSize);
 }
 
 PackResult GzipFile(const std::u16string& source, const std::u16string& target, std::uint64_t& packedSize) {
-  return Pack(source, target, packedSize);
+  return PackInto(source, target, packedSize);
+}
+
+PackResult Gzip(const std::string& source, const Unpacker::Sink& sink) {
+  std::uint64_t packedSize = 0;
+  return Pack(source, sink, packedSize);
+}
+
+PackResult Gzip(const std::u16string& source, const Unpacker::Sink& sink) {
+  std::uint64_t packedSize = 0;
+  return Pack(source, sink, packedSize);
 }
 
 struct Unpacker::Stream {
@@ -203,6 +219,12 @@ template <class Path>
 UnpackResult Unpack(const Path& path, bool gzip, const Unpacker::Sink& sink) {
   platform::InputFile in;
   if (!in.Open(path)) return UnpackResult::Corrupt;
+  return UnpackFile(in, gzip, sink);
+}
+
+}  // namespace
+
+UnpackResult UnpackFile(platform::InputFile& in, bool gzip, const Unpacker::Sink& sink) {
   Unpacker unpacker;
   std::vector<unsigned char> block(kBlock);
   for (;;) {
@@ -217,8 +239,6 @@ UnpackResult Unpack(const Path& path, bool gzip, const Unpacker::Sink& sink) {
   }
   return gzip ? unpacker.Finish() : UnpackResult::Whole;
 }
-
-}  // namespace
 
 UnpackResult UnpackFile(const std::string& path, bool gzip, const Unpacker::Sink& sink) {
   return Unpack(path, gzip, sink);

@@ -10,6 +10,10 @@
 
 #include "jww/JwwString.h"
 
+namespace platform {
+class InputFile;
+}
+
 namespace relocation {
 
 // The most bytes an image may have unpacked; a larger one is refused either way, so that
@@ -74,5 +78,12 @@ class Unpacker {
 // are; a file that cannot be read counts as Corrupt.
 UnpackResult UnpackFile(const std::string& path, bool gzip, const Unpacker::Sink& sink);
 UnpackResult UnpackFile(const std::u16string& path, bool gzip, const Unpacker::Sink& sink);
+// The same over a file already open, read from where it stands.
+UnpackResult UnpackFile(platform::InputFile& in, bool gzip, const Unpacker::Sink& sink);
+
+// Hands source's bytes as a gzip stream to sink, piece by piece, as GzipFile writes them;
+// WriteFailed when the sink stops.
+PackResult Gzip(const std::string& source, const Unpacker::Sink& sink);
+PackResult Gzip(const std::u16string& source, const Unpacker::Sink& sink);
 
 }  // namespace relocation

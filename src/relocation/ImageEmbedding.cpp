@@ -55,10 +55,6 @@ std::u16string Units(const std::string& sjis) {
 // A string's UTF-16 units whatever its form ("" for bytes with no Unicode form).
 std::u16string AllUnits(const jww::JwwString& s) { return s.IsSjis() ? Units(s.bytes) : s.Units(); }
 
-// The scratch folder in the form of a name put after it.
-const std::string& FolderFor(const std::string& folder, const std::string&) { return folder; }
-std::u16string FolderFor(const std::string& folder, const std::u16string&) { return Units(folder); }
-
 // An entry's name in the form of the path it was made from.
 jww::JwwString EntryName(const std::string& name, jww::StringForm form) { return jww::JwwString(name, form); }
 jww::JwwString EntryName(const std::u16string& name, jww::StringForm) { return jww::StringOfUnits(name); }
@@ -92,8 +88,7 @@ Path ImageEmbedder::FreeName(const Path& path, std::size_t budget) const {
   const Path packedExt = text::Ascii<Path>(kPackedExt);
   // a text names the first entry that begins with its name, so no entry may begin with a new one
   return BranchedName(stem, ext, NameLimits{budget, false, {}}, [this](const Path& name) {
-    const bool free = !Taken(name) && !platform::FileExists(FolderFor(drawing_.TempFolder, name) + name +
-                                                            text::Ascii<Path>(kPackedExt));
+    const bool free = !Taken(name) && !drawing_.Images.HoldsFile(name + text::Ascii<Path>(kPackedExt));
     return free ? NameTurn::Take : NameTurn::Next;
   });
 }
@@ -114,17 +109,8 @@ Path ImageEmbedder::StoredName(const Path& path, std::size_t budget, jww::String
   result = EmbedResult::Failed;
   if (name.empty()) return name;
   const Path packed = name + text::Ascii<Path>(kPackedExt);
-  std::uint64_t size = 0;
-  if (drawing_.TempFolder.empty() ||
-      GzipFile(path, FolderFor(drawing_.TempFolder, name) + packed, size) != PackResult::Packed) {
-    return Path();
-  }
-  // the entry is written from its scratch file like every other; its size fits, the
-  // image being at most kMaxImageBytes
-  jww::TBindImageType image;
-  image.Name = EntryName(packed, form);
-  image.Size = static_cast<std::int32_t>(size);
-  drawing_.EmbeddedImages.push_back(image);
+  const auto pack = [&path](const jww::ImageStore::Sink& sink) { return Gzip(path, sink) == PackResult::Packed; };
+  if (!drawing_.Images.Add(EntryName(packed, form), pack)) return Path();
   if (made.empty()) embedded_.Add(path, name);
   made.push_back(name);
   result = EmbedResult::Embedded;
@@ -159,19 +145,20 @@ EmbedResult ImageEmbedder::Embed(const std::u16string& path, const std::u16strin
 }
 
 UnpackResult ImageSeparator::Read(const Entry& entry, const Unpacker::Sink& sink) {
-  if (entry.source.empty()) return UnpackResult::Whole;
-  return UnpackFile(entry.source, entry.gzip, sink);
+  if (!entry.store) return UnpackResult::Whole;
+  platform::InputFile in;
+  if (!entry.store->Open(entry.image, in)) return UnpackResult::Corrupt;
+  return UnpackFile(in, entry.gzip, sink);
 }
 
 bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
   entries_.clear();
   references_.clear();
-  const std::u16string scratch = Units(drawing.TempFolder);
   // entries_ index of each image index met, or -1 for one that stays embedded
   std::unordered_map<std::size_t, std::int32_t> known;
   // what an image becomes; false when it cannot be read out
   auto makeEntry = [&](std::size_t index, Entry& entry, bool& stays) {
-    const jww::TBindImageType& image = drawing.EmbeddedImages[index];
+    const jww::TBindImageType& image = drawing.Images.EmbeddedImages()[index];
     const std::u16string stored = AllUnits(image.Name);
     std::u16string name = stored;
     if (HasPackedName(image.Name) && name.size() >= kPackedExt.size()) name.resize(name.size() - kPackedExt.size());
@@ -182,10 +169,10 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
     entry.image = index;
     entry.fileName = name;
     if (image.Size == 0) return true;  // an empty image is never extracted
-    entry.source = scratch + stored;
+    entry.store = &drawing.Images;
     platform::InputFile in;
     unsigned char magic[2] = {};
-    if (drawing.TempFolder.empty() || !in.Open(entry.source)) return false;
+    if (!drawing.Images.Open(index, in)) return false;
     entry.size = in.Size();
     entry.gzip = IsPackedImage(image.Name, magic, in.Read(magic, sizeof magic));
     in.Close();
@@ -196,7 +183,7 @@ bool ImageSeparator::Prepare(const jww::TJwwData& drawing) {
       entry.size += n;
       return true;
     };
-    return UnpackFile(entry.source, true, count) == UnpackResult::Whole;
+    return Read(entry, count) == UnpackResult::Whole;
   };
   auto collect = [&](const jww::RecordArray<jww::TEntJwwText>& texts, std::int32_t owner) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -275,7 +262,7 @@ bool ImageSeparator::Place(jww::TJwwData& drawing, const std::string& folder, Co
     if (created) separated.NoteCreated(folderUnits + names.back());
     if (names.back().empty()) return false;
     // held in Shift-JIS where it has the form, as every entry of the table
-    const std::u16string key = Units(drawing.TempFolder) + AllUnits(drawing.EmbeddedImages[entry.image].Name);
+    const std::u16string key = Units(drawing.Images.TempFolder()) + AllUnits(drawing.Images.EmbeddedImages()[entry.image].Name);
     std::string sjisKey, sjisName;
     if (platform::Utf16ToCp932(key, sjisKey) && platform::Utf16ToCp932(names.back(), sjisName)) {
       separated.Add(sjisKey, sjisName);

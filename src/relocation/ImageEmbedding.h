@@ -26,7 +26,7 @@ enum class EmbedResult {
              // the placement values leave no room for a name; the reference is unchanged
 };
 
-// Packs image files into a drawing as gzip entries in its scratch folder, each file once.
+// Packs image files into a drawing's image store as gzip entries, each file once.
 class ImageEmbedder {
  public:
   ImageEmbedder(jww::TJwwData& drawing, CopiedImageTable& embedded);
@@ -76,7 +76,7 @@ class ImageSeparator {
   // Names and paths are held as UTF-16 units, whichever form the entry's name has.
   struct Entry {
     std::size_t image = 0;     // index in EmbeddedImages
-    std::u16string source;     // the scratch file, "" for an empty image
+    const jww::ImageStore* store = nullptr;  // holds its bytes; none for an empty image
     std::u16string fileName;   // the entry's name without ".gz"
     bool gzip = false;         // unpacked on the way out
     std::uint64_t size = 0;    // bytes once unpacked

@@ -27,7 +27,7 @@ class StoredCollector {
       Close();
       current_ = index;
       if (stored_.bytes.size() <= index) stored_.bytes.resize(index + 1);
-      const jww::JwwString& name = d_.EmbeddedImages[index].Name;
+      const jww::JwwString& name = d_.Images.EmbeddedImages()[index].Name;
       if (relocation::IsPackedImage(name, data, size)) {
         unpacker_ = std::make_unique<relocation::Unpacker>(Room());
       }

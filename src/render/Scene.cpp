@@ -398,14 +398,16 @@ class SceneBuilder {
     const auto i = static_cast<std::size_t>(index);
     std::vector<std::uint8_t> scratch;
     const std::vector<std::uint8_t>* bytes = i < stored_.bytes.size() ? &stored_.bytes[i] : nullptr;
-    if ((!bytes || bytes->empty()) && !d_.TempFolder.empty() && jww::IsPlainFileName(d_.EmbeddedImages[i].Name) &&
-        d_.EmbeddedImages[i].Name.IsSjis()) {
-      const std::string& name = d_.EmbeddedImages[i].Name.bytes;
-      const bool packed = relocation::HasPackedName(name);
-      relocation::UnpackFile(d_.TempFolder + name, packed, [&scratch](const unsigned char* data, std::size_t size) {
-        scratch.insert(scratch.end(), data, data + size);
-        return scratch.size() <= kMaxImageFileBytes;
-      });
+    const jww::JwwString& name = d_.Images.EmbeddedImages()[i].Name;
+    if ((!bytes || bytes->empty()) && !d_.Images.TempFolder().empty() && jww::IsPlainFileName(name) && name.IsSjis()) {
+      platform::InputFile in;
+      if (d_.Images.Open(i, in)) {
+        const auto keep = [&scratch](const unsigned char* data, std::size_t size) {
+          scratch.insert(scratch.end(), data, data + size);
+          return scratch.size() <= kMaxImageFileBytes;
+        };
+        relocation::UnpackFile(in, relocation::HasPackedName(name), keep);
+      }
       bytes = &scratch;
     }
     DecodedImage image = bytes ? DecodeBmp(bytes->data(), bytes->size(), kMaxBitmapPixels) : DecodedImage{};

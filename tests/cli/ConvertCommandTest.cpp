@@ -238,7 +238,7 @@ TEST_F(ConvertCommand, RunsAtTheSameTimeKeepTheirEmbeddedImagesApart) {
       SCOPED_TRACE("round " + std::to_string(round) + ", drawing " + std::to_string(i));
       EXPECT_EQ(results[i].status, 0) << results[i].out << results[i].err;
       jww::TJwwData converted;
-      converted.TempFolder = scratch.Path();
+      converted.Images.SetTempFolder(scratch.Path());
       EXPECT_TRUE(converted.LoadFromFile(root / ("outd" + std::to_string(i) + "\\d" + std::to_string(i) + ".jww")));
       const std::string held = AsString(testsupport::ReadFileBytes(scratch / "pic.bmp"));
       EXPECT_TRUE(held == pictures[i]) << "holds " << held.size() << " bytes, the first '" << held.substr(0, 1) << "'";
@@ -647,7 +647,7 @@ TEST_F(EmbedAndSeparate, SeparatingWhatWasEmbeddedGivesBackEveryImage) {
   }
   jww::TJwwData apart;
   ASSERT_TRUE(apart.LoadFromFile(root / "apart\\plan.jww"));
-  EXPECT_TRUE(apart.EmbeddedImages.empty());
+  EXPECT_TRUE(apart.Images.EmbeddedImages().empty());
   ASSERT_EQ(apart.Texts.size(), 4u);
   ASSERT_EQ(apart.BlockDefs.size(), 1u);
   const std::vector<std::string> texts = {apart.Texts[0].Text.bytes, apart.Texts[1].Text.bytes,
@@ -703,7 +703,7 @@ TEST_F(EmbedAndSeparate, TheDraftingProgramsOwnDrawingComesApartAndTogetherAgain
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(root / "apart\\C__img_photo_bmp.bmp")), photo);
   jww::TJwwData apart;
   ASSERT_TRUE(apart.LoadFromFile(root / "apart\\embedded-image.jww"));
-  EXPECT_TRUE(apart.EmbeddedImages.empty());
+  EXPECT_TRUE(apart.Images.EmbeddedImages().empty());
   EXPECT_EQ(apart.Texts[0].Text.bytes, "^@BMC__img_photo_bmp.bmp,100,75,0,0,1,0");
 
   // packed again and separated again: the same picture

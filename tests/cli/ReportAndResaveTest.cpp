@@ -160,7 +160,7 @@ TEST_F(InspectResave, ResaveWritesVersion700AndKeepsEmbeddedImages) {
   jww::TJwwData d;
   ASSERT_TRUE(d.LoadFromFile(root / "again.jww"));
   EXPECT_EQ(d.Header.Version, 700);
-  EXPECT_EQ(d.EmbeddedImages.size(), 1u);  // still referred to from a definition
+  EXPECT_EQ(d.Images.EmbeddedImages().size(), 1u);  // still referred to from a definition
   EXPECT_EQ(d.BlockDefs.size(), 2u);        // the unused definition is left out
   EXPECT_EQ(platform::ListFolder(root / "bin\\").size(), 1u);  // the scratch folder is gone
 

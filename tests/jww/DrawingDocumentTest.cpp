@@ -452,15 +452,17 @@ class EmbeddedImages : public ::testing::Test {
   // A document extracting into the scratch folder.
   TJwwData Document() {
     TJwwData d;
-    d.TempFolder = scratch_.Path();
+    d.Images.SetTempFolder(scratch_.Path());
     return d;
   }
-  void AddImage(TJwwData& d, const std::string& name, const std::string& bytes) {
-    testsupport::WriteFileText(scratch_ / name, bytes);
-    TBindImageType image;
-    image.Name = JwwString(name);
-    image.Size = static_cast<std::int32_t>(bytes.size());
-    d.EmbeddedImages.push_back(image);
+  static void AddImage(TJwwData& d, const JwwString& name, const std::string& bytes) {
+    const auto source = [&bytes](const ImageStore::Sink& sink) {
+      return sink(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    };
+    ASSERT_TRUE(d.Images.Add(name, source));
+  }
+  static void AddImage(TJwwData& d, const std::string& name, const std::string& bytes) {
+    AddImage(d, JwwString(name), bytes);
   }
   testsupport::TempFolder scratch_;
 };
@@ -484,11 +486,26 @@ TEST_F(EmbeddedImages, KeptWhileReferencedAndExtractedOnLoad) {
 
   TJwwData back = Document();
   ASSERT_TRUE(back.LoadFromMemory(bytes.data(), bytes.size()));
-  ASSERT_EQ(back.EmbeddedImages.size(), 2u);
-  EXPECT_EQ(back.EmbeddedImages[0].Name.bytes, "PHOTO.BMP.GZ");
-  EXPECT_EQ(back.EmbeddedImages[1].Name.bytes, "plan.png");
+  ASSERT_EQ(back.Images.EmbeddedImages().size(), 2u);
+  EXPECT_EQ(back.Images.EmbeddedImages()[0].Name.bytes, "PHOTO.BMP.GZ");
+  EXPECT_EQ(back.Images.EmbeddedImages()[1].Name.bytes, "plan.png");
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(scratch_ / "PHOTO.BMP.GZ")), "gzipped photo");
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(scratch_ / "plan.png")), "png");
+}
+
+TEST_F(EmbeddedImages, SavingTwiceGivesTheSameBytesAndLeavesTheImagesAsTheyWere) {
+  TJwwData d = Document();
+  AddImage(d, "kept.bmp", "kept");
+  AddImage(d, "dropped.bmp", "no text refers to me");
+  Add(d, d.Texts, kTextClass, Text("^@BM%temp%kept.bmp,1,1"));
+  const std::vector<TBindImageType> before = d.Images.EmbeddedImages();
+  const std::vector<std::string> files = platform::ListFolder(scratch_.Path());
+  std::vector<unsigned char> first, second;
+  ASSERT_TRUE(d.SaveToMemory(first, 700));
+  ASSERT_TRUE(d.SaveToMemory(second, 700));
+  EXPECT_TRUE(first == second);
+  EXPECT_EQ(d.Images.EmbeddedImages(), before);
+  EXPECT_EQ(platform::ListFolder(scratch_.Path()), files);
 }
 
 TEST_F(EmbeddedImages, ReferencedImageMissingFromScratchFailsTheSave) {
@@ -512,20 +529,17 @@ TEST_F(EmbeddedImages, NamesThatReachOtherFoldersNeverTouchTheDisk) {
   testsupport::TempFolder outside;
   TJwwData d = Document();
   for (const std::string& name : {std::string("..\\..\\x.bmp"), std::string("a/b.bmp"), std::string("C:x.bmp"),
-                                 std::string(".."), std::string("ok.bmp")}) {
-    TBindImageType image;
-    image.Name = JwwString(name);
-    image.Size = 3;
-    d.EmbeddedImages.push_back(image);
+                                 std::string("..")}) {
+    EXPECT_FALSE(d.Images.Add(JwwString(name), [](const ImageStore::Sink&) { return true; }));
   }
-  testsupport::WriteFileText(scratch_ / "ok.bmp", "abc");
+  AddImage(d, "ok.bmp", "abc");
   Add(d, d.Texts, kTextClass, Text("^@BM%temp%ok.bmp,1,1"));
   std::vector<unsigned char> bytes;
   ASSERT_TRUE(d.SaveToMemory(bytes, 700));
   // the unreferenced entries were dropped; put them back into the file by hand
   TJwwData back = Document();
   ASSERT_TRUE(back.LoadFromMemory(bytes.data(), bytes.size()));
-  EXPECT_EQ(back.EmbeddedImages.size(), 1u);
+  EXPECT_EQ(back.Images.EmbeddedImages().size(), 1u);
   const std::vector<std::string> before = platform::ListFolder(scratch_.Path());
 
   // nor is a device name or a name Windows forbids, so that every platform gives one result
@@ -541,7 +555,7 @@ TEST_F(EmbeddedImages, NamesThatReachOtherFoldersNeverTouchTheDisk) {
   hostile.replace(hostile.size() - (4 + 1 + 6 + 4 + 3), std::string::npos, tail);
   TJwwData loaded = Document();
   ASSERT_TRUE(loaded.LoadFromMemory(hostile.data(), hostile.size()));
-  EXPECT_EQ(loaded.EmbeddedImages.size(), 7u);
+  EXPECT_EQ(loaded.Images.EmbeddedImages().size(), 7u);
   EXPECT_EQ(platform::ListFolder(scratch_.Path()), before);
   EXPECT_EQ(AsString(testsupport::ReadFileBytes(scratch_ / "ok.bmp")), "new");
   EXPECT_TRUE(platform::ListFolder(outside.Path()).empty());
@@ -556,9 +570,7 @@ TEST_F(EmbeddedImages, NamesHeldAsUtf16AreExtractedKeptAndReadBack) {
   TJwwData d = Document();
   TBindImageType image;
   image.Name = utf16(u"写真😀.JPG.gz");
-  image.Size = 7;
-  d.EmbeddedImages.push_back(image);
-  testsupport::WriteFileText(scratch + u"写真😀.JPG.gz", "gzipped");
+  AddImage(d, image.Name, "gzipped");
   TEntJwwText text = Text("");
   text.Text = utf16(u"^@BM%temp%写真😀.jpg,1,1");
   Add(d, d.Texts, kTextClass, text);
@@ -569,8 +581,8 @@ TEST_F(EmbeddedImages, NamesHeldAsUtf16AreExtractedKeptAndReadBack) {
 
   TJwwData back = Document();
   ASSERT_TRUE(back.LoadFromMemory(bytes.data(), bytes.size()));
-  ASSERT_EQ(back.EmbeddedImages.size(), 1u);
-  EXPECT_EQ(back.EmbeddedImages[0].Name, image.Name);
+  ASSERT_EQ(back.Images.EmbeddedImages().size(), 1u);
+  EXPECT_EQ(back.Images.EmbeddedImages()[0].Name, image.Name);
   EXPECT_EQ(testsupport::ReadFileText(scratch + u"写真😀.JPG.gz"), "gzipped");
   std::vector<unsigned char> again;
   ASSERT_TRUE(back.SaveToMemory(again, 700));
@@ -588,11 +600,12 @@ TEST_F(EmbeddedImages, NamesHeldAsUtf16AreExtractedKeptAndReadBack) {
 
 TEST(EmbeddedImageLookup, FirstImageWhoseNameBeginsWithTheNameAsciiLettersInEitherCase) {
   auto utf16 = [](const std::u16string& units) { return JwwString(BytesOf(units), StringForm::Utf16); };
+  testsupport::TempFolder scratch;
   TJwwData d;
+  d.Images.SetTempFolder(scratch.Path());
   for (const JwwString& name : {JwwString("PHOTO.BMP.GZ"), JwwString("\x83\x61.bmp"), utf16(u"😀a.bmp.gz"),
                                 JwwString("ab.png")}) {
-    d.EmbeddedImages.emplace_back();
-    d.EmbeddedImages.back().Name = name;
+    ASSERT_TRUE(d.Images.Add(name, [](const ImageStore::Sink&) { return true; }));
   }
   const struct {
     JwwString name;
@@ -625,7 +638,7 @@ TEST_F(EmbeddedImages, TwoDocumentsKeepTheirOwnImages) {
   }
   TJwwData first = Document();
   TJwwData other;
-  other.TempFolder = second.Path();
+  other.Images.SetTempFolder(second.Path());
   ASSERT_TRUE(first.LoadFromMemory(files[0].data(), files[0].size()));
   ASSERT_TRUE(other.LoadFromMemory(files[1].data(), files[1].size()));
   std::vector<unsigned char> savedFirst, savedOther;

@@ -26,14 +26,14 @@ TEST(JwwSamples, EveryDrawingLoadsAndSavesToAFixpoint) {
   for (const std::string& name : testsupport::SampleDrawings()) {
     SCOPED_TRACE(name);
     TJwwData original;
-    original.TempFolder = scratch.Path();
+    original.Images.SetTempFolder(scratch.Path());
     ASSERT_TRUE(original.LoadFromFile(folder + name));
     EXPECT_GT(original.HeldCount(), 0u);
 
     std::vector<unsigned char> first;
     ASSERT_TRUE(original.SaveToMemory(first, 700));
     TJwwData reloaded;
-    reloaded.TempFolder = scratch.Path();
+    reloaded.Images.SetTempFolder(scratch.Path());
     ASSERT_TRUE(reloaded.LoadFromMemory(first.data(), first.size()));
     EXPECT_EQ(reloaded.Header.Version, 700);
     EXPECT_TRUE(SameEntities(original, reloaded));

@@ -28,7 +28,7 @@ class SharedScratch : public ::testing::Environment {
 // Loads a drawing; its embedded images go to the document's scratch folder, or to the
 // shared one.
 bool Load(TJwwData& d, const fixture::Drawing& f) {
-  if (d.TempFolder.empty()) d.TempFolder = SharedScratch::Path();
+  if (d.Images.TempFolder().empty()) d.Images.SetTempFolder(SharedScratch::Path());
   const std::vector<unsigned char> bytes = fixture::BuildDrawing(f);
   return d.LoadFromMemory(bytes.data(), bytes.size());
 }
@@ -38,7 +38,7 @@ TJwwData Resaved(TJwwData& d) {
   std::vector<unsigned char> bytes;
   EXPECT_TRUE(d.SaveToMemory(bytes, 700));
   TJwwData back;
-  back.TempFolder = d.TempFolder;
+  back.Images.SetTempFolder(d.Images.TempFolder());
   EXPECT_TRUE(back.LoadFromMemory(bytes.data(), bytes.size()));
   return back;
 }
@@ -140,7 +140,7 @@ TEST_P(Versions, SavedInItsOwnLayoutReadsBackTheSame) {
   std::vector<unsigned char> first, second;
   ASSERT_TRUE(d.SaveToMemory(first, v));
   TJwwData back;
-  back.TempFolder = d.TempFolder;
+  back.Images.SetTempFolder(d.Images.TempFolder());
   ASSERT_TRUE(back.LoadFromMemory(first.data(), first.size()));
   EXPECT_EQ(back.Header.Version, v);
   EXPECT_EQ(back.Order, d.Order);
@@ -171,14 +171,14 @@ TEST(JwwVersions, Versions350And351HoldTheSameRecords) {
 TEST(JwwVersions, ImagesOnlyFrom700) {
   testsupport::TempFolder scratch;
   TJwwData d;
-  d.TempFolder = scratch.Path();
+  d.Images.SetTempFolder(scratch.Path());
   ASSERT_TRUE(Load(d, fixture::SampleDrawing(699)));
-  EXPECT_TRUE(d.EmbeddedImages.empty());
+  EXPECT_TRUE(d.Images.EmbeddedImages().empty());
   ASSERT_TRUE(Load(d, fixture::SampleDrawing(700)));
-  ASSERT_EQ(d.EmbeddedImages.size(), 1u);
+  ASSERT_EQ(d.Images.EmbeddedImages().size(), 1u);
   EXPECT_TRUE(platform::FileExists(scratch / "sample.bmp.gz"));
   TJwwData back = Resaved(d);  // still referred to by a definition: kept
-  EXPECT_EQ(back.EmbeddedImages.size(), 1u);
+  EXPECT_EQ(back.Images.EmbeddedImages().size(), 1u);
   d.DeleteExtractedFiles();
   d.DeleteUnpackedFiles();
   EXPECT_TRUE(platform::ListFolder(scratch.Path()).empty());

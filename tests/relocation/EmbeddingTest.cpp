@@ -120,7 +120,7 @@ TEST(Gzip, PacksAFileIntoAStreamThatUnpacksToIt) {
 class StoredImages : public ::testing::Test {
  protected:
   void Load(const fixture::Drawing& d) {
-    drawing.TempFolder = scratch.Path();
+    drawing.Images.SetTempFolder(scratch.Path());
     const std::vector<unsigned char> bytes = fixture::BuildDrawing(d);
     ASSERT_TRUE(drawing.LoadFromMemory(bytes.data(), bytes.size()));
   }
@@ -177,13 +177,13 @@ TEST_F(StoredImages, NamesGiveWaySoThatPlacementValuesAreNeverCutOrTheDrawingFai
     EXPECT_TRUE(name.ends_with(".bmp")) << name;
     const std::int32_t entry = drawing.FindEmbeddedImage(drawing.Texts[i].Text);
     ASSERT_GE(entry, 0);
-    EXPECT_EQ(drawing.EmbeddedImages[static_cast<std::size_t>(entry)].Name.bytes, name + ".gz");
+    EXPECT_EQ(drawing.Images.EmbeddedImages()[static_cast<std::size_t>(entry)].Name.bytes, name + ".gz");
     // the texts of the two images name two entries, shortened alike or not
     names.insert(name);
   }
   EXPECT_EQ(c.FailedCopyCount, 4);  // the texts that leave no room for a name
   EXPECT_EQ(copied.size(), 2u);     // two images, however many names they needed
-  EXPECT_EQ(names.size(), drawing.EmbeddedImages.size());
+  EXPECT_EQ(names.size(), drawing.Images.EmbeddedImages().size());
   EXPECT_TRUE(platform::ListFolder(out.Path()).empty());
 }
 
@@ -217,7 +217,7 @@ TEST_F(StoredImages, ANewEntryTakesNoNameAnEntryOfEitherFormBeginsWith) {
     copied.clear();
     Load(d);
     EXPECT_EQ(Run(ImageMode::Embed).ImageTextCount, 1);
-    ASSERT_EQ(drawing.EmbeddedImages.size(), 2u);
+    ASSERT_EQ(drawing.Images.EmbeddedImages().size(), 2u);
     EXPECT_EQ(drawing.FindEmbeddedImage(drawing.Texts[0].Text), 1);
     drawing.DeleteExtractedFiles();
   }

@@ -154,7 +154,7 @@ TEST_F(Utf16References, CopiedWithTheirTimesRewrittenAndCounted) {
 TEST_F(Utf16References, EmbeddedInUnitsAndSeparatedAgain) {
   testsupport::TempFolder scratch;
   jww::TJwwData d = Drawing();
-  d.TempFolder = scratch.Path();
+  d.Images.SetTempFolder(scratch.Path());
   copied_.clear();
   RelocationCounters c;
   RelocateImages(d, drawing_, out_.Path(), {false, false, ImageMode::Embed}, copied_, c);
@@ -172,7 +172,7 @@ TEST_F(Utf16References, EmbeddedInUnitsAndSeparatedAgain) {
   for (std::size_t i = 0; i < texts.size(); ++i) {
     EXPECT_EQ(texts[i], "^@BM%temp%" + names[image[i]] + tails[i]);
   }
-  EXPECT_EQ(d.EmbeddedImages.size(), 3u);
+  EXPECT_EQ(d.Images.EmbeddedImages().size(), 3u);
 
   // separated: every image back under its stored name, references bare in their form
   testsupport::TempFolder apart;

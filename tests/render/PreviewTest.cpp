@@ -163,7 +163,12 @@ TEST(Preview, MissingOrUnreadableImageShowsItsString) {
 
 TEST(Preview, StoredImageDrawsFromMemory) {
   jww::TJwwData d = Paper();
-  d.EmbeddedImages.push_back({jww::JwwString("photo.bmp.gz"), 1, 0});
+  testsupport::TempFolder scratch;
+  d.Images.SetTempFolder(scratch.Path());
+  d.Images.Add(jww::JwwString("photo.bmp.gz"), [](const jww::ImageStore::Sink& sink) {
+    const unsigned char byte = 0;
+    return sink(&byte, 1);
+  });
   AddText(d, "^@BM%temp%photo.bmp,100,75,0,0,1,0", -50, -40);
   StoredImages stored;
   stored.bytes.push_back(Quadrants());

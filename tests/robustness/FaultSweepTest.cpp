@@ -24,14 +24,12 @@ std::string AsString(const std::vector<unsigned char>& bytes) { return std::stri
 
 // A drawing whose save reads an embedded image back from the scratch folder.
 jww::TJwwData DrawingWithImage(const std::string& scratch) {
-  std::string picture(200000, 'p');
-  testsupport::WriteFileText(scratch + "pic.bmp", picture);
-  jww::TBindImageType image;
-  image.Name = jww::JwwString("pic.bmp");
-  image.Size = static_cast<std::int32_t>(picture.size());
+  const std::string picture(200000, 'p');
   jww::TJwwData d;
-  d.TempFolder = scratch;
-  d.EmbeddedImages.push_back(image);
+  d.Images.SetTempFolder(scratch);
+  d.Images.Add(jww::JwwString("pic.bmp"), [&picture](const jww::ImageStore::Sink& sink) {
+    return sink(reinterpret_cast<const unsigned char*>(picture.data()), picture.size());
+  });
   for (int i = 0; i < 3000; ++i) {
     jww::TEntJwwText t;
     t.Text = jww::JwwString(i == 0 ? "^@BM%temp%pic.bmp,1,1" : "text " + std::to_string(i));
@@ -137,7 +135,7 @@ TEST(FaultSweep, ExtractionLeavesWholeImagesOrNone) {
   {
     FaultPlan counting(kAllOps, 0);
     jww::TJwwData loaded;
-    loaded.TempFolder = scratch.Path();
+    loaded.Images.SetTempFolder(scratch.Path());
     ASSERT_TRUE(loaded.LoadFromMemory(file.data(), file.size()));
     count = counting.Count();
   }
@@ -145,7 +143,7 @@ TEST(FaultSweep, ExtractionLeavesWholeImagesOrNone) {
   for (int n = 1; n <= count; ++n) {
     platform::RemoveFile(scratch / "pic.bmp");
     jww::TJwwData loaded;
-    loaded.TempFolder = scratch.Path();
+    loaded.Images.SetTempFolder(scratch.Path());
     {
       FaultPlan plan(kAllOps, n);
       EXPECT_TRUE(loaded.LoadFromMemory(file.data(), file.size()));  // an extraction failure is not the drawing's

@@ -173,15 +173,14 @@ int main(int argc, char** argv) {
     }
   }
   // two embedded images, kept because texts refer to them
-  d.TempFolder = folder + "scratch\\";
-  platform::MakeFolder(d.TempFolder);
+  d.Images.SetTempFolder(folder + "scratch\\");
+  platform::MakeFolder(d.Images.TempFolder());
   for (int i = 0; i < 2; ++i) {
     const std::string name = "embedded" + std::to_string(i) + ".bmp.gz";
-    if (!fixture::WriteFileBytes(d.TempFolder + name, image)) return 1;
-    TBindImageType entry;
-    entry.Name = JwwString(name);
-    entry.Size = static_cast<std::int32_t>(image.size());
-    d.EmbeddedImages.push_back(entry);
+    const auto bytes = [&image](const ImageStore::Sink& sink) {
+      return sink(reinterpret_cast<const unsigned char*>(image.data()), image.size());
+    };
+    if (!d.Images.Add(JwwString(name), bytes)) return 1;
     Add(d, d.Texts, kTextClass, Text(random, JwwString("^@BM%temp%embedded" + std::to_string(i) + ".bmp,1,1")));
   }
   TEntJwwBlock insert;
@@ -196,7 +195,7 @@ int main(int argc, char** argv) {
   const bool ok = d.SaveToFile(folder + "drawing.jww", 700);
   d.DeleteExtractedFiles();
   d.DeleteUnpackedFiles();
-  platform::RemoveFolder(d.TempFolder);
+  platform::RemoveFolder(d.Images.TempFolder());
   if (!ok) {
     std::fprintf(stderr, "make-drawing: cannot write %s\n", (args[0].display + "/drawing.jww").c_str());
     return 1;

@@ -1,11 +1,12 @@
 // The images a drawing stores inside itself: extracted into the document's scratch
 // folder as the drawing is read, written back from there when still referred to.
+#include "jww/ImageStore.h"
+
 #include <algorithm>
 #include <vector>
 
 #include "jww/ArchiveReader.h"
 #include "jww/ArchiveWriter.h"
-#include "jww/DrawingDocument.h"
 #include "jww/ImageReference.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
@@ -120,31 +121,29 @@ bool IsPlainFileName(const JwwString& name) {
   return true;
 }
 
-void TJwwData::ClearEmbeddedImages() { EmbeddedImages = {}; }
-
-void TJwwData::DeleteExtractedFiles() {
-  for (const TBindImageType& image : EmbeddedImages) {
+void ImageStore::DeleteExtractedFiles() {
+  for (const TBindImageType& image : images_) {
     if (!IsPlainFileName(image.Name)) continue;
     WithName(image.Name, [this](const auto& name) {
-      const auto path = FolderFor(TempFolder, name) + name;
+      const auto path = FolderFor(tempFolder_, name) + name;
       if (EndsWithGz(name) && platform::FileExists(path)) platform::RemoveFile(path);
     });
   }
 }
 
-void TJwwData::DeleteUnpackedFiles() {
-  for (const TBindImageType& image : EmbeddedImages) {
+void ImageStore::DeleteUnpackedFiles() {
+  for (const TBindImageType& image : images_) {
     if (!IsPlainFileName(image.Name)) continue;
     WithName(image.Name, [this](auto name) {
       if (EndsWithGz(name)) name.resize(name.size() - 3);
       if (name.empty()) return;
-      const auto path = FolderFor(TempFolder, name) + name;
+      const auto path = FolderFor(tempFolder_, name) + name;
       if (platform::FileExists(path)) platform::RemoveFile(path);
     });
   }
 }
 
-std::int32_t TJwwData::FindEmbeddedImage(const JwwString& text) const {
+std::int32_t ImageStore::FindEmbeddedImage(const JwwString& text) const {
   // the name keeps the text's form
   if (text.IsSjis()) {
     const std::string name = EmbeddedName(text.bytes);
@@ -154,13 +153,13 @@ std::int32_t TJwwData::FindEmbeddedImage(const JwwString& text) const {
   return name.empty() ? -1 : FindEmbeddedImageByName(JwwString(BytesOf(name), StringForm::Utf16));
 }
 
-std::int32_t TJwwData::FindEmbeddedImageByName(const JwwString& ref) const {
+std::int32_t ImageStore::FindEmbeddedImageByName(const JwwString& ref) const {
   // compared as Shift-JIS bytes when both have that form, else as UTF-16 units
   const std::string sjisRef = ref.IsSjis() ? text::UpperCase(ref.bytes) : std::string();
   const std::u16string unitsRef = ref.IsSjis() ? AllUnits(JwwString(sjisRef)) : text::UpperCase(ref.Units());
   if (sjisRef.empty() && unitsRef.empty()) return -1;
-  for (std::size_t i = 0; i < EmbeddedImages.size(); ++i) {
-    const JwwString& name = EmbeddedImages[i].Name;
+  for (std::size_t i = 0; i < images_.size(); ++i) {
+    const JwwString& name = images_[i].Name;
     const bool named = name.IsSjis() && !sjisRef.empty() ? BeginsWithUpper(name.bytes, sjisRef)
                                                          : !unitsRef.empty() && BeginsWithUpper(AllUnits(name), unitsRef);
     if (named) return static_cast<std::int32_t>(i);
@@ -168,16 +167,51 @@ std::int32_t TJwwData::FindEmbeddedImageByName(const JwwString& ref) const {
   return -1;
 }
 
-void TJwwData::ReadImages(ArchiveReader& ar) {
+bool ImageStore::HoldsFile(const std::string& name) const {
+  return platform::FileExists(FolderFor(tempFolder_, name) + name);
+}
+
+bool ImageStore::HoldsFile(const std::u16string& name) const {
+  return platform::FileExists(FolderFor(tempFolder_, name) + name);
+}
+
+bool ImageStore::Add(const JwwString& name, const Source& source) {
+  if (tempFolder_.empty() || !IsPlainFileName(name)) return false;
+  platform::OutputFile out;
+  if (!WithScratchPath(tempFolder_, name, [&out](const auto& path) { return out.Create(path); })) return false;
+  std::uint64_t size = 0;
+  bool ok = source([&out, &size](const unsigned char* data, std::size_t n) {
+    size += n;
+    return out.Write(data, n) == n && !out.Failed();
+  });
+  if (!out.Close()) ok = false;
+  // an entry is written from its file like every other, and its size is stored as 32 bits
+  if (!ok || size > 0x7FFFFFFF) {
+    WithScratchPath(tempFolder_, name, [](const auto& path) { platform::RemoveFile(path); });
+    return false;
+  }
+  TBindImageType image;
+  image.Name = name;
+  image.Size = static_cast<std::int32_t>(size);
+  images_.push_back(image);
+  return true;
+}
+
+bool ImageStore::Open(std::size_t index, platform::InputFile& in) const {
+  if (tempFolder_.empty() || index >= images_.size() || !IsPlainFileName(images_[index].Name)) return false;
+  return WithScratchPath(tempFolder_, images_[index].Name, [&in](const auto& path) { return in.Open(path); });
+}
+
+void ImageStore::Read(ArchiveReader& ar, const Watcher& watcher) {
   ClearEmbeddedImages();
   const std::uint64_t countAt = ar.Position();
   const std::int32_t count = ar.ReadI32();
   if (count <= 0) return;
   ar.CheckFits(static_cast<std::uint32_t>(count), kMinImageBytes, "embedded image count", countAt);
-  EmbeddedImages.resize(static_cast<std::size_t>(count));
+  images_.resize(static_cast<std::size_t>(count));
   std::vector<unsigned char> block(kCopyBlock);
-  for (std::size_t index = 0; index < EmbeddedImages.size(); ++index) {
-    TBindImageType& image = EmbeddedImages[index];
+  for (std::size_t index = 0; index < images_.size(); ++index) {
+    TBindImageType& image = images_[index];
     image.Name = ar.ReadCleanString();
     const std::uint64_t sizeAt = ar.Position();
     image.Size = ar.ReadI32();
@@ -189,16 +223,16 @@ void TJwwData::ReadImages(ArchiveReader& ar) {
     // only a plain name inside the scratch folder is ever written to disk
     platform::OutputFile out;
     const auto remove = [this, &image] {
-      WithScratchPath(TempFolder, image.Name, [](const auto& path) { platform::RemoveFile(path); });
+      WithScratchPath(tempFolder_, image.Name, [](const auto& path) { platform::RemoveFile(path); });
     };
-    bool extracting = !TempFolder.empty() && IsPlainFileName(image.Name) &&
-                      WithScratchPath(TempFolder, image.Name, [&out](const auto& path) { return out.Create(path); });
+    bool extracting = !tempFolder_.empty() && IsPlainFileName(image.Name) &&
+                      WithScratchPath(tempFolder_, image.Name, [&out](const auto& path) { return out.Create(path); });
     try {
       while (left > 0) {
         const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
         ar.ReadBytes(block.data(), take);
         left -= take;
-        if (OnImageBytes) OnImageBytes(index, block.data(), take);
+        if (watcher) watcher(index, block.data(), take);
         if (extracting && out.Write(block.data(), take) != take) {
           // a failed extraction is dropped; the reader stays in step with the file
           out.Close();
@@ -217,41 +251,37 @@ void TJwwData::ReadImages(ArchiveReader& ar) {
   }
 }
 
-void TJwwData::WriteImages(ArchiveWriter& ar) {
-  for (TBindImageType& image : EmbeddedImages) image.Used = 0;
-  auto mark = [this](const RecordArray<TEntJwwText>& texts) {
-    for (const TEntJwwText& t : texts) {
+std::vector<std::size_t> ImageStore::Referenced(const std::vector<const RecordArray<TEntJwwText>*>& texts) const {
+  std::vector<bool> referred(images_.size());
+  for (const RecordArray<TEntJwwText>* list : texts) {
+    for (const TEntJwwText& t : *list) {
       const std::int32_t found = FindEmbeddedImage(t.Text);
-      if (found >= 0) EmbeddedImages[static_cast<std::size_t>(found)].Used = 1;
+      if (found >= 0) referred[static_cast<std::size_t>(found)] = true;
     }
-  };
-  mark(Texts);
-  for (const TEntJwwBlockDef& def : BlockDefs) mark(def.Texts);
+  }
+  std::vector<std::size_t> entries;
+  for (std::size_t i = 0; i < images_.size(); ++i) {
+    // an empty image was never extracted
+    if (referred[i] && images_[i].Size != 0) entries.push_back(i);
+  }
+  return entries;
+}
 
-  std::int32_t count = 0;
-  for (TBindImageType& image : EmbeddedImages) {
-    if (image.Used != 1) continue;
-    if (image.Size == 0) {
-      image.Used = 0;  // an empty image was never extracted
-      continue;
-    }
+void ImageStore::Write(ArchiveWriter& ar, const std::vector<std::size_t>& entries) const {
+  for (std::size_t i : entries) {
     // an image still referred to must not vanish from the drawing
-    if (!IsPlainFileName(image.Name) ||
-        !WithScratchPath(TempFolder, image.Name, [](const auto& path) { return platform::FileExists(path); })) {
+    if (!IsPlainFileName(images_[i].Name) ||
+        !WithScratchPath(tempFolder_, images_[i].Name, [](const auto& path) { return platform::FileExists(path); })) {
       throw ArchiveError("embedded image missing from the scratch folder");
     }
-    ++count;
   }
-  ar.WriteI32(count);
+  ar.WriteI32(static_cast<std::int32_t>(entries.size()));
   std::vector<unsigned char> block(kCopyBlock);
-  for (const TBindImageType& image : EmbeddedImages) {
-    if (image.Used != 1) continue;
+  for (std::size_t i : entries) {
+    const TBindImageType& image = images_[i];
     ar.WriteString(image.Name);
     platform::InputFile in;
-    if (!WithScratchPath(TempFolder, image.Name, [&in](const auto& path) { return in.Open(path); }) ||
-        in.Size() > 0x7FFFFFFF) {
-      throw ArchiveError("embedded image cannot be read back");
-    }
+    if (!Open(i, in) || in.Size() > 0x7FFFFFFF) throw ArchiveError("embedded image cannot be read back");
     const std::uint64_t size = in.Size();
     ar.WriteI32(static_cast<std::int32_t>(size));
     std::uint64_t left = size;
