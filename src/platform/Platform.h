@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace platform {
@@ -210,6 +211,19 @@ bool Cp932ToUtf16(const std::string& sjis, std::u16string& units);
 // UTF-16 to Shift-JIS, only when every character has an exact CP932 form (converting
 // back gives the same units; no best-fit mapping).
 bool Utf16ToCp932(const std::u16string& units, std::string& sjis);
+
+// A Shift-JIS string in the form of Text: itself, or its UTF-16 units ("" when a byte
+// sequence has no Unicode form).
+template <class Text>
+Text InForm(const std::string& sjis) {
+  if constexpr (std::is_same_v<Text, std::string>) {
+    return sjis;
+  } else {
+    std::u16string units;
+    Cp932ToUtf16(sjis, units);
+    return units;
+  }
+}
 
 // A Shift-JIS string as UTF-8, for display (undecodable bytes become U+FFFD).
 std::string ToUtf8(const std::string& sjis);

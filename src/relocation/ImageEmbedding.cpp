@@ -46,14 +46,10 @@ Text Flatten(const Text& s, bool keepDots) {
   return out;
 }
 
-std::u16string Units(const std::string& sjis) {
-  std::u16string units;
-  platform::Cp932ToUtf16(sjis, units);
-  return units;
-}
-
 // A string's UTF-16 units whatever its form ("" for bytes with no Unicode form).
-std::u16string AllUnits(const jww::JwwString& s) { return s.IsSjis() ? Units(s.bytes) : s.Units(); }
+std::u16string AllUnits(const jww::JwwString& s) {
+  return s.IsSjis() ? platform::InForm<std::u16string>(s.bytes) : s.Units();
+}
 
 // An entry's name in the form of the path it was made from.
 jww::JwwString EntryName(const std::string& name, jww::StringForm form) { return jww::JwwString(name, form); }
@@ -137,7 +133,8 @@ EmbedResult ImageEmbedder::Embed(const std::u16string& path, const std::u16strin
   // its entry; its bytes are never fewer than its units, so it fits the budget in units
   std::string sjis;
   const std::u16string name = platform::Utf16ToCp932(path, sjis)
-                                  ? Units(StoredName(sjis, budget, jww::StringForm::Unicode, result))
+                                  ? platform::InForm<std::u16string>(
+                                        StoredName(sjis, budget, jww::StringForm::Unicode, result))
                                   : StoredName(path, budget, jww::StringForm::Utf16, result);
   if (name.empty()) return result;
   text = jww::StringOfUnits(jww::ReferenceText(jww::ReferenceKind::Embedded, name, tail));
@@ -251,10 +248,10 @@ std::u16string ImageSeparator::WriteOut(const Entry& entry, const std::u16string
 
 bool ImageSeparator::Place(jww::TJwwData& drawing, const std::string& folder, CopiedImageTable& separated,
                            RelocationCounters& counters, const std::string& drawingFileName) {
-  const std::u16string folderUnits = Units(folder);
+  const std::u16string folderUnits = platform::InForm<std::u16string>(folder);
   if (folderUnits.empty() && !folder.empty()) return false;
   // the drawing's own name is taken before any image is written beside it
-  const std::u16string reserved = text::UpperCase(Units(drawingFileName));
+  const std::u16string reserved = text::UpperCase(platform::InForm<std::u16string>(drawingFileName));
   std::vector<std::u16string> names;
   for (const Entry& entry : entries_) {
     bool created = false;
@@ -262,7 +259,8 @@ bool ImageSeparator::Place(jww::TJwwData& drawing, const std::string& folder, Co
     if (created) separated.NoteCreated(folderUnits + names.back());
     if (names.back().empty()) return false;
     // held in Shift-JIS where it has the form, as every entry of the table
-    const std::u16string key = Units(drawing.Images.TempFolder()) + AllUnits(drawing.Images.EmbeddedImages()[entry.image].Name);
+    const std::u16string key = platform::InForm<std::u16string>(drawing.Images.TempFolder()) +
+                               AllUnits(drawing.Images.EmbeddedImages()[entry.image].Name);
     std::string sjisKey, sjisName;
     if (platform::Utf16ToCp932(key, sjisKey) && platform::Utf16ToCp932(names.back(), sjisName)) {
       separated.Add(sjisKey, sjisName);

@@ -60,18 +60,6 @@ std::size_t NameLength(const std::string& name, bool inCharacters) {
 }
 std::size_t NameLength(const std::u16string& name, bool) { return name.size(); }
 
-// A Shift-JIS name in the form of Path ("" when it has no UTF-16 form).
-template <class Path>
-Path InForm(const std::string& sjis) {
-  if constexpr (std::is_same_v<Path, std::string>) {
-    return sjis;
-  } else {
-    std::u16string units;
-    platform::Cp932ToUtf16(sjis, units);
-    return units;
-  }
-}
-
 // stem + suffix + ext within the limits' length, as few whole characters dropped from the
 // front of stem as make it fit; "" when not one of them is left.
 template <class Path>
@@ -121,7 +109,7 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
   if (present) *present = true;
   const Path own = text::ExtractFileName(sourcePath);
   // the drawing's own name is taken before any image is placed, whatever the letter case
-  const Path reserved = text::UpperCase(InForm<Path>(limits.reserved));
+  const Path reserved = text::UpperCase(platform::InForm<Path>(limits.reserved));
   auto unreserved = [&reserved](const Path& candidate) {
     return reserved.empty() || text::UpperCase(candidate) != reserved;
   };
@@ -153,8 +141,9 @@ Path FindImageName(bool nameWithPath, const Path& sourcePath, const Path& destin
   const Path ownExt = text::ExtractFileExt(FlattenedImageName(own));
   const Path ext = name.ends_with(ownExt) ? ownExt : text::ExtractFileExt(name);
   const Path stem = name.substr(0, name.size() - ext.size());
-  return FirstBranchedName<Path>(stem, ext, limits,
-                                 [&](const Path& candidate) { return takes(candidate) ? NameTurn::Take : NameTurn::Next; });
+  return FirstBranchedName<Path>(stem, ext, limits, [&](const Path& candidate) {
+    return takes(candidate) ? NameTurn::Take : NameTurn::Next;
+  });
 }
 
 template <class Path>

@@ -22,22 +22,6 @@ constexpr std::uint16_t kAuxiliaryColor = 9;
 
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 
-// A Shift-JIS path as the units of a UTF-16 one (empty when it does not decode).
-std::u16string Units(const std::string& sjis) {
-  std::u16string units;
-  platform::Cp932ToUtf16(sjis, units);
-  return units;
-}
-
-// A Shift-JIS path in the form of Path.
-template <class Path>
-Path InForm(const std::string& sjis) {
-  if constexpr (std::is_same_v<Path, std::string>) {
-    return sjis;
-  } else {
-    return Units(sjis);
-  }
-}
 
 // What one pass of relocation works with.
 struct Pass {
@@ -95,7 +79,7 @@ Outcome<std::u16string> RelocatePath(const std::u16string& path, const Pass& pas
   std::string sjis;
   if (!platform::Utf16ToCp932(path, sjis)) return RelocatePathAs(path, pass, {room, false, pass.drawingFileName});
   const Outcome<std::string> outcome = RelocatePathAs(sjis, pass, {room, true, pass.drawingFileName});
-  return {outcome.found, Units(outcome.text)};
+  return {outcome.found, platform::InForm<std::u16string>(outcome.text)};
 }
 
 // Stores a reference built by the system: Shift-JIS bytes keep the string's form; units
@@ -125,7 +109,7 @@ Text LocatedPath(const Text& path, const Pass& pass) {
     if constexpr (std::is_same_v<Text, std::string>) {
       found = outcome.Path;  // a Shift-JIS path's search finds Shift-JIS paths
     } else {
-      found = outcome.Path.empty() ? outcome.Units : Units(outcome.Path);
+      found = outcome.Path.empty() ? outcome.Units : platform::InForm<std::u16string>(outcome.Path);
     }
     if (found.empty()) return path;
   }
@@ -262,7 +246,7 @@ Path Resolve(const Path& path, const std::string& drawingPath, bool* exists) {
   // a relative path is taken from the drawing's folder, never from the working folder
   const bool absolute = text::IsAbsolutePath(path);
   const std::string folder = text::ExtractFilePath(drawingPath);
-  const Path folderInForm = InForm<Path>(folder);
+  const Path folderInForm = platform::InForm<Path>(folder);
   // one image reached through "." or ".." is one file, whatever the spelling
   const Path resolved = FoldDotSegments(absolute ? path : folderInForm + path);
   // a drawing read from memory has no folder of its own, nor one whose name does not
@@ -394,9 +378,15 @@ void RelocateImages(jww::TJwwData& drawing, const std::string& sourceDrawingPath
   }
   std::optional<ImageEmbedder> embedder;
   if (options.Mode == ImageMode::Embed) embedder.emplace(drawing, copiedImages);
-  const Pass pass{sourceDrawingPath,        destinationFolder,         Units(destinationFolder),
-                  options,                  copiedImages,              counters.FailedCopyCount,
-                  embedder ? &*embedder : nullptr, drawingFileName, counters.Searched};
+  const Pass pass{sourceDrawingPath,
+                  destinationFolder,
+                  platform::InForm<std::u16string>(destinationFolder),
+                  options,
+                  copiedImages,
+                  counters.FailedCopyCount,
+                  embedder ? &*embedder : nullptr,
+                  drawingFileName,
+                  counters.Searched};
   for (jww::TEntJwwText& t : drawing.Texts) RelocateText(t, pass, counters.ImageTextCount, counters.MissingImageCount);
   for (jww::TEntJwwBlockDef& def : drawing.BlockDefs) {
     for (jww::TEntJwwText& t : def.Texts) {

@@ -69,17 +69,6 @@ std::vector<std::string> FoldersUp(const std::string& drawingPath) {
   return folders;
 }
 
-template <class Path>
-Path InForm(const std::string& sjis) {
-  if constexpr (std::is_same_v<Path, std::string>) {
-    return sjis;
-  } else {
-    std::u16string units;
-    platform::Cp932ToUtf16(sjis, units);
-    return units;
-  }
-}
-
 // An image file is found under the path (a device never is one).
 template <class Path>
 bool ImageExists(const Path& path) {
@@ -108,7 +97,7 @@ SearchOutcome Near(const std::vector<Path>& components, const std::string& drawi
       tail += components[i];
     }
     for (const std::string& folder : folders) {
-      const Path inForm = InForm<Path>(folder);
+      const Path inForm = platform::InForm<Path>(folder);
       if (inForm.empty()) continue;
       const Path candidate = inForm + tail;
       if (ImageExists(candidate)) return FoundAt(candidate);
