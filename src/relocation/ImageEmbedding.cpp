@@ -16,14 +16,7 @@ namespace {
 const std::size_t kEmbeddedPrefixLength = jww::ReferencePrefix(jww::ReferenceKind::Embedded).size();
 constexpr std::string_view kPackedExt = ".gz";
 
-// Bytes in the character starting at s[i]: a Shift-JIS double-byte character, or a
-// surrogate pair of UTF-16, is one.
-std::size_t CharLength(const std::string& s, std::size_t i) {
-  return text::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-std::size_t CharLength(const std::u16string& s, std::size_t i) {
-  return s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() ? 2 : 1;
-}
+using text::CharLength;
 
 // s with separators, ":" (and "." unless kept) and the characters Windows forbids in a
 // name made "_"; a character of more than one unit stays whole.

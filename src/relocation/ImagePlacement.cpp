@@ -44,14 +44,7 @@ bool SameBytes(const Path& a, const Path& b) {
   }
 }
 
-// Units in the character starting at s[i]: a Shift-JIS double-byte character, or a
-// surrogate pair of UTF-16, is one.
-std::size_t CharLength(const std::string& s, std::size_t i) {
-  return text::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-std::size_t CharLength(const std::u16string& s, std::size_t i) {
-  return s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() ? 2 : 1;
-}
+using text::CharLength;
 
 // A name's length as the text it goes into counts it: bytes, or characters for Shift-JIS
 // that the text holds as UTF-16 units (one unit each); units for a name held as units.

@@ -15,6 +15,10 @@ constexpr bool IsLeadByte(unsigned char b) {
 
 // Number of characters; a lead byte in the last position counts as one.
 int CharCount(const std::string& s);
+// Bytes in the character starting at s[i]: two for a double-byte character.
+inline std::size_t CharLength(const std::string& s, std::size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
 // Characters index .. index+count-1 (1-based; an index below 1 starts at the first).
 std::string CharCopy(const std::string& s, int index, int count);
 // The last |n| bytes, whole characters only.

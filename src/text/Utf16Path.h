@@ -16,6 +16,10 @@ Text Ascii(std::string_view ascii) {
 
 // Upper-cases ASCII a-z only.
 std::u16string UpperCase(const std::u16string& s);
+// Units in the character starting at s[i]: two for a surrogate pair.
+inline std::size_t CharLength(const std::u16string& s, std::size_t i) {
+  return s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() ? 2 : 1;
+}
 // Position of the last '\', '/' or ':'; npos when there is none.
 std::size_t LastSeparator(const std::u16string& path);
 // The folder part of a path, with its trailing separator (empty when there is none).
