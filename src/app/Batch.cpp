@@ -77,6 +77,30 @@ void TForm1::LogSearchNotes(const std::vector<relocation::SearchNote>& notes) {
   }
 }
 
+void TForm1::SayFolderMissing(const std::string& shown) {
+  Message(std::string(texts::kFolderNotFound) + (shown.empty() ? "" : "\r\n" + shown));
+}
+
+void TForm1::LogPassedOver(const PassedOver& passed, bool checking) {
+  switch (passed.Why) {
+    case PassedOver::Reason::Unreadable:
+      AddLog(LogLine::Kind::Unreadable, texts::kUnreadableFolder + passed.Path, passed.Path);
+      break;
+    case PassedOver::Reason::Link:
+      AddLog(LogLine::Kind::Link, (checking ? texts::kLinkNotChecked : texts::kLinkPassedOver) + passed.Path,
+             passed.Path);
+      break;
+    case PassedOver::Reason::Unnameable:
+      AddLog(LogLine::Kind::Unnameable,
+             (checking ? texts::kUnnameableNotChecked : texts::kUnnameablePassedOver) + passed.Path, passed.Path, false,
+             passed.Shown);
+      break;
+    case PassedOver::Reason::Destination:
+      AddLog(LogLine::Kind::DestinationFolder, texts::kDestinationPassedOver + passed.Path, passed.Path);
+      break;
+  }
+}
+
 bool TForm1::ChosenDestination(std::string& folder, std::string& shown) {
   folder.clear();
   if (!RadioButton1.Checked() && !RadioButton2.Checked() && RadioButton3.Checked()) return true;
@@ -118,12 +142,12 @@ void TForm1::RunBatch() {
     std::string folder;
     std::string shown;  // what the message names when the folder is missing
     if (!ChosenDestination(folder, shown)) {
-      Message(std::string(texts::kFolderNotFound) + (shown.empty() ? "" : "\r\n" + shown));
+      SayFolderMissing(shown);
       return;
     }
     const bool sameFolder = folder.empty();
     if (!PrepareSearch(shown)) {
-      Message(std::string(texts::kFolderNotFound) + (shown.empty() ? "" : "\r\n" + shown));
+      SayFolderMissing(shown);
       return;
     }
     const bool searching = search_.Options().Active();
@@ -179,23 +203,7 @@ void TForm1::RunBatch() {
     // a folder below a search folder that could not be read is named like one of the input
     std::vector<PassedOver> passedOver = PassedOverPaths;
     passedOver.insert(passedOver.end(), searchPassedOver_.begin(), searchPassedOver_.end());
-    for (const PassedOver& passed : passedOver) {
-      switch (passed.Why) {
-        case PassedOver::Reason::Unreadable:
-          AddLog(LogLine::Kind::Unreadable, texts::kUnreadableFolder + passed.Path, passed.Path);
-          break;
-        case PassedOver::Reason::Link:
-          AddLog(LogLine::Kind::Link, texts::kLinkPassedOver + passed.Path, passed.Path);
-          break;
-        case PassedOver::Reason::Unnameable:
-          AddLog(LogLine::Kind::Unnameable, texts::kUnnameablePassedOver + passed.Path, passed.Path, false,
-                 passed.Shown);
-          break;
-        case PassedOver::Reason::Destination:
-          AddLog(LogLine::Kind::DestinationFolder, texts::kDestinationPassedOver + passed.Path, passed.Path);
-          break;
-      }
-    }
+    for (const PassedOver& passed : passedOver) LogPassedOver(passed, false);
     if (!FolderInputs.empty() || count > 1) {
       AddLog(LogLine::Kind::Summary, texts::kTotalConverted + std::to_string(converted) + texts::kTotalFailed +
                                          std::to_string(failed) + texts::kTotalImageFiles +

@@ -80,7 +80,7 @@ void TForm1::RunExternalTransform() {
     // the saved search applies as in the window's batch
     std::string searchFolder;
     if (!PrepareSearch(searchFolder)) {
-      Message(std::string(texts::kFolderNotFound) + (searchFolder.empty() ? "" : "\r\n" + searchFolder));
+      SayFolderMissing(searchFolder);
       return;
     }
     const ConversionResult result = DrawingConversion(options, DocumentFolder()).Run(path, temp);

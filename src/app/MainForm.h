@@ -237,6 +237,10 @@ class TForm1 {
   bool PrepareSearch(std::string& shown);
   // The lines under a drawing's result that tell what the search found for it.
   void LogSearchNotes(const std::vector<relocation::SearchNote>& notes);
+  // Says that a folder the run needs is missing, naming it when there is a name.
+  void SayFolderMissing(const std::string& shown);
+  // The log line of a path a batch or a check passed over.
+  void LogPassedOver(const PassedOver& passed, bool checking);
 
   std::int32_t FileCount = 0;
   std::vector<std::string> FileQueue;

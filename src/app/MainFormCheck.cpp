@@ -53,7 +53,7 @@ void TForm1::RunCheck(const std::vector<std::string>& paths) {
     CheckOptions options;
     options.Search = ChosenSearch();
     if (std::string shown; !SearchFoldersExist(options.Search, shown)) {
-      Message(std::string(texts::kFolderNotFound) + (shown.empty() ? "" : "\r\n" + shown));
+      SayFolderMissing(shown);
       return;
     }
     ForgetCheck();
@@ -82,19 +82,7 @@ void TForm1::RunCheck(const std::vector<std::string>& paths) {
     lastCheck_ = CheckProject(inputs, options);
     checkSearch_ = options.Search;
     StatusBar1.SimpleText = statusText;
-    for (const PassedOver& passed : lastCheck_.PassedOverPaths) {
-      switch (passed.Why) {
-        case PassedOver::Reason::Unreadable:
-          log(LogLine::Kind::Unreadable, texts::kUnreadableFolder + passed.Path, passed.Path, -1);
-          break;
-        case PassedOver::Reason::Link:
-          log(LogLine::Kind::Link, texts::kLinkNotChecked + passed.Path, passed.Path, -1);
-          break;
-        default:
-          log(LogLine::Kind::Unnameable, texts::kUnnameableNotChecked + passed.Path, passed.Path, -1);
-          break;
-      }
-    }
+    for (const PassedOver& passed : lastCheck_.PassedOverPaths) LogPassedOver(passed, true);
     log(LogLine::Kind::CheckTotals, platform::ShiftJisForShowing(CheckTotalsLine(lastCheck_.Totals)), {}, -1);
     hasCheck_ = true;
     Button3.Enabled = true;
