@@ -10,174 +10,6 @@
 namespace app {
 namespace {
 
-std::string UnreadableWords(const CheckedDrawing& drawing) {
-  return drawing.Problem.empty() ? "cannot be read" : "cannot be read: " + drawing.Problem;
-}
-
-// The drawings with problems first, each group in the order checked.
-std::vector<const CheckedDrawing*> ProblemsFirst(const CheckResult& result) {
-  std::vector<const CheckedDrawing*> order;
-  for (const CheckedDrawing& d : result.Drawings) order.push_back(&d);
-  std::stable_partition(order.begin(), order.end(), [](const CheckedDrawing* d) { return d->HasProblem(); });
-  return order;
-}
-
-void JsonReference(report::JsonWriter& json, const CheckedReference& ref) {
-  json.BeginObject().Key("in").String(ref.InBlock ? "block" : "drawing");
-  if (ref.InBlock) json.Key("block").String(ref.Block);
-  json.Key("text").String(ref.Text).Key("state").String(StateKey(ref.State));
-  if (!ref.Path.empty()) json.Key("path").String(ref.Path);
-  if (ref.State == ReferenceState::Tie) {
-    json.Key("candidates").BeginArray();
-    for (const std::string& c : ref.Candidates) json.String(c);
-    json.EndArray();
-  }
-  if (!ref.Entry.empty()) {
-    json.Key("entry").String(ref.Entry).Key("storedSize").Number(static_cast<std::int64_t>(ref.StoredSize));
-    json.Key("gzip").Bool(ref.Packed).Key("unpackedSize");
-    if (ref.State == ReferenceState::Embedded) {
-      json.Number(static_cast<std::int64_t>(ref.UnpackedSize));
-    } else {
-      json.Null();
-    }
-  }
-  json.EndObject();
-}
-
-}  // namespace
-
-const char* PassedOverWords(const PassedOver& passed) {
-  switch (passed.Why) {
-    case PassedOver::Reason::Link: return "link, not followed";
-    case PassedOver::Reason::Unreadable: return "folder cannot be read";
-    default: return "passed over";
-  }
-}
-
-const char* RefusedWords(RefusedInput::Reason why) {
-  switch (why) {
-    case RefusedInput::Reason::NoSuchDrawing: return "no such drawing file";
-    case RefusedInput::Reason::NotADrawing: return "not a drawing file (.jww)";
-    default: return "no drawing file (.jww) below the folder";
-  }
-}
-
-const char* StateWords(ReferenceState state) {
-  switch (state) {
-    case ReferenceState::Found: return "found";
-    case ReferenceState::FoundBySearch: return "found by search";
-    case ReferenceState::Tie: return "missing: several files equally near";
-    case ReferenceState::Missing: return "missing";
-    case ReferenceState::Embedded: return "embedded";
-    case ReferenceState::EmbeddedBroken: return "embedded, does not unpack";
-    case ReferenceState::EmbeddedGone: return "embedded image gone";
-    case ReferenceState::Disabled: return "disabled";
-  }
-  return "";
-}
-
-const char* StateKey(ReferenceState state) {
-  switch (state) {
-    case ReferenceState::Found: return "found";
-    case ReferenceState::FoundBySearch: return "foundBySearch";
-    case ReferenceState::Tie: return "tie";
-    case ReferenceState::Missing: return "missing";
-    case ReferenceState::Embedded: return "embedded";
-    case ReferenceState::EmbeddedBroken: return "embeddedBroken";
-    case ReferenceState::EmbeddedGone: return "embeddedGone";
-    case ReferenceState::Disabled: return "disabled";
-  }
-  return "";
-}
-
-std::vector<std::string> CheckLines(const CheckedDrawing& d) {
-  auto counted = [](std::size_t n, const std::string& thing) {
-    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
-  };
-  if (!d.Readable) return {d.Path + ": cannot be read" + (d.Problem.empty() ? "" : ": " + d.Problem)};
-  CheckTotals t;
-  t.Add(d);
-  std::vector<std::string> lines{d.Path + ": version " + std::to_string(d.Version) + ", " +
-                                 counted(t.References, "image reference") + ": " +
-                                 std::to_string(t.Found + t.FoundBySearch) + " found, " + std::to_string(t.Missing) +
-                                 " missing, " + std::to_string(t.Embedded) + " embedded"};
-  for (const CheckedReference& ref : d.References) {
-    if (ref.State == ReferenceState::Found || ref.State == ReferenceState::Embedded) continue;
-    std::string line = "  " + std::string(StateWords(ref.State)) + " " +
-                       (ref.InBlock ? "[block " + ref.Block + "]" : "[drawing]") + " " + ref.Text;
-    if (!ref.Path.empty()) line += " -> " + ref.Path;
-    for (std::size_t i = 0; i < ref.Candidates.size(); ++i) line += (i ? ", " : "; tied: ") + ref.Candidates[i];
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-std::string CheckTotalsLine(const CheckTotals& t) {
-  auto counted = [](std::size_t n, const std::string& thing) {
-    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
-  };
-  return "totals: " + counted(t.Drawings, "drawing") + ", " + counted(t.References, "image reference") + ", " +
-         std::to_string(t.Found + t.FoundBySearch) + " found (" + std::to_string(t.FoundBySearch) + " by search), " +
-         std::to_string(t.Missing) + " missing, " + std::to_string(t.Embedded) + " embedded, " +
-         std::to_string(t.Disabled) + " disabled, " + counted(t.Unreadable, "unreadable drawing");
-}
-
-std::string CheckJson(const CheckResult& result) {
-  report::JsonWriter json;
-  json.BeginObject().Key("drawings").BeginArray(true);
-  for (const CheckedDrawing& d : result.Drawings) {
-    json.BeginObject().Key("file").String(d.Path).Key("readable").Bool(d.Readable);
-    if (!d.Readable) {
-      json.Key("problem").String(UnreadableWords(d)).EndObject();
-      continue;
-    }
-    json.Key("version").Number(d.Version).Key("allResolve").Bool(!d.HasProblem());
-    json.Key("imageReferences").BeginArray();
-    for (const CheckedReference& ref : d.References) JsonReference(json, ref);
-    json.EndArray().EndObject();
-  }
-  json.EndArray().Key("passedOver").BeginArray();
-  for (const PassedOver& p : result.PassedOverPaths) {
-    json.BeginObject().Key("path").String(platform::NativePathForDisplay(p.Path)).Key("why").String(PassedOverWords(p));
-    json.EndObject();
-  }
-  json.EndArray().Key("refused").BeginArray();
-  for (const RefusedInput& r : result.Refused) {
-    json.BeginObject().Key("path").String(r.Path).Key("why").String(RefusedWords(r.Why)).EndObject();
-  }
-  const CheckTotals& t = result.Totals;
-  json.EndArray().Key("totals").BeginObject();
-  const std::pair<const char*, std::size_t> totals[] = {
-      {"drawings", t.Drawings},   {"unreadable", t.Unreadable},       {"withProblems", t.WithProblems},
-      {"references", t.References}, {"found", t.Found},               {"foundBySearch", t.FoundBySearch},
-      {"missing", t.Missing},     {"embedded", t.Embedded},           {"disabled", t.Disabled}};
-  for (const auto& [key, n] : totals) json.Key(key).Number(static_cast<std::int64_t>(n));
-  json.EndObject().Key("allResolve").Bool(result.AllResolve()).EndObject();
-  return json.Text() + "\n";
-}
-
-std::string CheckCsv(const CheckResult& result) {
-  report::CsvWriter csv;
-  csv.Row({"drawing", "version", "in", "block", "reference", "state", "path", "stored image", "unpacked size",
-           "tied files"});
-  for (const CheckedDrawing& d : result.Drawings) {
-    if (!d.Readable) {
-      csv.Row({d.Path, "", "", "", "", UnreadableWords(d), "", "", "", ""});
-      continue;
-    }
-    for (const CheckedReference& ref : d.References) {
-      std::string tied;
-      for (const std::string& c : ref.Candidates) tied += (tied.empty() ? "" : "\n") + c;
-      const bool whole = ref.State == ReferenceState::Embedded;
-      csv.Row({d.Path, std::to_string(d.Version), ref.InBlock ? "block" : "drawing", ref.Block, ref.Text,
-               StateWords(ref.State), ref.Path, ref.Entry, whole ? std::to_string(ref.UnpackedSize) : "", tied});
-    }
-  }
-  return csv.Text();
-}
-
-namespace {
-
 // The page's fixed texts in one language. A count reads before + n + after (one or many).
 struct Noun {
   const char* before;
@@ -356,6 +188,152 @@ const char* PassedOverWords(const PassedOver& passed, const PageWords& w) {
 std::string UnreadableWords(const CheckedDrawing& drawing, const PageWords& w) {
   return drawing.Problem.empty() ? w.cannotBeRead : w.cannotBeRead + (": " + drawing.Problem);
 }
+
+// The drawings with problems first, each group in the order checked.
+std::vector<const CheckedDrawing*> ProblemsFirst(const CheckResult& result) {
+  std::vector<const CheckedDrawing*> order;
+  for (const CheckedDrawing& d : result.Drawings) order.push_back(&d);
+  std::stable_partition(order.begin(), order.end(), [](const CheckedDrawing* d) { return d->HasProblem(); });
+  return order;
+}
+
+void JsonReference(report::JsonWriter& json, const CheckedReference& ref) {
+  json.BeginObject().Key("in").String(ref.InBlock ? "block" : "drawing");
+  if (ref.InBlock) json.Key("block").String(ref.Block);
+  json.Key("text").String(ref.Text).Key("state").String(StateKey(ref.State));
+  if (!ref.Path.empty()) json.Key("path").String(ref.Path);
+  if (ref.State == ReferenceState::Tie) {
+    json.Key("candidates").BeginArray();
+    for (const std::string& c : ref.Candidates) json.String(c);
+    json.EndArray();
+  }
+  if (!ref.Entry.empty()) {
+    json.Key("entry").String(ref.Entry).Key("storedSize").Number(static_cast<std::int64_t>(ref.StoredSize));
+    json.Key("gzip").Bool(ref.Packed).Key("unpackedSize");
+    if (ref.State == ReferenceState::Embedded) {
+      json.Number(static_cast<std::int64_t>(ref.UnpackedSize));
+    } else {
+      json.Null();
+    }
+  }
+  json.EndObject();
+}
+
+}  // namespace
+
+const char* PassedOverWords(const PassedOver& passed) {
+  return PassedOverWords(passed, kEnglish);
+}
+
+const char* RefusedWords(RefusedInput::Reason why) {
+  return kEnglish.refused[static_cast<int>(why)];
+}
+
+const char* StateWords(ReferenceState state) {
+  return kEnglish.states[static_cast<int>(state)];
+}
+
+const char* StateKey(ReferenceState state) {
+  switch (state) {
+    case ReferenceState::Found: return "found";
+    case ReferenceState::FoundBySearch: return "foundBySearch";
+    case ReferenceState::Tie: return "tie";
+    case ReferenceState::Missing: return "missing";
+    case ReferenceState::Embedded: return "embedded";
+    case ReferenceState::EmbeddedBroken: return "embeddedBroken";
+    case ReferenceState::EmbeddedGone: return "embeddedGone";
+    case ReferenceState::Disabled: return "disabled";
+  }
+  return "";
+}
+
+std::vector<std::string> CheckLines(const CheckedDrawing& d) {
+  auto counted = [](std::size_t n, const std::string& thing) {
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+  };
+  if (!d.Readable) return {d.Path + ": cannot be read" + (d.Problem.empty() ? "" : ": " + d.Problem)};
+  CheckTotals t;
+  t.Add(d);
+  std::vector<std::string> lines{d.Path + ": version " + std::to_string(d.Version) + ", " +
+                                 counted(t.References, "image reference") + ": " +
+                                 std::to_string(t.Found + t.FoundBySearch) + " found, " + std::to_string(t.Missing) +
+                                 " missing, " + std::to_string(t.Embedded) + " embedded"};
+  for (const CheckedReference& ref : d.References) {
+    if (ref.State == ReferenceState::Found || ref.State == ReferenceState::Embedded) continue;
+    std::string line = "  " + std::string(StateWords(ref.State)) + " " +
+                       (ref.InBlock ? "[block " + ref.Block + "]" : "[drawing]") + " " + ref.Text;
+    if (!ref.Path.empty()) line += " -> " + ref.Path;
+    for (std::size_t i = 0; i < ref.Candidates.size(); ++i) line += (i ? ", " : "; tied: ") + ref.Candidates[i];
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string CheckTotalsLine(const CheckTotals& t) {
+  auto counted = [](std::size_t n, const std::string& thing) {
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+  };
+  return "totals: " + counted(t.Drawings, "drawing") + ", " + counted(t.References, "image reference") + ", " +
+         std::to_string(t.Found + t.FoundBySearch) + " found (" + std::to_string(t.FoundBySearch) + " by search), " +
+         std::to_string(t.Missing) + " missing, " + std::to_string(t.Embedded) + " embedded, " +
+         std::to_string(t.Disabled) + " disabled, " + counted(t.Unreadable, "unreadable drawing");
+}
+
+std::string CheckJson(const CheckResult& result) {
+  report::JsonWriter json;
+  json.BeginObject().Key("drawings").BeginArray(true);
+  for (const CheckedDrawing& d : result.Drawings) {
+    json.BeginObject().Key("file").String(d.Path).Key("readable").Bool(d.Readable);
+    if (!d.Readable) {
+      json.Key("problem").String(UnreadableWords(d, kEnglish)).EndObject();
+      continue;
+    }
+    json.Key("version").Number(d.Version).Key("allResolve").Bool(!d.HasProblem());
+    json.Key("imageReferences").BeginArray();
+    for (const CheckedReference& ref : d.References) JsonReference(json, ref);
+    json.EndArray().EndObject();
+  }
+  json.EndArray().Key("passedOver").BeginArray();
+  for (const PassedOver& p : result.PassedOverPaths) {
+    json.BeginObject().Key("path").String(platform::NativePathForDisplay(p.Path)).Key("why").String(PassedOverWords(p));
+    json.EndObject();
+  }
+  json.EndArray().Key("refused").BeginArray();
+  for (const RefusedInput& r : result.Refused) {
+    json.BeginObject().Key("path").String(r.Path).Key("why").String(RefusedWords(r.Why)).EndObject();
+  }
+  const CheckTotals& t = result.Totals;
+  json.EndArray().Key("totals").BeginObject();
+  const std::pair<const char*, std::size_t> totals[] = {
+      {"drawings", t.Drawings},   {"unreadable", t.Unreadable},       {"withProblems", t.WithProblems},
+      {"references", t.References}, {"found", t.Found},               {"foundBySearch", t.FoundBySearch},
+      {"missing", t.Missing},     {"embedded", t.Embedded},           {"disabled", t.Disabled}};
+  for (const auto& [key, n] : totals) json.Key(key).Number(static_cast<std::int64_t>(n));
+  json.EndObject().Key("allResolve").Bool(result.AllResolve()).EndObject();
+  return json.Text() + "\n";
+}
+
+std::string CheckCsv(const CheckResult& result) {
+  report::CsvWriter csv;
+  csv.Row({"drawing", "version", "in", "block", "reference", "state", "path", "stored image", "unpacked size",
+           "tied files"});
+  for (const CheckedDrawing& d : result.Drawings) {
+    if (!d.Readable) {
+      csv.Row({d.Path, "", "", "", "", UnreadableWords(d, kEnglish), "", "", "", ""});
+      continue;
+    }
+    for (const CheckedReference& ref : d.References) {
+      std::string tied;
+      for (const std::string& c : ref.Candidates) tied += (tied.empty() ? "" : "\n") + c;
+      const bool whole = ref.State == ReferenceState::Embedded;
+      csv.Row({d.Path, std::to_string(d.Version), ref.InBlock ? "block" : "drawing", ref.Block, ref.Text,
+               StateWords(ref.State), ref.Path, ref.Entry, whole ? std::to_string(ref.UnpackedSize) : "", tied});
+    }
+  }
+  return csv.Text();
+}
+
+namespace {
 
 // "6 image references: 3 found, 1 missing, ..." for one drawing.
 std::string Counts(const CheckedDrawing& drawing, const PageWords& w) {
